@@ -1,0 +1,175 @@
+#include "app/CommandLine.h"
+
+#include "config/AppContext.h"
+#include "config/SettingsKeys.h"
+#include "scan/CodeScanner.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: quillane [LOCATION]\n"
+    "       quillane --records SOURCE [--rules RULEFILE] [--indicator N]\n"
+    "       quillane --title   SOURCE [--rules RULEFILE] [--indicator N]\n"
+    "       quillane --outline SOURCE [--rules RULEFILE] [--indicator N]\n"
+    "\n"
+    "Without options, opens the outline browser on LOCATION (a Pascal source, a folder,\n"
+    "or SOURCE?ENTRY), or on the place viewed last.\n"
+    "\n"
+    "  --records   print the scanner's result records, four lines each\n"
+    "  --title     print the comment block at the head of SOURCE\n"
+    "  --outline   print the outline, indented by level\n"
+    "  --rules     the rule file (default: CodeScan.dll beside the program)\n"
+    "  --indicator the comment indicator, -5 to 5 (default: CMT_INDICATOR of the settings)\n"
+    "  --help      show this text\n"
+    "  --version   show the program's version\n";
+
+struct TScanOptions {
+    std::string mode;
+    std::string source;
+    std::string rules;
+    std::optional<int> indicator;
+};
+
+int Fail(const std::string& message, int status)
+{
+    std::cerr << "quillane: " << message << '\n';
+    return status;
+}
+
+std::optional<TScanOptions> ParseScanOptions(const std::vector<std::string>& args, std::string& error)
+{
+    TScanOptions options;
+    options.mode = args[0];
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= args.size()) {
+                error = a + " needs a value";
+                return std::nullopt;
+            }
+            return args[++i];
+        };
+        if (a == "--rules") {
+            auto v = value();
+            if (!v)
+                return std::nullopt;
+            options.rules = *v;
+        } else if (a == "--indicator") {
+            auto v = value();
+            if (!v)
+                return std::nullopt;
+            const std::string t = Trim(*v);
+            if (t.empty() || (IntOrZero(t) == 0 && t != "0" && t != "-0" && t != "+0")) {
+                error = "--indicator needs a whole number, not '" + *v + "'";
+                return std::nullopt;
+            }
+            options.indicator = IntOrZero(t);
+        } else if (a.rfind("--", 0) == 0) {
+            error = "unknown option " + a;
+            return std::nullopt;
+        } else if (options.source.empty()) {
+            options.source = a;
+        } else {
+            error = "more than one source file given";
+            return std::nullopt;
+        }
+    }
+    if (options.source.empty()) {
+        error = options.mode + " needs a source file";
+        return std::nullopt;
+    }
+    return options;
+}
+
+void PrintOutline(const TLines& results)
+{
+    // The shallowest level of the file is its top; deeper entries are indented below it.
+    int top = -1;
+    for (std::size_t i = 0; i + 3 < results.size(); i += 4) {
+        const int level = IntOrZero(TagValue(results[i], "LEVEL"));
+        if (top < 0 || level < top)
+            top = level;
+    }
+    for (std::size_t i = 0; i + 3 < results.size(); i += 4) {
+        const int level = IntOrZero(TagValue(results[i], "LEVEL"));
+        std::string line(static_cast<std::size_t>(2 * std::max(0, level - top)), ' ');
+        line += results[i + 2];
+        line += "  (" + results[i + 1] + ", line " + TagValue(results[i], "LINE") + ")";
+        if (!Trim(results[i + 3]).empty())
+            line += "  " + Trim(results[i + 3]);
+        std::cout << line << '\n';
+    }
+}
+
+int RunScanMode(const TScanOptions& options)
+{
+    TAppPaths paths = TAppPaths::ForProgram();
+    if (!options.rules.empty())
+        paths.rulesFile = options.rules;
+    // A command-line run changes no settings, so the store is never written back.
+    TAppContext app(paths, TAppContext::TSettingsAtEnd::Keep);
+    if (options.indicator)
+        app.Config().WriteInteger(kCmtIndicator, *options.indicator);
+    if (!options.rules.empty() && app.SharedRules().Lines().empty())
+        return Fail("cannot read the rule file " + options.rules, 1);
+
+    TCodeScanner scanner(app.SharedRules(), app.Config(), app.DebugLog());
+    const std::string key = FileTypeKey(options.source);
+    if (!scanner.IsKnownType(key))
+        return Fail("the rule file lists no rules for the file type '" + key + "'", 2);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(options.source, ec) || !std::ifstream(options.source))
+        return Fail("cannot read " + options.source, 1);
+    try {
+        scanner.ScanFile(options.source, key);
+    } catch (const std::exception& e) {
+        return Fail("scanning " + options.source + " failed: " + e.what(), 1);
+    }
+    if (options.mode == "--records") {
+        for (const auto& line : scanner.Results())
+            std::cout << line << '\n';
+    } else if (options.mode == "--title") {
+        for (const auto& line : scanner.CommentBlockAt(0))
+            std::cout << line << '\n';
+    } else {
+        PrintOutline(scanner.Results());
+    }
+    std::cout.flush();
+    return 0;
+}
+
+} // namespace
+
+std::optional<int> RunCommandLine(const std::vector<std::string>& args)
+{
+    if (args.empty())
+        return std::nullopt;
+    const std::string& first = args[0];
+    if (first == "--help" || first == "-h") {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (first == "--version") {
+        std::cout << "Quillane " << QUILLANE_VERSION << '\n';
+        return 0;
+    }
+    if (first == "--records" || first == "--title" || first == "--outline") {
+        std::string error;
+        const auto options = ParseScanOptions(args, error);
+        if (!options) {
+            std::cerr << "quillane: " << error << "\n\n" << kUsage;
+            return 2;
+        }
+        return RunScanMode(*options);
+    }
+    if (first.rfind("--", 0) == 0) {
+        std::cerr << "quillane: unknown option " << first << "\n\n" << kUsage;
+        return 2;
+    }
+    return std::nullopt;
+}

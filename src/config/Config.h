@@ -1,0 +1,46 @@
+#pragma once
+// The key/value settings store: the settings file's lines kept in memory, read
+// once when created and written back by Save at program end. One instance is
+// shared for the run; reads and writes take a mutex, because the search worker
+// reads CMT_INDICATOR on its own thread.
+
+#include "scan/TextFields.h"
+
+#include <mutex>
+#include <string>
+
+class TConfig {
+public:
+    // An empty store; Load reads a file into it.
+    TConfig() = default;
+    explicit TConfig(std::string fileName);
+
+    // The settings file beside the program: its file name with "." replaced by "_", plus ".ini".
+    static std::string DefaultFileName();
+
+    // Reads the file; any failure leaves the store empty.
+    void Load();
+    // Writes every line (each ended by CR LF) when the store holds any; an empty store
+    // writes nothing. Goes through a temporary file renamed over the old one, so a
+    // failed write never destroys the existing file. Returns false on failure.
+    bool Save() const;
+
+    std::string ReadString(std::string_view name) const;
+    int ReadInteger(std::string_view name) const;
+    bool ReadBool(std::string_view name) const;
+    bool WriteString(std::string_view name, std::string_view value);
+    bool WriteInteger(std::string_view name, int value);
+    bool WriteBool(std::string_view name, bool value);
+    TLines ReadList(std::string_view name) const;
+    void WriteList(std::string_view name, const TLines& entries);
+
+    const std::string& FileName() const { return m_fileName; }
+    TLines Lines() const;
+
+private:
+    long FindKey(std::string_view name) const; // guarded by m_mutex
+
+    std::string m_fileName;
+    mutable std::mutex m_mutex;
+    TLines m_lines; // guarded by m_mutex
+};

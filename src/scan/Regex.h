@@ -1,0 +1,47 @@
+#pragma once
+// The scanner's one matcher over UTF-8 byte texts: modifiers set from a text such
+// as "isg-mxr", a pattern, the last search made, its sub-matches, and template
+// substitution from that last search. Compiled patterns are cached per object by
+// pattern and modifiers and JIT-compiled. Owned by one scanner; one thread at a time.
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+class TRegexError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TRegex {
+public:
+    TRegex();
+    ~TRegex();
+    TRegex(const TRegex&) = delete;
+    TRegex& operator=(const TRegex&) = delete;
+
+    // Applies a modifier text: each of i, r, s, g, m, x (either case) switches its modifier
+    // on, or off after a "-"; modifiers not named keep their state. Any other character
+    // throws TRegexError and changes nothing.
+    void SetModifiers(std::string_view text);
+    void SetPattern(std::string_view pattern);
+    const std::string& Pattern() const;
+
+    // Searches the whole subject for the first match of the pattern; it becomes the last
+    // search. Throws TRegexError for an empty or malformed pattern.
+    bool Search(std::string_view subject);
+    bool Matched() const;
+    // Sub-match n of the last search (0: the whole match); offsets count bytes from 0.
+    // A sub-match that took no part has length 0 and an empty text.
+    std::size_t MatchPos(int n) const;
+    std::size_t MatchLen(int n) const;
+    std::string MatchText(int n) const;
+    // "$1" (one digit), "${12}" and "$&" stand for sub-matches of the last search; a
+    // backslash takes the next character literally.
+    std::string Substitute(std::string_view templ) const;
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> m;
+};

@@ -1,0 +1,216 @@
+#include "scan/SourceText.h"
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+// Windows-1252 0x80..0x9F; bytes the code page leaves undefined map to the C1 controls.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t kLineSeparator = 0x2028;
+
+void AppendUtf8(std::string& out, char32_t cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Length of the valid UTF-8 sequence at text[i], or 0 when the bytes there are not one.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i)
+{
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80)
+        return 1;
+    std::size_t len;
+    char32_t min;
+    char32_t cp;
+    if ((b & 0xE0) == 0xC0) {
+        len = 2, min = 0x80, cp = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+        len = 3, min = 0x800, cp = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+        len = 4, min = 0x10000, cp = b & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + len > text.size())
+        return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        const auto c = static_cast<unsigned char>(text[i + k]);
+        if ((c & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return len;
+}
+
+// Splits decoded code points into lines as they come.
+class TLineBuilder {
+public:
+    void Add(char32_t cp)
+    {
+        if (m_afterCr && cp == '\n') {
+            m_afterCr = false;
+            return;
+        }
+        m_afterCr = false;
+        if (cp == '\r' || cp == '\n' || cp == kLineSeparator) {
+            m_lines.push_back(std::move(m_current));
+            m_current.clear();
+            m_pending = false;
+            m_afterCr = cp == '\r';
+            return;
+        }
+        AppendUtf8(m_current, cp);
+        m_pending = true;
+    }
+    // Bytes already known to be valid UTF-8 other than a line break.
+    void AddBytes(std::string_view bytes)
+    {
+        m_afterCr = false;
+        m_current.append(bytes);
+        m_pending = true;
+    }
+    TLines Finish()
+    {
+        if (m_pending)
+            m_lines.push_back(std::move(m_current));
+        return std::move(m_lines);
+    }
+
+private:
+    TLines m_lines;
+    std::string m_current;
+    bool m_pending = false;
+    bool m_afterCr = false;
+};
+
+TLines DecodeUtf16(std::string_view bytes, bool bigEndian)
+{
+    TLineBuilder lines;
+    auto unitAt = [&](std::size_t i) -> char16_t {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char16_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+    };
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        char32_t cp = unitAt(i);
+        if (cp == 0)
+            break;
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size()) {
+            const char16_t low = unitAt(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            } else {
+                cp = kReplacement;
+            }
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = kReplacement;
+        }
+        lines.Add(cp);
+    }
+    return lines.Finish();
+}
+
+// UTF-8 text; a byte that starts no valid sequence becomes U+FFFD.
+TLines DecodeUtf8(std::string_view bytes)
+{
+    TLineBuilder lines;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b == 0)
+            break;
+        const std::size_t len = Utf8SequenceLength(bytes, i);
+        if (len == 0) {
+            lines.Add(kReplacement);
+            ++i;
+        } else if (len == 1) {
+            lines.Add(b);
+            ++i;
+        } else if (len == 3 && b == 0xE2 && static_cast<unsigned char>(bytes[i + 1]) == 0x80 &&
+                   static_cast<unsigned char>(bytes[i + 2]) == 0xA8) {
+            lines.Add(kLineSeparator);
+            i += 3;
+        } else {
+            lines.AddBytes(bytes.substr(i, len));
+            i += len;
+        }
+    }
+    return lines.Finish();
+}
+
+TLines DecodeCp1252(std::string_view bytes)
+{
+    TLineBuilder lines;
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b == 0)
+            break;
+        lines.Add(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : b);
+    }
+    return lines.Finish();
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix)
+{
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+} // namespace
+
+bool IsValidUtf8(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t len = Utf8SequenceLength(text, i);
+        if (len == 0)
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+TLines DecodeSourceLines(std::string_view bytes)
+{
+    if (StartsWith(bytes, "\xEF\xBB\xBF"))
+        return DecodeUtf8(bytes.substr(3));
+    if (StartsWith(bytes, "\xFF\xFE"))
+        return DecodeUtf16(bytes.substr(2), false);
+    if (StartsWith(bytes, "\xFE\xFF"))
+        return DecodeUtf16(bytes.substr(2), true);
+    const std::string_view text = bytes.substr(0, bytes.find('\0'));
+    return IsValidUtf8(text) ? DecodeUtf8(text) : DecodeCp1252(text);
+}
+
+std::optional<TLines> LoadSourceLines(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return std::nullopt;
+    return DecodeSourceLines(bytes);
+}
