@@ -1,0 +1,18 @@
+#pragma once
+// What leaves the program: opening a file, program or address in the desktop's
+// shell, the help window, a message box and the clipboard. Windows receive one
+// in their constructor; the real one lives in app/, tests pass a recording fake.
+
+#include <string>
+
+class IPlatform {
+public:
+    virtual ~IPlatform() = default;
+    // Opens a file, folder or address with the desktop's default program. Not checked.
+    virtual void OpenInShell(const std::string& target) = 0;
+    // Shows a page of the help folder (an .htm name such as "AboutCommentIndicator.htm",
+    // or empty for the index page). False when the page does not exist.
+    virtual bool ShowHelp(const std::string& topic) = 0;
+    virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
+    virtual void SetClipboardText(const std::string& text) = 0;
+};

@@ -1,0 +1,50 @@
+#include "search/core/FileHelpers.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+void FindFiles(std::string folder, std::string_view ext, TLines& files)
+{
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    const std::string key = UpperCase(ext);
+    const bool every = key.empty() || key == "*";
+    std::error_code ec;
+    fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
+    if (ec)
+        return;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            return;
+        const std::string name = it->path().filename().string();
+        std::error_code typeEc;
+        if (it->is_directory(typeEc) && !it->is_symlink(typeEc)) {
+            FindFiles(folder + name, ext, files);
+        } else if (!it->is_directory(typeEc)) {
+            const std::string path = folder + name;
+            if (every || FileTypeKey(path) == key)
+                files.push_back(path);
+        }
+    }
+}
+
+void CopyFileData(const std::string& source, const std::string& dest)
+{
+    std::error_code ec;
+    if (fs::exists(dest, ec) && fs::equivalent(source, dest, ec))
+        throw TFileError("cannot copy " + source + " onto itself");
+    std::ifstream in(source, std::ios::binary);
+    if (!in)
+        throw TFileError("cannot open " + source + ": " + std::strerror(errno));
+    std::ofstream out(dest, std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw TFileError("cannot create " + dest + ": " + std::strerror(errno));
+    out << in.rdbuf();
+    out.flush();
+    if (!out || in.bad())
+        throw TFileError("cannot copy " + source + " to " + dest);
+}

@@ -1,0 +1,25 @@
+#pragma once
+// File system helpers of the search and of Save As: the recursive file finder and
+// the whole-file copy. Stateless; safe from any thread.
+
+#include "scan/TextFields.h"
+
+#include <stdexcept>
+#include <string>
+
+class TFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Appends the full path of every file under folder, at any depth, whose file-type key
+// equals ext (letter case ignored; an empty ext or "*" takes every file). Depth first in
+// the order the file system lists entries, so a sub-folder's files stand at its place.
+// A folder that cannot be listed adds nothing. Symbolic links to folders are not
+// followed, so a link cycle cannot make the walk endless.
+void FindFiles(std::string folder, std::string_view ext, TLines& files);
+
+// Copies the whole of source into dest, replacing dest. Throws TFileError when source
+// cannot be read or dest cannot be written, and when both name the same file (which is
+// then left unchanged).
+void CopyFileData(const std::string& source, const std::string& dest);
