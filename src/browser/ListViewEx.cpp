@@ -52,7 +52,10 @@ TListViewEx::TListViewEx(QWidget* parent) : QTreeWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The list sorts itself; turning the view's own sorting off also makes the header
+    // unclickable, so the clicks are switched on again.
     setSortingEnabled(false);
+    header()->setSectionsClickable(true);
     connect(header(), &QHeaderView::sectionClicked, this, &TListViewEx::ColumnClick);
 }
 
