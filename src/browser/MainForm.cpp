@@ -263,8 +263,8 @@ void TMForm::CreatePages()
     connect(m_listView, &TListViewEx::EnterPressed, this, &TMForm::ListViewDblClick);
     connect(m_listView->header(), &QHeaderView::sectionResized, this,
             [this](int logical, int, int size) {
-                if (logical >= 0 && logical < kColumnCount && size < kMinimumWidth[logical])
-                    m_listView->header()->resizeSection(logical, kMinimumWidth[logical]);
+                if (logical >= 0 && logical < kColumnCount && size < MinimumWidth(logical))
+                    m_listView->header()->resizeSection(logical, MinimumWidth(logical));
             });
 
     m_splitterH = new QSplitter(Qt::Vertical);
@@ -410,9 +410,9 @@ void TMForm::ApplyColumnWidths()
             m_listView->resizeColumnToContents(n);
             m_autoWidthColumns.push_back(n);
         } else if (stored == -2) {
-            header->resizeSection(n, std::max(kMinimumWidth[n], header->sectionSizeHint(n)));
+            header->resizeSection(n, std::max(MinimumWidth(n), header->sectionSizeHint(n)));
         } else {
-            header->resizeSection(n, std::max(kMinimumWidth[n], stored));
+            header->resizeSection(n, std::max(MinimumWidth(n), stored));
         }
     }
 }
@@ -845,13 +845,20 @@ void TMForm::SearchExecute()
         m_searchHandler();
 }
 
+int TMForm::MinimumWidth(int column) const
+{
+    // The icon column is at least as wide as the icons with their margins.
+    if (column == 0)
+        return std::max(kMinimumWidth[0], m_listView->iconSize().width() + 12);
+    return kMinimumWidth[column];
+}
+
 void TMForm::SetIconSize(int size)
 {
     m_listView->setIconSize(QSize(size, size));
-    // The icon column grows when the icons would not fit it.
     QHeaderView* header = m_listView->header();
-    if (header->sectionSize(0) < size + 12)
-        header->resizeSection(0, size + 12);
+    if (header->sectionSize(0) < MinimumWidth(0))
+        header->resizeSection(0, MinimumWidth(0));
 }
 
 void TMForm::ListIcon16Execute()

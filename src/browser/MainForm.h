@@ -152,6 +152,7 @@ private:
     void ApplyColumnLayout();
     void ApplyColumnWidths();
     void SetIconSize(int size);
+    int MinimumWidth(int column) const;
     void ShowListPage();
     void ShowShellPage();
     void SetCaption(const std::string& path);
