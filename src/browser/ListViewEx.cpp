@@ -18,7 +18,10 @@ THeaderArrows::THeaderArrows(TListViewEx* list) : QHeaderView(Qt::Horizontal, li
 
 void THeaderArrows::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
 {
+    // The section's own drawing leaves the painter clipped; the arrow gets a clean state.
+    painter->save();
     QHeaderView::paintSection(painter, rect, logicalIndex);
+    painter->restore();
     const TSortOption arrow = m_list->ArrowOf(logicalIndex);
     if (arrow == TSortOption::soNone || rect.width() < 16)
         return;
@@ -37,6 +40,7 @@ void THeaderArrows::paintSection(QPainter* painter, const QRect& rect, int logic
     }
     path.closeSubpath();
     painter->save();
+    painter->setClipRect(rect);
     painter->setRenderHint(QPainter::Antialiasing);
     painter->fillPath(path, palette().color(QPalette::ButtonText));
     painter->restore();

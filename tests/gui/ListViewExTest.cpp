@@ -154,6 +154,35 @@ private slots:
         QCOMPARE(arrows(), (QList<int>{none, none, none, up}));
     }
 
+    void headerDrawsTheArrow()
+    {
+        TListViewEx list;
+        list.setColumnCount(3);
+        list.setHeaderLabels({"a", "b", "c"});
+        list.resize(330, 120);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QHeaderView* header = list.header();
+        // Dark pixels near the right end of a section, where the arrow goes.
+        auto marked = [&](int column) {
+            const QImage image = header->grab().toImage();
+            const int right = header->sectionViewportPosition(column) + header->sectionSize(column);
+            int dark = 0;
+            for (int x = right - 16; x < right - 2; ++x)
+                for (int y = 2; y < header->height() - 2; ++y)
+                    dark += qGray(image.pixel(x, y)) < 100;
+            return dark > 4;
+        };
+        list.SetSortOrder(TSortOption::soAscending);
+        list.SetSortColumn(1);
+        QVERIFY(marked(1));
+        QVERIFY(!marked(0));
+        QVERIFY(!marked(2));
+        list.ColumnClick(2);
+        QVERIFY(marked(2));
+        QVERIFY(!marked(1));
+    }
+
     void noOrderOrNoColumnSortsNothing()
     {
         TListViewEx list;
