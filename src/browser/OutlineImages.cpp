@@ -231,3 +231,18 @@ QIcon ProgramIcon()
         }
     });
 }
+
+QIcon ShellFolderIcon()
+{
+    return IconAt({16, 20, 32}, [](QPainter& p) { Folder(p, QColor(240, 200, 80), QColor(150, 110, 20)); });
+}
+
+QIcon ShellFileIcon()
+{
+    return IconAt({16, 20, 32}, [](QPainter& p) {
+        Page(p);
+        p.setPen(Outline(QColor(60, 120, 210), 2.2));
+        for (int i = 0; i < 3; ++i)
+            p.drawLine(QPointF(11, 14 + i * 5), QPointF(22 - (i % 2) * 4, 14 + i * 5));
+    });
+}

@@ -18,3 +18,6 @@ std::vector<QIcon> OutlineIcons();
 // 6 help, 7 search, 8 explore, 9 export.
 QIcon ActionImage(int n);
 QIcon ProgramIcon();
+// The Shell page's pictures of a folder and of a source file.
+QIcon ShellFolderIcon();
+QIcon ShellFileIcon();

@@ -1,5 +1,8 @@
 #include "browser/ShellList.h"
 
+#include "browser/OutlineImages.h"
+
+#include <QAbstractFileIconProvider>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QKeyEvent>
@@ -40,13 +43,29 @@ QString CleanFolder(const std::string& folder)
 
 } // namespace
 
+// The program's own pictures for folders and source files, the same on every desktop. The
+// model's gatherer thread asks for them too: it only copies icons made beforehand.
+class TShellList::TIcons : public QAbstractFileIconProvider {
+public:
+    QIcon icon(IconType type) const override { return type == File ? m_file : m_folder; }
+    QIcon icon(const QFileInfo& info) const override { return info.isDir() ? m_folder : m_file; }
+
+private:
+    const QIcon m_folder = ShellFolderIcon();
+    const QIcon m_file = ShellFileIcon();
+};
+
 TShellList::TShellList(QWidget* parent)
-    : QListView(parent), m_model(new QFileSystemModel(this)), m_proxy(new TShellOrder(this))
+    : QListView(parent),
+      m_icons(std::make_unique<TIcons>()),
+      m_model(new QFileSystemModel(this)),
+      m_proxy(new TShellOrder(this))
 {
     m_model->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
     m_model->setNameFilters(NameFilters());
     m_model->setNameFilterDisables(false);
     m_model->setReadOnly(true);
+    m_model->setIconProvider(m_icons.get());
     m_proxy->setSourceModel(m_model);
     m_proxy->setDynamicSortFilter(true);
     m_proxy->sort(0);
@@ -54,11 +73,20 @@ TShellList::TShellList(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);
+    setIconSize(QSize(20, 20));
     connect(this, &QListView::clicked, this, [this](const QModelIndex& index) {
         emit ItemClicked(PathOf(index));
     });
     connect(this, &QListView::doubleClicked, this, &TShellList::Activate);
     SetFolder(QDir::homePath().toStdString());
+}
+
+TShellList::~TShellList()
+{
+    // The model and its gatherer thread go before the icons they use.
+    setModel(nullptr);
+    delete m_proxy;
+    delete m_model;
 }
 
 const QStringList& TShellList::NameFilters()

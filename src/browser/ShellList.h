@@ -6,6 +6,7 @@
 
 #include <QListView>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ public:
     };
 
     explicit TShellList(QWidget* parent = nullptr);
+    ~TShellList() override;
 
     // Shows a folder; a path with a trailing "/" names the same folder.
     void SetFolder(const std::string& folder);
@@ -51,6 +53,8 @@ private:
     void Activate(const QModelIndex& index);
     QString PathOf(const QModelIndex& viewIndex) const;
 
+    class TIcons;
+    std::unique_ptr<TIcons> m_icons;
     QFileSystemModel* m_model;
     QSortFilterProxyModel* m_proxy;
     QString m_folder;
