@@ -20,7 +20,7 @@ void TQtPlatform::OpenInShell(const std::string& target)
     // a bare mail address as a mail to it.
     if (text.startsWith('/') || url.scheme().isEmpty()) {
         url = text.contains('@') && !text.startsWith('/') ? QUrl("mailto:" + text)
-                                                           : QUrl::fromLocalFile(text);
+                                                          : QUrl::fromLocalFile(text);
     }
     QDesktopServices::openUrl(url);
 }
@@ -34,7 +34,8 @@ bool TQtPlatform::ShowHelp(const std::string& topic)
 
 void TQtPlatform::ShowMessage(const std::string& text, const std::string& caption)
 {
-    QMessageBox::information(nullptr, QString::fromStdString(caption), QString::fromStdString(text));
+    QMessageBox::information(nullptr, QString::fromStdString(caption),
+                             QString::fromStdString(text));
 }
 
 void TQtPlatform::SetClipboardText(const std::string& text)

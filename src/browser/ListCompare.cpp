@@ -39,8 +39,8 @@ int DefaultCompare(const TListRow& a, const TListRow& b, int sortColumn, TSortOp
     return order == TSortOption::soDescending ? -result : result;
 }
 
-int ListViewCompare(const TListRow& a, const TListRow& b, std::string_view layout,
-                    int sortColumn, TSortOption order)
+int ListViewCompare(const TListRow& a, const TListRow& b, std::string_view layout, int sortColumn,
+                    TSortOption order)
 {
     const bool aParent = a.caption.rfind("..", 0) == 0;
     const bool bParent = b.caption.rfind("..", 0) == 0;
@@ -52,17 +52,17 @@ int ListViewCompare(const TListRow& a, const TListRow& b, std::string_view layou
         return 0;
     const int dir = Direction(order);
     switch (layout[static_cast<std::size_t>(sortColumn)]) {
-    case ' ':
-        return Sign(static_cast<long long>(a.image) - b.image) * dir;
+    case ' ': return Sign(static_cast<long long>(a.image) - b.image) * dir;
     case 'C':
     case 'D':
     case 'T':
         return CompareBytes(LowerCase(SubText(a, sortColumn - 1)),
-                            LowerCase(SubText(b, sortColumn - 1))) * dir;
+                            LowerCase(SubText(b, sortColumn - 1))) *
+               dir;
     case 'L':
         return Sign(static_cast<long long>(IntOrZero(SubText(a, sortColumn - 1))) -
-                    IntOrZero(SubText(b, sortColumn - 1))) * dir;
-    default:
-        return 0;
+                    IntOrZero(SubText(b, sortColumn - 1))) *
+               dir;
+    default: return 0;
     }
 }

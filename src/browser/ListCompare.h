@@ -28,5 +28,5 @@ int DefaultCompare(const TListRow& a, const TListRow& b, int sortColumn, TSortOp
 // texts compared by character code, L by IntOrZero. Equal texts, rows with fewer than two
 // sub-texts and a letter that names no field compare as equal, so a stable sort keeps
 // their earlier order.
-int ListViewCompare(const TListRow& a, const TListRow& b, std::string_view layout,
-                    int sortColumn, TSortOption order);
+int ListViewCompare(const TListRow& a, const TListRow& b, std::string_view layout, int sortColumn,
+                    TSortOption order);

@@ -55,7 +55,8 @@ public:
     // The images rows show by index; icons that hold pixmaps of several sizes follow iconSize().
     void SetImages(std::vector<QIcon> images);
     // Appends a row: caption in column 0, the image, and the sub-texts in columns 1, 2, ...
-    QTreeWidgetItem* AddRow(const QString& caption, int image, const std::vector<std::string>& subTexts);
+    QTreeWidgetItem* AddRow(const QString& caption, int image,
+                            const std::vector<std::string>& subTexts);
     static TListRow RowOf(const QTreeWidgetItem* item);
     // The selected row, or null.
     QTreeWidgetItem* Selected() const;

@@ -66,14 +66,10 @@ bool IsDefaultFace(const std::string& face)
 } // namespace
 
 TMForm::TMForm(const TMFormServices& services, QWidget* parent)
-    : QMainWindow(parent),
-      m_debugLog(services.debugLog),
-      m_config(services.config),
-      m_sharedRules(services.sharedRules),
-      m_platform(services.platform),
+    : QMainWindow(parent), m_debugLog(services.debugLog), m_config(services.config),
+      m_sharedRules(services.sharedRules), m_platform(services.platform),
       m_programFolder(WithTrailingSlash(services.programFolder)),
-      m_startArgument(services.startArgument),
-      m_fontColor(*ColorFromIdent("clWindowText")),
+      m_startArgument(services.startArgument), m_fontColor(*ColorFromIdent("clWindowText")),
       m_exitHandler([] { QCoreApplication::exit(0); })
 {
     setObjectName(QStringLiteral("MForm"));
@@ -123,7 +119,8 @@ void TMForm::CreateActions()
     m_actGoUp = MakeAction("ActGoUp", "&Upward", QKeySequence("Ctrl+U"), "Upward", 3);
     m_nextFile = MakeAction("NextFile", "Next File", QKeySequence(Qt::Key_F6), "Next File", 5);
     m_nextFile->setIconText("NextFile");
-    m_prevFile = MakeAction("PrevFile", "Previous File", QKeySequence(Qt::Key_F5), "Previous File", 4);
+    m_prevFile =
+        MakeAction("PrevFile", "Previous File", QKeySequence(Qt::Key_F5), "Previous File", 4);
     m_prevFile->setIconText("PrevFile");
     m_directory = MakeAction("Directory", "&Directory", QKeySequence("Ctrl+D"), "Explore", 8);
     // Ctrl+S belongs to Save As, which comes first in the main menu.
@@ -150,18 +147,18 @@ void TMForm::CreateActions()
     m_actAbout = MakeAction("ActAbout", "About...");
 
     const std::pair<QAction*, void (TMForm::*)()> handlers[] = {
-        {m_fileOpen, &TMForm::FileOpenExecute},     {m_fileSaveAs, &TMForm::FileSaveAsExecute},
-        {m_exportTXT, &TMForm::ExportTXTExecute},   {m_exportHTM, &TMForm::ExportHTMExecute},
-        {m_actExit, &TMForm::ActExitExecute},       {m_actNext, &TMForm::ActNextExecute},
+        {m_fileOpen, &TMForm::FileOpenExecute},       {m_fileSaveAs, &TMForm::FileSaveAsExecute},
+        {m_exportTXT, &TMForm::ExportTXTExecute},     {m_exportHTM, &TMForm::ExportHTMExecute},
+        {m_actExit, &TMForm::ActExitExecute},         {m_actNext, &TMForm::ActNextExecute},
         {m_actPrevious, &TMForm::ActPreviousExecute}, {m_actGoUp, &TMForm::ActGoUpExecute},
-        {m_nextFile, &TMForm::NextFileExecute},     {m_prevFile, &TMForm::PrevFileExecute},
-        {m_directory, &TMForm::DirectoryExecute},   {m_search, &TMForm::SearchExecute},
-        {m_listIcon16, &TMForm::ListIcon16Execute}, {m_listIcon20, &TMForm::ListIcon20Execute},
-        {m_listIcon32, &TMForm::ListIcon32Execute}, {m_actConfig, &TMForm::ActConfigExecute},
-        {m_chgFont, &TMForm::ChgFontExecute},       {m_extOpen, &TMForm::ExtOpenExecute},
-        {m_openInTXT, &TMForm::OpenInTXTExecute},   {m_copyDecl, &TMForm::CopyDeclExecute},
-        {m_copyCom, &TMForm::CopyComExecute},       {m_copyType, &TMForm::CopyTypeExecute},
-        {m_actHelp, &TMForm::ActHelpExecute},       {m_actContact, &TMForm::ActContactExecute},
+        {m_nextFile, &TMForm::NextFileExecute},       {m_prevFile, &TMForm::PrevFileExecute},
+        {m_directory, &TMForm::DirectoryExecute},     {m_search, &TMForm::SearchExecute},
+        {m_listIcon16, &TMForm::ListIcon16Execute},   {m_listIcon20, &TMForm::ListIcon20Execute},
+        {m_listIcon32, &TMForm::ListIcon32Execute},   {m_actConfig, &TMForm::ActConfigExecute},
+        {m_chgFont, &TMForm::ChgFontExecute},         {m_extOpen, &TMForm::ExtOpenExecute},
+        {m_openInTXT, &TMForm::OpenInTXTExecute},     {m_copyDecl, &TMForm::CopyDeclExecute},
+        {m_copyCom, &TMForm::CopyComExecute},         {m_copyType, &TMForm::CopyTypeExecute},
+        {m_actHelp, &TMForm::ActHelpExecute},         {m_actContact, &TMForm::ActContactExecute},
         {m_actHomePage, &TMForm::ActHomePageExecute}, {m_actAbout, &TMForm::ActAboutExecute},
     };
     for (const auto& [action, handler] : handlers) {
@@ -453,7 +450,8 @@ void TMForm::FormClose()
     for (int visual = 0; visual < header->count(); ++visual) {
         const int logical = header->logicalIndex(visual);
         captions.push_back(m_listView->headerItem()->text(logical).toStdString());
-        m_config.WriteInteger(ColumnKey(kListHeaderWidthPrefix, visual), header->sectionSize(logical));
+        m_config.WriteInteger(ColumnKey(kListHeaderWidthPrefix, visual),
+                              header->sectionSize(logical));
     }
     m_headerLayout = LayoutFromCaptions(captions);
     m_config.WriteString(kListHeader, m_headerLayout);
@@ -581,9 +579,9 @@ void TMForm::AddOutlineRow(int icon, const std::string& caption, const std::stri
     auto shown = [parent](const std::string& text) {
         return parent ? ParentDecoration(text) : text;
     };
-    m_listView->AddRow(QString::fromStdString(caption), icon,
-                       OutlineSubTexts(m_headerLayout, shown(line), shown(typeText),
-                                       shown(declaration), comment));
+    m_listView->AddRow(
+        QString::fromStdString(caption), icon,
+        OutlineSubTexts(m_headerLayout, shown(line), shown(typeText), shown(declaration), comment));
 }
 
 void TMForm::RecordLocation(const std::string& location)
@@ -771,8 +769,8 @@ void TMForm::UIUpdate()
 
 std::string TMForm::ChooseOpenFile()
 {
-    return QFileDialog::getOpenFileName(this, "Open", QString::fromStdString(FolderOf(m_sourcePath)),
-                                        kFileFilter)
+    return QFileDialog::getOpenFileName(this, "Open",
+                                        QString::fromStdString(FolderOf(m_sourcePath)), kFileFilter)
         .toStdString();
 }
 
@@ -816,17 +814,11 @@ void TMForm::FileSaveAsExecute()
     }
 }
 
-void TMForm::ExportTXTExecute()
-{
-}
+void TMForm::ExportTXTExecute() {}
 
-void TMForm::ExportHTMExecute()
-{
-}
+void TMForm::ExportHTMExecute() {}
 
-void TMForm::ActConfigExecute()
-{
-}
+void TMForm::ActConfigExecute() {}
 
 void TMForm::ActExitExecute()
 {

@@ -135,7 +135,8 @@ public slots:
 protected:
     // The dialogs, overridable so that tests answer them.
     virtual std::string ChooseOpenFile();
-    virtual std::string ChooseSaveFile(const std::string& suggested, const std::string& defaultSuffix);
+    virtual std::string ChooseSaveFile(const std::string& suggested,
+                                       const std::string& defaultSuffix);
     virtual std::optional<QFont> ChooseFont(const QFont& initial);
 
     void closeEvent(QCloseEvent* event) override;

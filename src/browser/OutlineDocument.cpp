@@ -53,8 +53,12 @@ TOutlineEntry EntryAt(const TLines& entries, int index)
 {
     const std::size_t i = static_cast<std::size_t>(index);
     const std::string& header = entries[i];
-    return {TagValue(header, "LINE"), IntOrZero(TagValue(header, "ICON")),
-            IntOrZero(TagValue(header, "LEVEL")), entries[i + 1], entries[i + 2], entries[i + 3]};
+    return {TagValue(header, "LINE"),
+            IntOrZero(TagValue(header, "ICON")),
+            IntOrZero(TagValue(header, "LEVEL")),
+            entries[i + 1],
+            entries[i + 2],
+            entries[i + 3]};
 }
 
 namespace {

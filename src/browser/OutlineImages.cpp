@@ -146,15 +146,9 @@ void DrawActionImage(QPainter& p, int n)
         Folder(p, QColor(240, 200, 80), QColor(150, 110, 20));
         Arrow(p, -90, blue, {21, 13}, 0.6);
         break;
-    case 1:
-        Arrow(p, 180, blue);
-        break;
-    case 2:
-        Arrow(p, 0, blue);
-        break;
-    case 3:
-        Arrow(p, -90, green);
-        break;
+    case 1: Arrow(p, 180, blue); break;
+    case 2: Arrow(p, 0, blue); break;
+    case 3: Arrow(p, -90, green); break;
     case 4:
         Page(p);
         Arrow(p, 180, blue, {15, 19}, 0.62);
@@ -234,7 +228,8 @@ QIcon ProgramIcon()
 
 QIcon ShellFolderIcon()
 {
-    return IconAt({16, 20, 32}, [](QPainter& p) { Folder(p, QColor(240, 200, 80), QColor(150, 110, 20)); });
+    return IconAt({16, 20, 32},
+                  [](QPainter& p) { Folder(p, QColor(240, 200, 80), QColor(150, 110, 20)); });
 }
 
 QIcon ShellFileIcon()

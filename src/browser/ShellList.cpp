@@ -56,9 +56,7 @@ private:
 };
 
 TShellList::TShellList(QWidget* parent)
-    : QListView(parent),
-      m_icons(std::make_unique<TIcons>()),
-      m_model(new QFileSystemModel(this)),
+    : QListView(parent), m_icons(std::make_unique<TIcons>()), m_model(new QFileSystemModel(this)),
       m_proxy(new TShellOrder(this))
 {
     m_model->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
@@ -74,9 +72,8 @@ TShellList::TShellList(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);
     setIconSize(QSize(20, 20));
-    connect(this, &QListView::clicked, this, [this](const QModelIndex& index) {
-        emit ItemClicked(PathOf(index));
-    });
+    connect(this, &QListView::clicked, this,
+            [this](const QModelIndex& index) { emit ItemClicked(PathOf(index)); });
     connect(this, &QListView::doubleClicked, this, &TShellList::Activate);
     SetFolder(QDir::homePath().toStdString());
 }

@@ -69,20 +69,23 @@ void TLineNumberedEdit::PaintMargin(QPaintEvent* event)
     while (block.isValid() && top <= event->rect().bottom()) {
         const int height = qRound(blockBoundingRect(block).height());
         if (block.isVisible() && top + height >= event->rect().top()) {
-            painter.drawText(0, top, m_margin->width() - 6, fontMetrics().height(),
-                             Qt::AlignRight, QString::number(block.blockNumber() + 1));
+            painter.drawText(0, top, m_margin->width() - 6, fontMetrics().height(), Qt::AlignRight,
+                             QString::number(block.blockNumber() + 1));
         }
         block = block.next();
         top += height;
     }
 }
 
-TTextViewer::TTextViewer(QWidget* parent) : QWidget(parent, Qt::Window), m_edit(new TLineNumberedEdit(this))
+TTextViewer::TTextViewer(QWidget* parent)
+    : QWidget(parent, Qt::Window), m_edit(new TLineNumberedEdit(this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_edit);
     resize(760, 560);
+    // Closing the main window ends the program even while the viewer is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
 }
 
 bool TTextViewer::OpenFile(const std::string& path, int sourceLine)

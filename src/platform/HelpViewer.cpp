@@ -7,9 +7,12 @@
 #include <QVBoxLayout>
 
 THelpViewer::THelpViewer(std::string helpFolder, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_helpFolder(std::move(helpFolder)), m_browser(new QTextBrowser(this))
+    : QWidget(parent, Qt::Window), m_helpFolder(std::move(helpFolder)),
+      m_browser(new QTextBrowser(this))
 {
     setObjectName("HelpViewer");
+    // Closing the main window ends the program even while help is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle("Quillane Help");
     m_browser->setOpenExternalLinks(true);
     m_browser->setSearchPaths({QString::fromStdString(m_helpFolder)});
@@ -33,7 +36,8 @@ THelpViewer::THelpViewer(std::string helpFolder, QWidget* parent)
 
 bool THelpViewer::ShowTopic(const std::string& topic)
 {
-    const QString page = QString::fromStdString(m_helpFolder + (topic.empty() ? "index.htm" : topic));
+    const QString page =
+        QString::fromStdString(m_helpFolder + (topic.empty() ? "index.htm" : topic));
     if (!QFileInfo(page).isFile())
         return false;
     m_browser->setSource(QUrl::fromLocalFile(page));

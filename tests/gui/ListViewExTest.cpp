@@ -104,7 +104,8 @@ private slots:
     {
         TListViewEx list;
         list.setColumnCount(3);
-        Fill(list, {{"r", "b", "1"}, {"r", "a", "2"}, {"r", "b", "3"}, {"r", "a", "4"}, {"r", "B", "5"}});
+        Fill(list,
+             {{"r", "b", "1"}, {"r", "a", "2"}, {"r", "b", "3"}, {"r", "a", "4"}, {"r", "B", "5"}});
         list.SetSortOrder(TSortOption::soAscending);
         list.SetSortColumn(1);
         QCOMPARE(Column(list, 2), (QStringList{"2", "4", "1", "3", "5"}));
@@ -124,7 +125,8 @@ private slots:
         QHeaderView* header = list.header();
         auto click = [&](int column) {
             const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
-            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(x, header->height() / 2));
         };
         auto arrows = [&] {
             QList<int> shown;

@@ -68,7 +68,8 @@ private slots:
         QCOMPARE(form->SourcePath(), source);
         QCOMPARE(form->SourceType(), std::string("PAS"));
         QCOMPARE(form->Entries().size(), std::size_t(40));
-        QCOMPARE(Declarations(*form), (QStringList{"Shapes", "TShape", "TPoint", "MaxShapes", "Clear"}));
+        QCOMPARE(Declarations(*form),
+                 (QStringList{"Shapes", "TShape", "TPoint", "MaxShapes", "Clear"}));
         QCOMPARE(RowTexts(RowNamed(*form, "TShape")),
                  (QStringList{" ", "TShape", "the base of all shapes", "class", "8"}));
         QCOMPARE(RowNamed(*form, "TShape")->data(0, TListViewEx::kImageRole).toInt(), 3);
@@ -95,8 +96,8 @@ private slots:
 
         QCOMPARE(form->LevelStart(), 8);
         QTreeWidgetItem* parent = form->ListView()->topLevelItem(0);
-        QCOMPARE(RowTexts(parent),
-                 (QStringList{"..", "..< TShape >", "the base of all shapes", "..< class >", "..< 8 >"}));
+        QCOMPARE(RowTexts(parent), (QStringList{"..", "..< TShape >", "the base of all shapes",
+                                                "..< class >", "..< 8 >"}));
         QCOMPARE(parent->data(0, TListViewEx::kImageRole).toInt(), 3);
         QCOMPARE(Declarations(*form).mid(1), (QStringList{"FName", "Draw", "Name"}));
     }
@@ -111,7 +112,8 @@ private slots:
         QTest::newRow("icon ascending") << 0 << true << QStringList{"Draw", "FName", "Name"};
         QTest::newRow("icon descending") << 0 << false << QStringList{"FName", "Name", "Draw"};
         QTest::newRow("declaration ascending") << 1 << true << QStringList{"Draw", "FName", "Name"};
-        QTest::newRow("declaration descending") << 1 << false << QStringList{"Name", "FName", "Draw"};
+        QTest::newRow("declaration descending")
+            << 1 << false << QStringList{"Name", "FName", "Draw"};
         QTest::newRow("comment ascending") << 2 << true << QStringList{"Draw", "Name", "FName"};
         QTest::newRow("comment descending") << 2 << false << QStringList{"FName", "Name", "Draw"};
         QTest::newRow("type ascending") << 3 << true << QStringList{"FName", "Draw", "Name"};
@@ -150,8 +152,8 @@ private slots:
     {
         TProgramFolder folder;
         const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        folder.WriteSettings({"LIST_HEADER= TLDC", "LIST_HEADER_SORTCOL=2",
-                              "LIST_HEADER_SORTORDER=T"});
+        folder.WriteSettings(
+            {"LIST_HEADER= TLDC", "LIST_HEADER_SORTCOL=2", "LIST_HEADER_SORTORDER=T"});
         auto context = folder.MakeContext();
         TFakePlatform platform;
         auto form = folder.MakeForm(*context, platform, source);
@@ -160,7 +162,8 @@ private slots:
         QCOMPARE((QStringList{header->text(1), header->text(2), header->text(3), header->text(4)}),
                  (QStringList{"Type", "Line", "Declaration", "Comment"}));
         // Sorted by column 2, which shows Line here.
-        QCOMPARE(Declarations(*form), (QStringList{"Shapes", "TShape", "TPoint", "MaxShapes", "Clear"}));
+        QCOMPARE(Declarations(*form),
+                 (QStringList{"Shapes", "TShape", "TPoint", "MaxShapes", "Clear"}));
         Select(*form, "TShape");
         QCOMPARE(RowTexts(form->ListView()->currentItem()),
                  (QStringList{" ", "class", "8", "TShape", "the base of all shapes"}));
@@ -208,8 +211,8 @@ private slots:
         QFETCH(int, height);
         TProgramFolder folder;
         const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        folder.WriteSettings({"TITLE_HEIGHT=" + stored.toStdString(), "MFORM_WIDTH=700",
-                              "MFORM_HEIGHT=500"});
+        folder.WriteSettings(
+            {"TITLE_HEIGHT=" + stored.toStdString(), "MFORM_WIDTH=700", "MFORM_HEIGHT=500"});
         auto context = folder.MakeContext();
         TFakePlatform platform;
         auto form = folder.MakeForm(*context, platform, source);
@@ -225,7 +228,8 @@ private slots:
         QTest::addColumn<QStringList>("stored");
         QTest::addColumn<int>("size");
         QTest::addColumn<QList<bool>>("checked");
-        QTest::newRow("none checked keeps 20") << QStringList{} << 20 << QList<bool>{false, false, false};
+        QTest::newRow("none checked keeps 20")
+            << QStringList{} << 20 << QList<bool>{false, false, false};
         QTest::newRow("16") << QStringList{"ICON16=T"} << 16 << QList<bool>{true, false, false};
         QTest::newRow("the last checked wins")
             << QStringList{"ICON16=T", "ICON32=T"} << 32 << QList<bool>{true, false, true};
@@ -285,7 +289,8 @@ private slots:
             QCOMPARE(header->sectionSize(4), 30);  // the column's minimum
             QCOMPARE(form->ListView()->SortColumn(), 1);
             QCOMPARE(form->ListView()->SortOrder(), TSortOption::soDescending);
-            QCOMPARE(Declarations(*form), (QStringList{"TShape", "TPoint", "Shapes", "MaxShapes", "Clear"}));
+            QCOMPARE(Declarations(*form),
+                     (QStringList{"TShape", "TPoint", "Shapes", "MaxShapes", "Clear"}));
 
             // The user drags the icon column to the third place, widens Comment, picks
             // 16-pixel icons and sorts by Type.
@@ -343,9 +348,9 @@ private slots:
         auto context = folder.MakeContext();
         const TConfig& config = context->Config();
         QCOMPARE(config.ReadInteger(kMformLeft), 11);
-        for (auto key : {kMformFont, kMformTop, kMformWidth, kMformHeight, kMformMax, kTitleHeight,
-                         kIcon16, kIcon20, kIcon32, kListHeader, kListHeaderSortCol,
-                         kListHeaderSortOrder})
+        for (auto key :
+             {kMformFont, kMformTop, kMformWidth, kMformHeight, kMformMax, kTitleHeight, kIcon16,
+              kIcon20, kIcon32, kListHeader, kListHeaderSortCol, kListHeaderSortOrder})
             QVERIFY2(config.ReadString(key).empty(), std::string(key).c_str());
         QVERIFY(config.ReadString("LIST_HEADER_L_0").empty());
         // Only the start location, stored when the window was created.
@@ -403,8 +408,7 @@ private slots:
 
         form->GoToLocation(empty);
         form->ShowDocument();
-        QCOMPARE(context->DebugLog().Lines(),
-                 (TLines{"error in TMForm.UpDateUName:" + empty}));
+        QCOMPARE(context->DebugLog().Lines(), (TLines{"error in TMForm.UpDateUName:" + empty}));
         QCOMPARE(form->Entries(), entries);
         QCOMPARE(form->ScannedPath(), source);
         QCOMPARE(form->StatusPanelText(0), QString("Line=26"));
@@ -512,8 +516,8 @@ private slots:
     {
         TProgramFolder folder;
         const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        folder.WriteSettings({"CONTACT_MAIL=mailto:someone@example.org",
-                              "DEVELOPER_HOMEPAGE=https://example.org/"});
+        folder.WriteSettings(
+            {"CONTACT_MAIL=mailto:someone@example.org", "DEVELOPER_HOMEPAGE=https://example.org/"});
         auto context = folder.MakeContext();
         TFakePlatform platform;
         auto form = folder.MakeForm(*context, platform, source);
@@ -522,7 +526,7 @@ private slots:
         ActionOf(*form, "ActHomePage")->trigger();
         ActionOf(*form, "ActHelp")->trigger();
         QCOMPARE(platform.opened, (std::vector<std::string>{source, "mailto:someone@example.org",
-                                                             "https://example.org/"}));
+                                                            "https://example.org/"}));
         QCOMPARE(platform.helpTopics, (std::vector<std::string>{""}));
 
         // On the Shell page the source-file requests do nothing.

@@ -99,8 +99,8 @@ private slots:
         QCOMPARE(form.LevelStart(), 0);
         QCOMPARE(Declarations(form), (QStringList{"A", "B"}));
 
-        QCOMPARE(HistoryOf(form), (std::vector<std::string>{source + "?0", source + "?4", source + "?8",
-                                                            source + "?4", source}));
+        QCOMPARE(HistoryOf(form), (std::vector<std::string>{source + "?0", source + "?4",
+                                                            source + "?8", source + "?4", source}));
         QCOMPARE(form.windowTitle(), QString::fromStdString(source + " - Quillane"));
         QVERIFY(!ActionOf(form, "ActNext")->isEnabled());
         QVERIFY(ActionOf(form, "ActPrevious")->isEnabled());
@@ -177,7 +177,8 @@ private slots:
     void containerWithoutChildren()
     {
         TWindow w;
-        const std::string source = w.folder.Write("Empty.pas", "E = record\nend;\nF = 2;\nG = 3;\n");
+        const std::string source =
+            w.folder.Write("Empty.pas", "E = record\nend;\nF = 2;\nG = 3;\n");
         w.Open(source);
         StepInto(*w.form, "E");
         // The level that follows E is shown below E as the parent row.
@@ -284,10 +285,10 @@ private slots:
         QCOMPARE(form.ShellList()->Folder(), w.folder.Path() + "deep/src");
         QCOMPARE(HistoryOf(form).front(), w.folder.Path() + "deep/src/");
         QCOMPARE(form.windowTitle(), caption);
-        for (QAction* a : {ActionOf(form, "Directory"), ActionOf(form, "NextFile"),
-                           ActionOf(form, "PrevFile"), ActionOf(form, "OpenInTXT"),
-                           ActionOf(form, "ExtOpen"), ActionOf(form, "FileSaveAs"),
-                           ActionOf(form, "ExportTXT"), ActionOf(form, "ExportHTM")})
+        for (QAction* a :
+             {ActionOf(form, "Directory"), ActionOf(form, "NextFile"), ActionOf(form, "PrevFile"),
+              ActionOf(form, "OpenInTXT"), ActionOf(form, "ExtOpen"), ActionOf(form, "FileSaveAs"),
+              ActionOf(form, "ExportTXT"), ActionOf(form, "ExportHTM")})
             QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
 
         ActionOf(form, "ActGoUp")->trigger();

@@ -32,8 +32,12 @@ TLines MakeEntries(std::initializer_list<TE> entries)
 // A (1) at 0, A1 (2) at 4, A1a (3) at 8, A1b (3) at 12, A2 (2) at 16, B (1) at 20.
 TLines WorkedExample()
 {
-    return MakeEntries({{1, 3, 1, "A"}, {2, 3, 2, "A1"}, {3, 1, 3, "A1a"}, {4, 1, 3, "A1b"},
-                        {5, 1, 2, "A2"}, {6, 1, 1, "B"}});
+    return MakeEntries({{1, 3, 1, "A"},
+                        {2, 3, 2, "A1"},
+                        {3, 1, 3, "A1a"},
+                        {4, 1, 3, "A1b"},
+                        {5, 1, 2, "A2"},
+                        {6, 1, 1, "B"}});
 }
 
 QStringList DeclarationsAt(const TLines& entries, const std::vector<int>& indexes)
@@ -55,15 +59,20 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("levelStart");
         QTest::addColumn<QString>("sourceType");
-        QTest::newRow("path with index") << "/src/Unit1.pas?12" << "/src/Unit1.pas" << 12 << "PAS";
-        QTest::newRow("path alone") << "/src/Unit1.pas" << "/src/Unit1.pas" << 0 << "PAS";
-        QTest::newRow("index that is not a number")
-            << "/src/Unit1.pas?x" << "/src/Unit1.pas?x" << 0 << "PAS?X";
-        QTest::newRow("last question mark splits") << "/a?b/U.dpr?8" << "/a?b/U.dpr" << 8 << "DPR";
-        QTest::newRow("folder") << "/src/" << "/src/" << 0 << "";
-        QTest::newRow("dot in a folder name only") << "/a.dir/readme" << "/a.dir/readme" << 0 << "";
-        QTest::newRow("index too large for a number") << "/u.pas?99999999999999" << "/u.pas" << 0
-                                                      << "PAS";
+        QTest::newRow("path with index") << "/src/Unit1.pas?12"
+                                         << "/src/Unit1.pas" << 12 << "PAS";
+        QTest::newRow("path alone") << "/src/Unit1.pas"
+                                    << "/src/Unit1.pas" << 0 << "PAS";
+        QTest::newRow("index that is not a number") << "/src/Unit1.pas?x"
+                                                    << "/src/Unit1.pas?x" << 0 << "PAS?X";
+        QTest::newRow("last question mark splits") << "/a?b/U.dpr?8"
+                                                   << "/a?b/U.dpr" << 8 << "DPR";
+        QTest::newRow("folder") << "/src/"
+                                << "/src/" << 0 << "";
+        QTest::newRow("dot in a folder name only") << "/a.dir/readme"
+                                                   << "/a.dir/readme" << 0 << "";
+        QTest::newRow("index too large for a number") << "/u.pas?99999999999999"
+                                                      << "/u.pas" << 0 << "PAS";
     }
     void parseLocation()
     {
@@ -177,12 +186,18 @@ private slots:
         QTest::addColumn<QString>("layout");
         QTest::addColumn<QString>("letter");
         QTest::addColumn<int>("subItem");
-        QTest::newRow("built-in declaration") << " DCTL" << "D" << 0;
-        QTest::newRow("built-in line") << " DCTL" << "L" << 3;
-        QTest::newRow("reordered declaration") << " TLDC" << "D" << 2;
-        QTest::newRow("first occurrence counts") << " DDCTL" << "D" << 0;
-        QTest::newRow("missing letter") << " DCT" << "L" << -1;
-        QTest::newRow("letter at the icon column only") << "DCTL" << "D" << -1;
+        QTest::newRow("built-in declaration") << " DCTL"
+                                              << "D" << 0;
+        QTest::newRow("built-in line") << " DCTL"
+                                       << "L" << 3;
+        QTest::newRow("reordered declaration") << " TLDC"
+                                               << "D" << 2;
+        QTest::newRow("first occurrence counts") << " DDCTL"
+                                                 << "D" << 0;
+        QTest::newRow("missing letter") << " DCT"
+                                        << "L" << -1;
+        QTest::newRow("letter at the icon column only") << "DCTL"
+                                                        << "D" << -1;
     }
     void fieldLookup()
     {

@@ -24,7 +24,10 @@ public:
         helpTopics.push_back(topic);
         return true;
     }
-    void ShowMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
+    void ShowMessage(const std::string& text, const std::string&) override
+    {
+        messages.push_back(text);
+    }
     void SetClipboardText(const std::string& text) override { clipboard.push_back(text); }
 
     std::vector<std::string> opened;
@@ -43,7 +46,10 @@ public:
 
 protected:
     std::string ChooseOpenFile() override { return openAnswer; }
-    std::string ChooseSaveFile(const std::string&, const std::string&) override { return saveAnswer; }
+    std::string ChooseSaveFile(const std::string&, const std::string&) override
+    {
+        return saveAnswer;
+    }
     std::optional<QFont> ChooseFont(const QFont&) override { return fontAnswer; }
 };
 
