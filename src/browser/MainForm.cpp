@@ -601,11 +601,16 @@ void TMForm::SetBusy(bool on)
         return;
     m_busy = on;
     if (on) {
+        m_focusBeforeBusy = QApplication::focusWidget();
         QApplication::setOverrideCursor(Qt::WaitCursor);
         setEnabled(false);
     } else {
         QApplication::restoreOverrideCursor();
         setEnabled(true);
+        // Disabling the window took the keyboard focus away; give it back.
+        if (m_focusBeforeBusy && m_focusBeforeBusy->isEnabled())
+            m_focusBeforeBusy->setFocus();
+        m_focusBeforeBusy = nullptr;
     }
 }
 

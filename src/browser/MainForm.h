@@ -9,6 +9,7 @@
 #include "browser/OutlineDocument.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <cstdint>
 #include <functional>
@@ -181,6 +182,7 @@ private:
     // False after OpenLocation met a file type the rule file does not list.
     bool m_lastTypeKnown = true;
     bool m_busy = false;
+    QPointer<QWidget> m_focusBeforeBusy;
     std::string m_headerLayout;
     int m_titleHeight = 89;
     std::uint32_t m_fontColor;
