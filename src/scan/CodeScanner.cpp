@@ -5,6 +5,8 @@
 #include "config/SettingsKeys.h"
 #include "scan/SourceText.h"
 
+#include <optional>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 
@@ -129,12 +131,19 @@ void TCodeScanner::Run()
             int outcome = -2;
             int attempts = 0;
             int attemptsLine = m_lineIndex;
+            // The state after the last failed attempt on this buffer: the same rule failing
+            // again with nothing changed would fail the same way forever.
+            std::optional<std::tuple<int, int, std::string, TLines>> lastFailure;
             while (!m_buf.empty()) {
                 try {
                     outcome = TryRule("S" + std::to_string(rule));
                     RunCommands(kStop);
                 } catch (const std::exception&) {
+                    auto state = std::make_tuple(rule, m_lineIndex, m_buf, m_setStack);
+                    if (lastFailure == state)
+                        break;
                     m_log.ShowString("There may be an exception at " + std::to_string(m_lineIndex));
+                    lastFailure = std::move(state);
                 }
                 if (m_nextCycle)
                     break;
