@@ -329,9 +329,7 @@ void TMForm::FormCreate()
         if ((m_fontColor & 0xFF000000u) == 0) {
             // A fixed colour (not a system colour) is the text colour of the title and the list.
             QPalette palette = m_memoTitle->palette();
-            const std::uint32_t bgr = ColorToRgb(m_fontColor);
-            const QColor color(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-            palette.setColor(QPalette::Text, color);
+            palette.setColor(QPalette::Text, QColor::fromRgb(ColorToRgb(m_fontColor)));
             m_memoTitle->setPalette(palette);
             m_listView->setPalette(palette);
         }

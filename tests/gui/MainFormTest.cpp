@@ -561,6 +561,22 @@ private slots:
         QVERIFY2(stored.find(",17,I,clWindowText,") != std::string::npos, stored.c_str());
     }
 
+    void fontColourColoursTheTexts()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        folder.WriteSettings({"MFORM_FONT=Courier New,10,,$000080FF,0"});
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        // The stored value is a Windows colour, blue-green-red: this one is orange.
+        QCOMPARE(form->MemoTitle()->palette().color(QPalette::Text), QColor(255, 128, 0));
+        QCOMPARE(form->ListView()->palette().color(QPalette::Text), QColor(255, 128, 0));
+        form->FormClose();
+        QCOMPARE(context->Config().ReadString(kMformFont).substr(11),
+                 std::string(",10,,$000080FF,0"));
+    }
+
     void searchWaitsForItsWindow()
     {
         TProgramFolder folder;
