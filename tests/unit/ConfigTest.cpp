@@ -156,12 +156,12 @@ TEST(FontText, RoundTripsAndColours)
     struct TCase {
         const char* text;
         bool valid;
-        const char* face;
-        int size;
-        const char* styles;
-        std::uint32_t color;
-        int charset;
-        const char* written;
+        const char* face = "";
+        int size = 0;
+        const char* styles = "";
+        std::uint32_t color = 0;
+        int charset = 0;
+        const char* written = "";
     };
     const TCase cases[] = {
         {"Courier New,10,BU,$00FF0000,0", true, "Courier New", 10, "BU", 0xFF0000, 0, "Courier New,10,BU,clBlue,0"},
