@@ -10,6 +10,7 @@
 #include "config/FontText.h"
 #include "config/SettingsKeys.h"
 #include "dialogs/FormAbout.h"
+#include "dialogs/FormCfg.h"
 #include "platform/Platform.h"
 #include "scan/CodeScanner.h"
 #include "scan/StructureTexts.h"
@@ -514,10 +515,7 @@ void TMForm::OpenLocation(const std::string& location)
     }
     m_entries = scanner.Results();
     SetStatusPanel(0, QStringLiteral("Line=%1").arg(scanner.Codes().size()));
-    QStringList title;
-    for (const auto& line : scanner.CommentBlockAt(0))
-        title << QString::fromStdString(line);
-    m_memoTitle->setPlainText(title.join(QLatin1Char('\n')));
+    ShowTitle(scanner.CommentBlockAt(0));
     m_shellList->SetFolder(FolderOf(m_sourcePath));
     m_scannedPath = parsed.path;
 }
@@ -777,9 +775,10 @@ std::string TMForm::ChooseOpenFile()
         .toStdString();
 }
 
-std::string TMForm::ChooseSaveFile(const std::string& suggested, const std::string& defaultSuffix)
+std::string TMForm::ChooseSaveFile(const std::string& suggested, const std::string& defaultSuffix,
+                                   const QString& filter)
 {
-    QFileDialog dialog(this, "Save As", QString::fromStdString(suggested), kFileFilter);
+    QFileDialog dialog(this, "Save As", QString::fromStdString(suggested), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QString::fromStdString(LowerCase(defaultSuffix)));
     dialog.selectFile(QString::fromStdString(suggested));
@@ -807,7 +806,7 @@ void TMForm::FileOpenExecute()
 
 void TMForm::FileSaveAsExecute()
 {
-    const std::string target = ChooseSaveFile(m_sourcePath, FileTypeKey(m_sourcePath));
+    const std::string target = ChooseSaveFile(m_sourcePath, FileTypeKey(m_sourcePath), kFileFilter);
     if (target.empty())
         return;
     try {
@@ -817,11 +816,116 @@ void TMForm::FileSaveAsExecute()
     }
 }
 
-void TMForm::ExportTXTExecute() {}
+TExportView TMForm::CurrentExportView() const
+{
+    TExportView view;
+    const QHeaderView* header = m_listView->header();
+    for (int visual = 0; visual < header->count(); ++visual)
+        view.captions.push_back(m_listView->headerItem()->text(header->logicalIndex(visual)).toStdString());
+    for (int i = 0; i < m_listView->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = m_listView->topLevelItem(i);
+        TExportRow row;
+        row.caption = item->text(0).toStdString();
+        row.image = item->data(0, TListViewEx::kImageRole).toInt();
+        for (char letter : {'D', 'C', 'T', 'L'})
+            row.fields[letter] = FieldText(item, letter).toStdString();
+        view.rows.push_back(std::move(row));
+    }
+    view.title = SplitLines(m_memoTitle->toPlainText().toStdString());
+    view.sourcePath = m_sourcePath;
+    return view;
+}
 
-void TMForm::ExportHTMExecute() {}
+void TMForm::ExportTXTExecute()
+{
+    const std::string file = m_programFolder + "TempFile.txt";
+    try {
+        WriteLinesCrLf(file, TextTableLines(CurrentExportView()));
+    } catch (const TExportError& e) {
+        m_platform.ShowMessage(e.what(), "Quillane");
+        return;
+    }
+    m_platform.OpenInShell(file);
+}
 
-void TMForm::ActConfigExecute() {}
+bool TMForm::StepIntoLine(int lineNumber)
+{
+    for (int i = 0; HasEntryAt(m_entries, i); i += 4) {
+        if (IntOrZero(EntryAt(m_entries, i).line) == lineNumber) {
+            OpenLevel(i + 4);
+            ShowLevel(m_levelStart);
+            return true;
+        }
+    }
+    return false;
+}
+
+void TMForm::ExportHTMExecute()
+{
+    const std::string chosen = ChooseSaveFile("Index.html", "html", "HTML files (*.html *.htm)");
+    if (chosen.empty())
+        return;
+
+    // The walk moves through the levels with the window's own navigation.
+    class TWindowNavigator : public TExportNavigator {
+    public:
+        explicit TWindowNavigator(TMForm& form) : m_form(form) {}
+        TExportView CurrentView() const override { return m_form.CurrentExportView(); }
+        bool StepInto(int lineNumber) override { return m_form.StepIntoLine(lineNumber); }
+        void GoUp() override { m_form.ActGoUpExecute(); }
+
+    private:
+        TMForm& m_form;
+    } navigator(*this);
+
+    std::set<std::string> written;
+    try {
+        ExportLevel(navigator, FolderOf(chosen), "", FileNameOf(chosen), written);
+    } catch (const TExportError& e) {
+        m_platform.ShowMessage(e.what(), "Quillane");
+        return;
+    }
+    m_platform.OpenInShell(chosen);
+}
+
+bool TMForm::RunConfigDialog()
+{
+    TFormCfg dialog(m_config, m_debugLog, m_platform, this);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void TMForm::ShowTitle(const TLines& lines)
+{
+    QStringList title;
+    for (const auto& line : lines)
+        title << QString::fromStdString(line);
+    m_memoTitle->setPlainText(title.join(QLatin1Char('\n')));
+}
+
+void TMForm::ActConfigExecute()
+{
+    if (!RunConfigDialog() || IsShellPageShowing())
+        return;
+    SetBusy(true);
+    // A new scanner reads the indicator just stored.
+    TCodeScanner scanner(m_sharedRules, m_config, m_debugLog);
+    scanner.SetMinimizeCallback([this] { showMinimized(); });
+    try {
+        scanner.ScanFile(m_sourcePath, m_sourceType);
+    } catch (const std::exception&) {
+        m_debugLog.AddLine("error in TMForm.UpDateUName(UN:String);");
+        SetBusy(false);
+        return;
+    }
+    if (scanner.Results().empty()) {
+        SetBusy(false);
+        return;
+    }
+    m_entries = scanner.Results();
+    SetStatusPanel(0, QStringLiteral("Line=%1").arg(scanner.Codes().size()));
+    ShowTitle(scanner.CommentBlockAt(0));
+    ShowLevel(m_levelStart);
+}
 
 void TMForm::ActExitExecute()
 {

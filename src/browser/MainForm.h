@@ -7,6 +7,7 @@
 
 #include "browser/ListCompare.h"
 #include "browser/OutlineDocument.h"
+#include "export/ExportWriters.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -101,7 +102,6 @@ public:
 public slots:
     void FileOpenExecute();
     void FileSaveAsExecute();
-    // TODO: the text and HTML exports are built with the export writers.
     void ExportTXTExecute();
     void ExportHTMExecute();
     void ActExitExecute();
@@ -115,7 +115,6 @@ public slots:
     void ListIcon16Execute();
     void ListIcon20Execute();
     void ListIcon32Execute();
-    // TODO: the comment indicator dialog is built with the option dialogs.
     void ActConfigExecute();
     void ChgFontExecute();
     void ExtOpenExecute();
@@ -137,7 +136,10 @@ protected:
     // The dialogs, overridable so that tests answer them.
     virtual std::string ChooseOpenFile();
     virtual std::string ChooseSaveFile(const std::string& suggested,
-                                       const std::string& defaultSuffix);
+                                       const std::string& defaultSuffix, const QString& filter);
+    // Shows the comment indicator dialog modally; true when it ended with OK (the dialog
+    // has then stored the new indicator).
+    virtual bool RunConfigDialog();
     virtual std::optional<QFont> ChooseFont(const QFont& initial);
 
     void closeEvent(QCloseEvent* event) override;
@@ -164,6 +166,11 @@ private:
     void CopyField(char letter);
     int SelectedSourceLine() const;
     QFont FontOfDesc(const TFontDesc& desc) const;
+    // The level on screen as the exports read it: captions and rows in on-screen order.
+    TExportView CurrentExportView() const;
+    // Steps into the first entry on the given source line, as a double click on its row does.
+    bool StepIntoLine(int lineNumber);
+    void ShowTitle(const TLines& lines);
 
     TDebug& m_debugLog;
     TConfig& m_config;

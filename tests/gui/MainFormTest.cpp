@@ -28,15 +28,6 @@ QAction* ActionOf(const TMForm& form, const char* name)
     return form.findChild<QAction*>(QString::fromLatin1(name));
 }
 
-QTreeWidgetItem* RowNamed(const TMForm& form, const QString& declaration)
-{
-    for (int i = 0; i < form.ListView()->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* row = form.ListView()->topLevelItem(i);
-        if (form.FieldText(row, 'D') == declaration)
-            return row;
-    }
-    return nullptr;
-}
 
 void Select(const TMForm& form, const QString& declaration)
 {

@@ -17,25 +17,6 @@ QAction* ActionOf(const TMForm& form, const char* name)
     return form.findChild<QAction*>(QString::fromLatin1(name));
 }
 
-QTreeWidgetItem* RowNamed(const TMForm& form, const QString& declaration)
-{
-    for (int i = 0; i < form.ListView()->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* row = form.ListView()->topLevelItem(i);
-        if (form.FieldText(row, 'D') == declaration)
-            return row;
-    }
-    return nullptr;
-}
-
-// Selects the row and steps into it as a double click does.
-void StepInto(TMForm& form, const QString& declaration)
-{
-    QTreeWidgetItem* row = RowNamed(form, declaration);
-    QVERIFY2(row, qPrintable(declaration));
-    form.ListView()->setCurrentItem(row);
-    form.ListViewDblClick();
-}
-
 std::vector<std::string> HistoryOf(const TMForm& form)
 {
     return form.History().Items();

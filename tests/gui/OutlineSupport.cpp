@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtTest>
 
 namespace {
 
@@ -191,6 +192,24 @@ std::unique_ptr<TTestForm> TProgramFolder::MakeForm(TAppContext& context, TFakeP
     return std::make_unique<TTestForm>(TMFormServices{context.DebugLog(), context.Config(),
                                                       context.SharedRules(), platform, Path(),
                                                       startArgument});
+}
+
+QTreeWidgetItem* RowNamed(const TMForm& form, const QString& declaration)
+{
+    for (int i = 0; i < form.ListView()->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = form.ListView()->topLevelItem(i);
+        if (form.FieldText(row, 'D') == declaration)
+            return row;
+    }
+    return nullptr;
+}
+
+void StepInto(TMForm& form, const QString& declaration)
+{
+    QTreeWidgetItem* row = RowNamed(form, declaration);
+    QVERIFY2(row, qPrintable(declaration));
+    form.ListView()->setCurrentItem(row);
+    form.ListViewDblClick();
 }
 
 QStringList RowTexts(const QTreeWidgetItem* row)

@@ -11,6 +11,7 @@
 
 class QTreeWidgetItem;
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,12 +44,21 @@ public:
     std::string saveAnswer;
     std::optional<QFont> fontAnswer;
     int exitCalls = 0;
+    std::function<bool()> configDialog;
+    int configDialogs = 0;
 
 protected:
     std::string ChooseOpenFile() override { return openAnswer; }
-    std::string ChooseSaveFile(const std::string&, const std::string&) override
+    std::string ChooseSaveFile(const std::string&, const std::string&, const QString&) override
     {
         return saveAnswer;
+    }
+    // Answers the comment indicator dialog: runs configDialog when set (it may store a
+    // new indicator) and reports its answer; without it the dialog is cancelled.
+    bool RunConfigDialog() override
+    {
+        ++configDialogs;
+        return configDialog ? configDialog() : false;
     }
     std::optional<QFont> ChooseFont(const QFont&) override { return fontAnswer; }
 };
@@ -83,5 +93,9 @@ extern const char* const kNestedUnit;
 
 // The texts of a list row: caption, then the sub-texts.
 QStringList RowTexts(const QTreeWidgetItem* row);
+// The first row of the list whose Declaration is the given text, or null.
+QTreeWidgetItem* RowNamed(const TMForm& form, const QString& declaration);
+// Selects the row and steps into it as a double click does.
+void StepInto(TMForm& form, const QString& declaration);
 // The Declaration texts of every row of the window's list, in list order.
 QStringList Declarations(const TMForm& form);

@@ -1,0 +1,213 @@
+// The text and HTML exports of the level on screen, and the rescan after the comment
+// indicator dialog, driven through the window's actions.
+
+#include "OutlineSupport.h"
+
+#include "browser/ListViewEx.h"
+#include "config/SettingsKeys.h"
+
+#include <QAction>
+#include <QFile>
+#include <QHeaderView>
+#include <QtTest>
+
+namespace {
+
+QStringList FileLines(const std::string& path)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.endsWith("\r\n"))
+        text.chop(2);
+    return text.split("\r\n");
+}
+
+QString FileText(const std::string& path)
+{
+    return FileLines(path).join('\n');
+}
+
+QStringList Comments(const TMForm& form)
+{
+    QStringList comments;
+    for (int i = 0; i < form.ListView()->topLevelItemCount(); ++i)
+        comments << form.FieldText(form.ListView()->topLevelItem(i), 'C');
+    return comments;
+}
+
+// Classes inside a class, a comment with markup, and two containers on one line.
+const char* const kExportUnit = R"(// Export: <b>not bold</b> & more
+unit Nest;
+A = class // holds <T> & more
+  A1 = record
+    A1a: Integer;
+  end;
+  A2: Integer;
+end;
+B = class
+  C = class end;
+end;
+)";
+
+struct TWindow {
+    TWindow() { folder.WriteSettings({"LIST_HEADER_SORTCOL=4", "LIST_HEADER_SORTORDER=T"}); }
+    void Open(const std::string& name, const char* text)
+    {
+        source = folder.Write(name, text);
+        context = folder.MakeContext();
+        form = folder.MakeForm(*context, platform, source);
+    }
+    TProgramFolder folder;
+    std::string source;
+    std::unique_ptr<TAppContext> context;
+    TFakePlatform platform;
+    std::unique_ptr<TTestForm> form;
+};
+
+} // namespace
+
+class ExportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void textTableOfTheLevelOnScreen()
+    {
+        TWindow w;
+        w.Open("src/Shapes.pas", kShapesUnit);
+        const std::string file = w.folder.Path() + "TempFile.txt";
+        w.form->ExportTXTExecute();
+        QCOMPARE(w.platform.opened, std::vector<std::string>{file});
+        QStringList lines = FileLines(file);
+        QVERIFY(lines.size() > 5);
+        QCOMPARE(lines[0], "Export:" + QString::fromStdString(w.source));
+        QCOMPARE(lines[1], "Shapes: a small unit for the outline tests");
+        QCOMPARE(lines[2], "second title line");
+        QCOMPARE(lines[3], "");
+        QVERIFY2(lines[4].startsWith("Declaration|Comment"), qPrintable(lines[4]));
+        for (int i = 5; i < lines.size(); ++i)
+            QCOMPARE(lines[i].size(), lines[4].size());
+        QCOMPARE(lines.size(), 4 + 1 + w.form->ListView()->topLevelItemCount());
+
+        // The Comment column dragged in front of the Declaration column leads the table.
+        QHeaderView* header = w.form->ListView()->header();
+        header->moveSection(header->visualIndex(2), header->visualIndex(1));
+        StepInto(*w.form, "TShape");
+        w.form->ExportTXTExecute();
+        lines = FileLines(file);
+        QVERIFY2(lines[4].startsWith("Comment ") && lines[4].section('|', 1, 1).trimmed() == "Declaration",
+                 qPrintable(lines[4]));
+        QVERIFY2(lines[5].section('|', 1, 1).trimmed() == "..< TShape >", qPrintable(lines[5]));
+        QVERIFY2(!FileText(file).contains("MaxShapes"), "the second export replaced the first");
+    }
+
+    void htmlPagesOfEveryLevel()
+    {
+        TWindow w;
+        w.Open("Nest.pas", kExportUnit);
+        const QTemporaryDir out;
+        const std::string dir = out.path().toStdString() + "/";
+        w.form->saveAnswer = dir + "Index.html";
+        const QStringList before = Declarations(*w.form);
+        w.form->ExportHTMExecute();
+
+        QCOMPARE(w.platform.opened, std::vector<std::string>{dir + "Index.html"});
+        QCOMPARE(Declarations(*w.form), before);
+        const QString index = FileText(dir + "Index.html");
+        const QString a = FileText(dir + "3.html");
+        const QString a1 = FileText(dir + "4.html");
+        const QString b = FileText(dir + "9.html");
+        QVERIFY(index.startsWith("<html>\n<head>\n<title>Export Table</title>"));
+        QVERIFY(index.contains("<pre>\nExport: &lt;b&gt;not bold&lt;/b&gt; &amp; more\n</pre>"));
+        QVERIFY(index.contains("<td><a href=\"3.html\">A</a></td>"));
+        QVERIFY(index.contains("<td><a href=\"3.html\">holds &lt;T&gt; &amp; more</a></td>"));
+        QVERIFY(index.contains("<td><a href=\"9.html\">B</a></td>"));
+        QVERIFY(a.contains("<td><a href=\"Index.html\">..&lt; A &gt;</a></td>"));
+        QVERIFY(a.contains("<td><a href=\"4.html\">A1</a></td>"));
+        QVERIFY(a.contains("<td>A2</td>"));
+        QVERIFY(a1.contains("<td><a href=\"3.html\">..&lt; A1 &gt;</a></td>"));
+        QVERIFY(a1.contains("<td>A1a</td>"));
+        QVERIFY(b.contains("<td><a href=\"10.html\">C</a></td>"));
+        QVERIFY(QFile::exists(QString::fromStdString(dir + "10.html")));
+    }
+
+    void htmlExportFromASubLevelAndCancelled()
+    {
+        TWindow w;
+        w.Open("Nest.pas", kExportUnit);
+        StepInto(*w.form, "A");
+        const QTemporaryDir out;
+        const std::string dir = out.path().toStdString() + "/";
+        w.form->saveAnswer = dir + "Sub.html";
+        w.form->ExportHTMExecute();
+        const QString page = FileText(dir + "Sub.html");
+        QVERIFY2(page.contains("<td>..&lt; A &gt;</td>"), "no page for the level above");
+        QVERIFY(QFile::exists(QString::fromStdString(dir + "4.html")));
+        QVERIFY(!QFile::exists(QString::fromStdString(dir + "3.html")));
+        QCOMPARE(Declarations(*w.form).first(), "..< A >");
+
+        w.platform.opened.clear();
+        w.form->saveAnswer.clear();
+        w.form->ExportHTMExecute();
+        QVERIFY(w.platform.opened.empty());
+    }
+
+    void rescanAfterTheCommentIndicator()
+    {
+        TWindow w;
+        w.Open("Shapes.pas", kShapesUnit);
+        StepInto(*w.form, "TShape");
+        const int levelStart = w.form->LevelStart();
+        const QString lineCount = w.form->StatusPanelText(0);
+        const QStringList before = Comments(*w.form);
+        QVERIFY(before.contains("paints it"));
+
+        // Cancel: nothing stored, nothing scanned.
+        w.form->ActConfigExecute();
+        QCOMPARE(w.form->configDialogs, 1);
+        QCOMPARE(Comments(*w.form), before);
+
+        // OK with -1: every row takes the comment of the line above it, on the same level.
+        w.form->configDialog = [&] {
+            w.context->Config().WriteInteger(kCmtIndicator, -1);
+            return true;
+        };
+        w.form->ActConfigExecute();
+        QCOMPARE(w.form->LevelStart(), levelStart);
+        QCOMPARE(Comments(*w.form),
+                 QStringList({"", "the base of all shapes", "the shape's name", "paints it"}));
+        QCOMPARE(w.form->StatusPanelText(0), lineCount);
+    }
+
+    void rescanFailureKeepsTheDocument()
+    {
+        TWindow w;
+        w.Open("Shapes.pas", kShapesUnit);
+        const QStringList before = Declarations(*w.form);
+        w.folder.Write("Shapes.pas", ""); // an empty source fails the scan
+        w.form->configDialog = [] { return true; };
+        w.form->ActConfigExecute();
+        QCOMPARE(Declarations(*w.form), before);
+        QCOMPARE(w.context->DebugLog().Lines(), TLines{"error in TMForm.UpDateUName(UN:String);"});
+        QVERIFY2(w.form->isEnabled(), "the busy state ended");
+    }
+
+    void noRescanWhileTheShellPageShows()
+    {
+        TWindow w;
+        w.Open("Shapes.pas", kShapesUnit);
+        w.form->findChild<QAction*>("ActGoUp")->trigger(); // top level -> the Shell page
+        QVERIFY(w.form->IsShellPageShowing());
+        w.folder.Write("Shapes.pas", "");
+        w.form->configDialog = [&] {
+            w.context->Config().WriteInteger(kCmtIndicator, 2);
+            return true;
+        };
+        w.form->ActConfigExecute();
+        QCOMPARE(w.context->Config().ReadInteger(kCmtIndicator), 2);
+        QVERIFY2(w.context->DebugLog().Lines().empty(), "nothing was read");
+    }
+};
+
+QTEST_MAIN(ExportTest)
+#include "ExportTest.moc"
