@@ -140,6 +140,7 @@ bool IsPascalSource(const fs::path& p)
 int Tree(TBench& bench, const std::vector<std::string>& folders, bool trace)
 {
     std::vector<TTiming> timings;
+    std::vector<std::string> reported; // files whose scan reported a failed rule attempt
     int failed = 0;
     TCodeScanner scanner(bench.rules, bench.config, bench.log);
     const auto start = TClock::now();
@@ -152,6 +153,7 @@ int Tree(TBench& bench, const std::vector<std::string>& folders, bool trace)
             TTiming t{it->path().string(), 0, it->file_size(ec)};
             if (trace)
                 std::fprintf(stderr, "%s\n", t.path.c_str());
+            const int messagesBefore = bench.messages;
             const auto fileStart = TClock::now();
             try {
                 scanner.ScanFile(t.path, FileTypeKey(t.path));
@@ -160,6 +162,8 @@ int Tree(TBench& bench, const std::vector<std::string>& folders, bool trace)
                 std::printf("scan failed: %s: %s\n", t.path.c_str(), e.what());
             }
             t.seconds = std::chrono::duration<double>(TClock::now() - fileStart).count();
+            if (bench.messages != messagesBefore)
+                reported.push_back(t.path);
             timings.push_back(t);
         }
     }
@@ -174,6 +178,8 @@ int Tree(TBench& bench, const std::vector<std::string>& folders, bool trace)
     std::printf("slowest files:\n");
     for (std::size_t i = 0; i < std::min<std::size_t>(5, timings.size()); ++i)
         std::printf("  %.3f s  %7.1f KB  %s\n", timings[i].seconds, timings[i].bytes / 1024.0, timings[i].path.c_str());
+    for (const auto& path : reported)
+        std::printf("messages from: %s\n", path.c_str());
     const auto over = std::count_if(timings.begin(), timings.end(), [](const TTiming& t) { return t.seconds > 1.0; });
     std::printf("files over one second: %ld\n", static_cast<long>(over));
     return over == 0 && failed == 0 ? 0 : 1;
