@@ -1,22 +1,108 @@
 // Program entry: the command-line modes run without a display; otherwise the
-// shared objects are created in their start order and the window runs.
+// shared objects are created in their start order and the main window runs.
 
 #include "app/CommandLine.h"
+#include "app/QtPlatform.h"
+#include "browser/MainForm.h"
+#include "browser/OutlineDocument.h"
 #include "config/AppContext.h"
 
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QThread>
+
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
+namespace {
+
+// ShowString's message box. The search worker reports through it too: its call is
+// carried over to the user-interface thread and waits there until the box is closed.
+void ShowStringBox(const std::string& text)
+{
+    auto show = [text] {
+        QMessageBox box(QMessageBox::NoIcon, "show a string", QString::fromStdString(text),
+                        QMessageBox::Ok);
+        box.exec();
+    };
+    QCoreApplication* app = QCoreApplication::instance();
+    if (QThread::currentThread() == app->thread())
+        show();
+    else
+        QMetaObject::invokeMethod(app, show, Qt::BlockingQueuedConnection);
+}
+
+// The first argument as the start location. A relative path that exists is made absolute,
+// so that the location stored for the next start still names it; a folder gets its "/".
+std::string StartLocation(const std::string& argument)
+{
+    if (argument.empty())
+        return argument;
+    const TLocation location = ParseLocation(argument);
+    const QFileInfo info(QString::fromStdString(location.path));
+    if (!info.isRelative() || !info.exists())
+        return argument;
+    std::string path = info.absoluteFilePath().toStdString();
+    if (info.isDir())
+        path += '/';
+    return path + argument.substr(location.path.size());
+}
+
+bool HaveDisplay()
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    if (auto status = RunCommandLine(args))
+    std::vector<std::string> args(argv + 1, argv + argc);
+    // --screenshot FILE [LOCATION]: shows the window on LOCATION, saves a picture of it
+    // to FILE and ends without storing anything in the settings.
+    std::string screenshot;
+    if (!args.empty() && args[0] == "--screenshot") {
+        if (args.size() < 2) {
+            std::cerr << "quillane: --screenshot needs a file name\n";
+            return 2;
+        }
+        screenshot = args[1];
+        args.erase(args.begin(), args.begin() + 2);
+    } else if (auto status = RunCommandLine(args)) {
         return *status;
+    }
+    if (!HaveDisplay()) {
+        std::cerr << "quillane: no display to open the window on; "
+                     "use --outline SOURCE to print an outline (see --help)\n";
+        return 1;
+    }
 
-    TAppContext app(TAppPaths::ForProgram());
-    const TLines types = app.SharedRules().Section("VAR");
-    std::cout << "Quillane: " << app.SharedRules().Lines().size() << " rule lines loaded from "
-              << app.SharedRules().FileName() << ", " << types.size() << " file types\n";
-    return 0;
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName("Quillane");
+    TAppContext app(TAppPaths::ForProgram(), screenshot.empty()
+                                                 ? TAppContext::TSettingsAtEnd::Write
+                                                 : TAppContext::TSettingsAtEnd::Keep);
+    app.DebugLog().SetMessageSink(ShowStringBox);
+    TQtPlatform platform(AppFolder());
+    TMForm form({app.DebugLog(), app.Config(), app.SharedRules(), platform, AppFolder(),
+                 StartLocation(args.empty() ? std::string() : args[0])});
+    form.show();
+    if (!screenshot.empty()) {
+        QApplication::processEvents();
+        const bool saved = form.grab().save(QString::fromStdString(screenshot));
+        if (!saved)
+            std::cerr << "quillane: cannot write " << screenshot << '\n';
+        return saved ? 0 : 1;
+    }
+    const int status = QApplication::exec();
+    app.DebugLog().SetMessageSink(nullptr);
+    return status;
 }

@@ -1,0 +1,68 @@
+#include "browser/ListCompare.h"
+
+#include "scan/TextFields.h"
+
+namespace {
+
+int Sign(long long v)
+{
+    return (v > 0) - (v < 0);
+}
+
+int Direction(TSortOption order)
+{
+    return order == TSortOption::soAscending ? 1 : -1;
+}
+
+const std::string& SubText(const TListRow& row, int index)
+{
+    static const std::string empty;
+    return index >= 0 && static_cast<std::size_t>(index) < row.subTexts.size()
+               ? row.subTexts[static_cast<std::size_t>(index)]
+               : empty;
+}
+
+int CompareBytes(const std::string& a, const std::string& b)
+{
+    // By character code, the bytes taken as unsigned.
+    const int c = a.compare(b);
+    return Sign(c);
+}
+
+} // namespace
+
+int DefaultCompare(const TListRow& a, const TListRow& b, int sortColumn, TSortOption order)
+{
+    const std::string& ta = sortColumn == 0 ? a.caption : SubText(a, sortColumn - 1);
+    const std::string& tb = sortColumn == 0 ? b.caption : SubText(b, sortColumn - 1);
+    const int result = CompareBytes(UpperCase(ta), UpperCase(tb));
+    return order == TSortOption::soDescending ? -result : result;
+}
+
+int ListViewCompare(const TListRow& a, const TListRow& b, std::string_view layout, int sortColumn,
+                    TSortOption order)
+{
+    const bool aParent = a.caption.rfind("..", 0) == 0;
+    const bool bParent = b.caption.rfind("..", 0) == 0;
+    if (aParent || bParent)
+        return aParent == bParent ? 0 : (aParent ? -1 : 1);
+    if (a.subTexts.size() < 2 || b.subTexts.size() < 2)
+        return 0;
+    if (sortColumn < 0 || static_cast<std::size_t>(sortColumn) >= layout.size())
+        return 0;
+    const int dir = Direction(order);
+    switch (layout[static_cast<std::size_t>(sortColumn)]) {
+    case ' ': return Sign(static_cast<long long>(a.image) - b.image) * dir;
+    case 'C':
+    case 'D':
+    case 'T':
+        return CompareBytes(LowerCase(SubText(a, sortColumn - 1)),
+                            LowerCase(SubText(b, sortColumn - 1))) *
+               dir;
+    case 'L':
+        return Sign(static_cast<long long>(IntOrZero(SubText(a, sortColumn - 1))) -
+                    IntOrZero(SubText(b, sortColumn - 1))) *
+               dir;
+    default: return 0;
+    }
+}

@@ -1,0 +1,83 @@
+#pragma once
+// A report list that keeps a sort column and a sort order, sorts its rows by them
+// with a stable sort, cycles the order when the user clicks a column header, and
+// marks the sorted column's header with an up (ascending) or down (descending)
+// arrow. Used by the outline list and the search results; user-interface thread only.
+
+#include "browser/ListCompare.h"
+
+#include <QHeaderView>
+#include <QTreeWidget>
+
+#include <functional>
+#include <vector>
+
+class TListViewEx;
+
+// The list's header: draws the arrow of the sorted column over the usual section.
+class THeaderArrows : public QHeaderView {
+    Q_OBJECT
+public:
+    explicit THeaderArrows(TListViewEx* list);
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+
+private:
+    TListViewEx* m_list;
+};
+
+class TListViewEx : public QTreeWidget {
+    Q_OBJECT
+public:
+    // Item data role of a row's image index.
+    static constexpr int kImageRole = Qt::UserRole + 1;
+    // Item data role of the number of sub-texts a row was given.
+    static constexpr int kSubTextCountRole = Qt::UserRole + 2;
+
+    using TCompare = std::function<int(const TListRow&, const TListRow&)>;
+
+    explicit TListViewEx(QWidget* parent = nullptr);
+
+    int SortColumn() const { return m_sortColumn; }
+    // Stores the column, sorts when it names a column and an order is set, and updates
+    // the header arrows. Writing the same value again re-sorts.
+    void SetSortColumn(int column);
+    TSortOption SortOrder() const { return m_sortOrder; }
+    // A different order is stored and the sort column written again; the same order does nothing.
+    void SetSortOrder(TSortOption order);
+    // The arrow the header shows on a column: soNone when it shows none.
+    TSortOption ArrowOf(int column) const;
+
+    // When set, decides the order alone, direction included; otherwise DefaultCompare.
+    void SetOnCompare(TCompare compare) { m_onCompare = std::move(compare); }
+
+    // The images rows show by index; icons that hold pixmaps of several sizes follow iconSize().
+    void SetImages(std::vector<QIcon> images);
+    // Appends a row: caption in column 0, the image, and the sub-texts in columns 1, 2, ...
+    QTreeWidgetItem* AddRow(const QString& caption, int image,
+                            const std::vector<std::string>& subTexts);
+    static TListRow RowOf(const QTreeWidgetItem* item);
+    // The selected row, or null.
+    QTreeWidgetItem* Selected() const;
+
+    // The user's click on a column header: ascending, or descending when the column is
+    // already sorted ascending; then the column is written (sorts, moves the arrow).
+    void ColumnClick(int column);
+
+signals:
+    // Enter or Return on the list.
+    void EnterPressed();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void SortRows();
+    int Compare(const TListRow& a, const TListRow& b) const;
+
+    int m_sortColumn = 0;
+    TSortOption m_sortOrder = TSortOption::soNone;
+    TCompare m_onCompare;
+    std::vector<QIcon> m_images;
+};

@@ -1,0 +1,141 @@
+#include "browser/OutlineDocument.h"
+
+#include "scan/Regex.h"
+
+namespace {
+
+// The location patterns are matched the way the rest of the program matches rules:
+// letter case ignored, "." across line breaks, greedy.
+bool MatchLocationPattern(TRegex& regex, const char* pattern, const std::string& text)
+{
+    regex.SetModifiers("isg-mxr");
+    regex.SetPattern(pattern);
+    return regex.Search(text);
+}
+
+} // namespace
+
+TLocation ParseLocation(const std::string& location)
+{
+    TRegex regex;
+    if (MatchLocationPattern(regex, R"((^.*)\?(\d+)$)", location)) {
+        // An index too large for an int reads as 0 (IntOrZero), that is the top level.
+        return {regex.MatchText(1), IntOrZero(regex.MatchText(2))};
+    }
+    return {location, 0};
+}
+
+std::string SourceTypeOf(const std::string& path)
+{
+    TRegex regex;
+    if (MatchLocationPattern(regex, R"(^.*\.([^\.\\\/]+)$)", path))
+        return UpperCase(regex.MatchText(1));
+    return {};
+}
+
+bool IsFtpPath(const std::string& path)
+{
+    TRegex regex;
+    return MatchLocationPattern(regex, "^FTP:.*", path);
+}
+
+std::string MakeLocation(const std::string& path, int entryIndex)
+{
+    return path + "?" + std::to_string(entryIndex);
+}
+
+bool HasEntryAt(const TLines& entries, int index)
+{
+    return index >= 0 && index % 4 == 0 && static_cast<std::size_t>(index) + 3 < entries.size();
+}
+
+TOutlineEntry EntryAt(const TLines& entries, int index)
+{
+    const std::size_t i = static_cast<std::size_t>(index);
+    const std::string& header = entries[i];
+    return {TagValue(header, "LINE"),
+            IntOrZero(TagValue(header, "ICON")),
+            IntOrZero(TagValue(header, "LEVEL")),
+            entries[i + 1],
+            entries[i + 2],
+            entries[i + 3]};
+}
+
+namespace {
+
+int LevelAt(const TLines& entries, int index)
+{
+    return IntOrZero(TagValue(entries[static_cast<std::size_t>(index)], "LEVEL"));
+}
+
+} // namespace
+
+std::vector<int> LevelIndexes(const TLines& entries, int start)
+{
+    std::vector<int> result;
+    if (!HasEntryAt(entries, start))
+        return result;
+    const int level = LevelAt(entries, start);
+    for (int i = start; HasEntryAt(entries, i); i += 4) {
+        const int l = LevelAt(entries, i);
+        if (l < level)
+            break;
+        if (l == level)
+            result.push_back(i);
+    }
+    return result;
+}
+
+int FindEntryByLine(const TLines& entries, int line)
+{
+    for (int i = 0; HasEntryAt(entries, i); i += 4) {
+        if (IntOrZero(TagValue(entries[static_cast<std::size_t>(i)], "LINE")) == line)
+            return i;
+    }
+    return -1;
+}
+
+int UpperLevelStart(const TLines& entries, int levelStart)
+{
+    int level;
+    if (HasEntryAt(entries, levelStart))
+        level = LevelAt(entries, levelStart);
+    else if (HasEntryAt(entries, levelStart - 4))
+        level = LevelAt(entries, levelStart - 4) + 1; // an empty level below its parent
+    else
+        return 0;
+    for (int i = levelStart - 4; i >= 0; i -= 4) {
+        if (HasEntryAt(entries, i) && LevelAt(entries, i) < level - 1)
+            return i + 4;
+    }
+    return 0;
+}
+
+void THistory::RecordLocation(const std::string& location)
+{
+    if (m_pos < m_items.size() && m_items[m_pos] == location)
+        return;
+    m_items.erase(m_items.begin(),
+                  m_items.begin() + static_cast<std::ptrdiff_t>(std::min(m_pos, m_items.size())));
+    m_pos = 0;
+    m_items.insert(m_items.begin(), location);
+    while (m_items.size() > kMaxEntries)
+        m_items.pop_back();
+}
+
+void THistory::Forward()
+{
+    if (m_pos > 0)
+        --m_pos;
+}
+
+void THistory::Back()
+{
+    if (m_pos + 1 < m_items.size())
+        ++m_pos;
+}
+
+std::string THistory::Current() const
+{
+    return m_pos < m_items.size() ? m_items[m_pos] : std::string();
+}

@@ -1,0 +1,79 @@
+#pragma once
+// The outline document's plain parts, free of widgets: the location text, the
+// outline entries as the main window reads them from the scanner's result lines,
+// the walks over levels, and the history of visited locations. Used by TMForm on
+// the user-interface thread; stateless apart from THistory.
+
+#include "scan/TextFields.h"
+
+#include <string>
+#include <vector>
+
+// A location split into its path and its entry index ("path?12"); an index that is
+// missing reads as 0, the top level.
+struct TLocation {
+    std::string path;
+    int levelStart = 0;
+};
+
+TLocation ParseLocation(const std::string& location);
+// The upper-cased text after the path's last "." when that text holds no ".", "\" or "/";
+// empty otherwise (a folder, or a name without an extension).
+std::string SourceTypeOf(const std::string& path);
+// True for a path that begins with "FTP:" in any letter case.
+bool IsFtpPath(const std::string& path);
+// "path?index"
+std::string MakeLocation(const std::string& path, int entryIndex);
+
+// One result record of the scanner, read from four lines of Entries.
+struct TOutlineEntry {
+    std::string line; // the source line as the scanner wrote it, from 1
+    int icon = 0;
+    int level = 0;
+    std::string type;
+    std::string declaration;
+    std::string comment;
+};
+
+// Icon number of an entry that can be stepped into; the parent row carries it too.
+inline constexpr int kContainerIcon = 3;
+
+// True when index is the first line of a whole entry of entries.
+bool HasEntryAt(const TLines& entries, int index);
+// The entry whose header is entries[index]; call only when HasEntryAt.
+TOutlineEntry EntryAt(const TLines& entries, int index);
+
+// The entry indexes of the level that starts at start: the entry there and every later
+// one of the same Level up to the first later entry of a smaller Level.
+std::vector<int> LevelIndexes(const TLines& entries, int start);
+// The index of the first entry whose Line, read as a number, is line; -1 when none.
+int FindEntryByLine(const TLines& entries, int line);
+// The start of the level that holds the parent entry of the level starting at
+// levelStart: the index right after the nearest earlier entry whose Level is below the
+// parent's, or 0 when there is none.
+int UpperLevelStart(const TLines& entries, int levelStart);
+
+// The visited locations, newest first, and the position of the one shown.
+class THistory {
+public:
+    static constexpr std::size_t kMaxEntries = 100;
+
+    // Makes location the newest, current entry: the entries ahead of the position are
+    // dropped first, and the oldest beyond kMaxEntries afterwards. Recording the current
+    // location again changes nothing.
+    void RecordLocation(const std::string& location);
+    // Moves towards newer (Forward) or older (Back) entries; at either end it stays.
+    void Forward();
+    void Back();
+    // The location at the position; empty when the history is empty.
+    std::string Current() const;
+    bool CanGoForward() const { return m_pos > 0; }
+    bool CanGoBack() const { return m_pos + 1 < m_items.size(); }
+
+    const TLines& Items() const { return m_items; }
+    int Pos() const { return static_cast<int>(m_pos); }
+
+private:
+    TLines m_items;
+    std::size_t m_pos = 0;
+};

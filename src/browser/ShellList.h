@@ -1,0 +1,61 @@
+#pragma once
+// The folder file list of the Shell page: one folder's sub-folders and its files
+// that match "*.pas;*.dpr", folders first, each group by name ignoring case. It
+// enters a double-clicked folder itself and never hands a file to another
+// program; it only reports the file. User-interface thread only.
+
+#include <QListView>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QFileSystemModel;
+class QSortFilterProxyModel;
+
+class TShellList : public QListView {
+    Q_OBJECT
+public:
+    struct TItem {
+        std::string path; // full path
+        bool folder = false;
+    };
+
+    explicit TShellList(QWidget* parent = nullptr);
+    ~TShellList() override;
+
+    // Shows a folder; a path with a trailing "/" names the same folder.
+    void SetFolder(const std::string& folder);
+    // The folder shown, without a trailing "/" (the root is "/").
+    std::string Folder() const;
+    // Moves to the parent folder; at the root it stays. False when it stayed.
+    bool MoveUp();
+    // The selected item's full path; empty when nothing is selected.
+    std::string SelectedPath() const;
+    // Selects the item with this full path, when the list shows it.
+    void SelectPath(const std::string& path);
+    // Lists the folder anew, in the order the list shows it.
+    std::vector<TItem> ListItems() const;
+
+    static const QStringList& NameFilters();
+
+signals:
+    void FolderChanged(const QString& folder);
+    // A click on an item (the item is then selected).
+    void ItemClicked(const QString& path);
+    // A double click, or Enter, on an item; a folder has already been entered.
+    void ItemDoubleClicked(const QString& path, bool folder);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Activate(const QModelIndex& index);
+    QString PathOf(const QModelIndex& viewIndex) const;
+
+    class TIcons;
+    std::unique_ptr<TIcons> m_icons;
+    QFileSystemModel* m_model;
+    QSortFilterProxyModel* m_proxy;
+    QString m_folder;
+};

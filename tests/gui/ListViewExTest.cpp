@@ -1,0 +1,245 @@
+// The sortable report list: the compare rules as plain functions, the stable sort,
+// the column-click cycle and the header arrow.
+
+#include "browser/ListViewEx.h"
+
+#include <QHeaderView>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(TSortOption)
+
+namespace {
+
+TListRow Row(const std::string& caption, int image, std::vector<std::string> subTexts)
+{
+    return {caption, image, std::move(subTexts)};
+}
+
+// Outline rows in the built-in layout: Declaration, Comment, Type, Line.
+TListRow Outline(const std::string& declaration, const std::string& line, int image = 1,
+                 const std::string& comment = "", const std::string& type = "t")
+{
+    return Row(" ", image, {declaration, comment, type, line});
+}
+
+QStringList Column(const TListViewEx& list, int column)
+{
+    QStringList texts;
+    for (int i = 0; i < list.topLevelItemCount(); ++i)
+        texts << list.topLevelItem(i)->text(column);
+    return texts;
+}
+
+void Fill(TListViewEx& list, const std::vector<std::vector<std::string>>& rows)
+{
+    for (const auto& r : rows)
+        list.AddRow(QString::fromStdString(r[0]), 0, {r.begin() + 1, r.end()});
+}
+
+} // namespace
+
+class ListViewExTest : public QObject {
+    Q_OBJECT
+private slots:
+    void outlineCompare_data()
+    {
+        QTest::addColumn<int>("sortColumn");
+        QTest::addColumn<TSortOption>("order");
+        QTest::addColumn<int>("expected"); // sign of compare(first, second)
+        QTest::addColumn<int>("which");    // which pair of rows, see outlineCompare()
+        const auto asc = TSortOption::soAscending;
+        const auto desc = TSortOption::soDescending;
+        QTest::newRow("line 9 before 10 ascending") << 4 << asc << -1 << 0;
+        QTest::newRow("line 9 after 10 descending") << 4 << desc << 1 << 0;
+        QTest::newRow("line that is not a number counts as 0") << 4 << asc << -1 << 1;
+        QTest::newRow("underscore before letters") << 1 << asc << -1 << 2;
+        QTest::newRow("letter case ignored") << 1 << asc << -1 << 3;
+        QTest::newRow("equal texts are equal") << 1 << asc << 0 << 4;
+        QTest::newRow("equal texts are equal descending") << 1 << desc << 0 << 4;
+        QTest::newRow("parent row first ascending") << 1 << asc << -1 << 5;
+        QTest::newRow("parent row first descending") << 1 << desc << -1 << 5;
+        QTest::newRow("parent row first by line descending") << 4 << desc << -1 << 5;
+        QTest::newRow("row against the parent row") << 1 << desc << 1 << 6;
+        QTest::newRow("icon column by number") << 0 << asc << -1 << 7;
+        QTest::newRow("icon column by number descending") << 0 << desc << 1 << 7;
+        QTest::newRow("row without its sub-texts") << 1 << asc << 0 << 8;
+        QTest::newRow("comment column") << 2 << asc << 1 << 9;
+        QTest::newRow("no order counts as descending") << 4 << TSortOption::soNone << 1 << 0;
+    }
+    void outlineCompare()
+    {
+        QFETCH(int, sortColumn);
+        QFETCH(TSortOption, order);
+        QFETCH(int, expected);
+        QFETCH(int, which);
+        const std::pair<TListRow, TListRow> pairs[] = {
+            {Outline("a", "9"), Outline("a", "10")},
+            {Outline("a", "x"), Outline("a", "3")},
+            {Outline("_gamma", "1"), Outline("Alpha", "1")},
+            {Outline("Alpha", "1"), Outline("beta", "1")},
+            {Outline("Same", "1"), Outline("same", "2")},
+            {Row("..", 3, {"..< P >", "c", "..< t >", "..< 99 >"}), Outline("a", "1")},
+            {Outline("a", "1"), Row("..", 3, {"..< P >", "c", "..< t >", "..< 0 >"})},
+            {Outline("z", "1", 1), Outline("a", "1", 2)},
+            {Row(" ", 1, {"z"}), Outline("a", "1")},
+            {Outline("a", "1", 1, "second"), Outline("a", "1", 1, "first")},
+        };
+        const auto& [a, b] = pairs[which];
+        const int result = ListViewCompare(a, b, " DCTL", sortColumn, order);
+        QCOMPARE((result > 0) - (result < 0), expected);
+    }
+
+    void defaultCompareIgnoresLetterCase()
+    {
+        const TListRow a = Row("x", 0, {"Path/File.pas"});
+        const TListRow b = Row("x", 0, {"path/file.PAS"});
+        QCOMPARE(DefaultCompare(a, b, 1, TSortOption::soAscending), 0);
+        const TListRow c = Row("x", 0, {"b"});
+        QVERIFY(DefaultCompare(a, c, 1, TSortOption::soAscending) > 0);
+        QVERIFY(DefaultCompare(a, c, 1, TSortOption::soDescending) < 0);
+        QVERIFY(DefaultCompare(Row("B", 0, {}), Row("a", 0, {}), 0, TSortOption::soAscending) > 0);
+    }
+
+    void sortKeepsTheOrderOfEqualRows()
+    {
+        TListViewEx list;
+        list.setColumnCount(3);
+        Fill(list,
+             {{"r", "b", "1"}, {"r", "a", "2"}, {"r", "b", "3"}, {"r", "a", "4"}, {"r", "B", "5"}});
+        list.SetSortOrder(TSortOption::soAscending);
+        list.SetSortColumn(1);
+        QCOMPARE(Column(list, 2), (QStringList{"2", "4", "1", "3", "5"}));
+        list.SetSortOrder(TSortOption::soDescending);
+        QCOMPARE(Column(list, 2), (QStringList{"1", "3", "5", "2", "4"}));
+    }
+
+    void columnClickCycle()
+    {
+        TListViewEx list;
+        list.setColumnCount(4);
+        list.SetSortColumn(-1);
+        Fill(list, {{"r", "x", "b", "2"}, {"r", "y", "c", "1"}, {"r", "z", "a", "3"}});
+        list.resize(400, 200);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QHeaderView* header = list.header();
+        auto click = [&](int column) {
+            const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(x, header->height() / 2));
+        };
+        auto arrows = [&] {
+            QList<int> shown;
+            for (int c = 0; c < list.columnCount(); ++c)
+                shown << static_cast<int>(list.ArrowOf(c));
+            return shown;
+        };
+        const int none = 0, up = 1, down = 2;
+
+        click(2);
+        QCOMPARE(list.SortOrder(), TSortOption::soAscending);
+        QCOMPARE(Column(list, 2), (QStringList{"a", "b", "c"}));
+        QCOMPARE(arrows(), (QList<int>{none, none, up, none}));
+        click(2);
+        QCOMPARE(Column(list, 2), (QStringList{"c", "b", "a"}));
+        QCOMPARE(arrows(), (QList<int>{none, none, down, none}));
+        click(2);
+        QCOMPARE(Column(list, 2), (QStringList{"a", "b", "c"}));
+        QCOMPARE(arrows(), (QList<int>{none, none, up, none}));
+        click(3);
+        QCOMPARE(list.SortColumn(), 3);
+        QCOMPARE(Column(list, 3), (QStringList{"1", "2", "3"}));
+        QCOMPARE(arrows(), (QList<int>{none, none, none, up}));
+
+        // Dragging a column elsewhere keeps the arrow on the sorted column.
+        header->moveSection(header->visualIndex(3), 0);
+        QCOMPARE(arrows(), (QList<int>{none, none, none, up}));
+    }
+
+    void headerDrawsTheArrow()
+    {
+        TListViewEx list;
+        list.setColumnCount(3);
+        list.setHeaderLabels({"a", "b", "c"});
+        list.resize(330, 120);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QHeaderView* header = list.header();
+        // Dark pixels near the right end of a section, where the arrow goes.
+        auto marked = [&](int column) {
+            const QImage image = header->grab().toImage();
+            const int right = header->sectionViewportPosition(column) + header->sectionSize(column);
+            int dark = 0;
+            for (int x = right - 16; x < right - 2; ++x)
+                for (int y = 2; y < header->height() - 2; ++y)
+                    dark += qGray(image.pixel(x, y)) < 100;
+            return dark > 4;
+        };
+        list.SetSortOrder(TSortOption::soAscending);
+        list.SetSortColumn(1);
+        QVERIFY(marked(1));
+        QVERIFY(!marked(0));
+        QVERIFY(!marked(2));
+        list.ColumnClick(2);
+        QVERIFY(marked(2));
+        QVERIFY(!marked(1));
+    }
+
+    void noOrderOrNoColumnSortsNothing()
+    {
+        TListViewEx list;
+        list.setColumnCount(2);
+        Fill(list, {{"r", "b"}, {"r", "a"}});
+        list.SetSortColumn(1);
+        QCOMPARE(Column(list, 1), (QStringList{"b", "a"}));
+        QCOMPARE(list.ArrowOf(1), TSortOption::soNone);
+        list.SetSortOrder(TSortOption::soAscending);
+        QCOMPARE(Column(list, 1), (QStringList{"a", "b"}));
+        list.SetSortColumn(-1);
+        QCOMPARE(list.ArrowOf(1), TSortOption::soNone);
+        list.addTopLevelItem(new QTreeWidgetItem(QStringList{"r", "0"}));
+        list.SetSortColumn(5);
+        QCOMPARE(Column(list, 1), (QStringList{"a", "b", "0"}));
+    }
+
+    void writingTheSameOrderDoesNotSort()
+    {
+        TListViewEx list;
+        list.setColumnCount(2);
+        list.SetSortOrder(TSortOption::soAscending);
+        list.SetSortColumn(1);
+        Fill(list, {{"r", "b"}, {"r", "a"}});
+        list.SetSortOrder(TSortOption::soAscending);
+        QCOMPARE(Column(list, 1), (QStringList{"b", "a"}));
+        list.SetSortColumn(1); // writing the column again sorts
+        QCOMPARE(Column(list, 1), (QStringList{"a", "b"}));
+    }
+
+    void onCompareDecidesAlone()
+    {
+        TListViewEx list;
+        list.setColumnCount(2);
+        Fill(list, {{"r", "1"}, {"r", "3"}, {"r", "2"}});
+        list.SetOnCompare([](const TListRow& a, const TListRow& b) {
+            return b.subTexts[0].compare(a.subTexts[0]); // always descending
+        });
+        list.SetSortOrder(TSortOption::soAscending);
+        list.SetSortColumn(1);
+        QCOMPARE(Column(list, 1), (QStringList{"3", "2", "1"}));
+    }
+
+    void selectionSurvivesSorting()
+    {
+        TListViewEx list;
+        list.setColumnCount(2);
+        Fill(list, {{"r", "b"}, {"r", "a"}, {"r", "c"}});
+        list.topLevelItem(0)->setSelected(true);
+        list.SetSortOrder(TSortOption::soAscending);
+        list.SetSortColumn(1);
+        QVERIFY(list.Selected());
+        QCOMPARE(list.Selected()->text(1), QString("b"));
+    }
+};
+
+QTEST_MAIN(ListViewExTest)
+#include "ListViewExTest.moc"

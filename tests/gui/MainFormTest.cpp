@@ -1,0 +1,629 @@
+// The main window over a real Pascal source and a small rule file: rows, the parent
+// row, sorting, the column layout, the settings it restores and stores, opening
+// failures, Save As and the actions that leave the program.
+
+#include "OutlineSupport.h"
+
+#include "browser/ListViewEx.h"
+#include "browser/ShellList.h"
+#include "browser/TextViewer.h"
+#include "config/SettingsKeys.h"
+
+#include <QAction>
+#include <QFile>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+
+const std::vector<std::string> kSortByLine = {"LIST_HEADER_SORTCOL=4", "LIST_HEADER_SORTORDER=T",
+                                              "APP_CAPTION=Quillane"};
+
+QAction* ActionOf(const TMForm& form, const char* name)
+{
+    return form.findChild<QAction*>(QString::fromLatin1(name));
+}
+
+QTreeWidgetItem* RowNamed(const TMForm& form, const QString& declaration)
+{
+    for (int i = 0; i < form.ListView()->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = form.ListView()->topLevelItem(i);
+        if (form.FieldText(row, 'D') == declaration)
+            return row;
+    }
+    return nullptr;
+}
+
+void Select(const TMForm& form, const QString& declaration)
+{
+    QTreeWidgetItem* row = RowNamed(form, declaration);
+    QVERIFY2(row, qPrintable(declaration));
+    form.ListView()->setCurrentItem(row);
+}
+
+QString ReadAll(const std::string& path)
+{
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+private slots:
+    void opensARealSource()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("src/Shapes.pas", kShapesUnit);
+        folder.WriteSettings(kSortByLine);
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+
+        QCOMPARE(form->SourcePath(), source);
+        QCOMPARE(form->SourceType(), std::string("PAS"));
+        QCOMPARE(form->Entries().size(), std::size_t(40));
+        QCOMPARE(Declarations(*form),
+                 (QStringList{"Shapes", "TShape", "TPoint", "MaxShapes", "Clear"}));
+        QCOMPARE(RowTexts(RowNamed(*form, "TShape")),
+                 (QStringList{" ", "TShape", "the base of all shapes", "class", "8"}));
+        QCOMPARE(RowNamed(*form, "TShape")->data(0, TListViewEx::kImageRole).toInt(), 3);
+        QCOMPARE(RowNamed(*form, "Clear")->data(0, TListViewEx::kImageRole).toInt(), 1);
+        QCOMPARE(form->MemoTitle()->toPlainText(),
+                 QString("Shapes: a small unit for the outline tests\nsecond title line"));
+        QCOMPARE(form->StatusPanelText(0), QString("Line=26"));
+        QCOMPARE(form->windowTitle(), QString::fromStdString(source + " - Quillane"));
+        QVERIFY(!form->IsShellPageShowing());
+        QCOMPARE(context->Config().ReadString(kLastView), source);
+        // The busy state ended with the list.
+        QVERIFY(form->isEnabled());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void parentRowIsDecorated()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        folder.WriteSettings(kSortByLine);
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source + "?8");
+
+        QCOMPARE(form->LevelStart(), 8);
+        QTreeWidgetItem* parent = form->ListView()->topLevelItem(0);
+        QCOMPARE(RowTexts(parent), (QStringList{"..", "..< TShape >", "the base of all shapes",
+                                                "..< class >", "..< 8 >"}));
+        QCOMPARE(parent->data(0, TListViewEx::kImageRole).toInt(), 3);
+        QCOMPARE(Declarations(*form).mid(1), (QStringList{"FName", "Draw", "Name"}));
+    }
+
+    void sortsEveryColumnWithTheParentRowFirst_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<bool>("ascending");
+        QTest::addColumn<QStringList>("expected");
+        // The level below TShape: FName (field, icon 2, line 9), Draw (procedure, icon 1,
+        // line 10), Name (property, icon 2, line 11). Equal keys keep their earlier order.
+        QTest::newRow("icon ascending") << 0 << true << QStringList{"Draw", "FName", "Name"};
+        QTest::newRow("icon descending") << 0 << false << QStringList{"FName", "Name", "Draw"};
+        QTest::newRow("declaration ascending") << 1 << true << QStringList{"Draw", "FName", "Name"};
+        QTest::newRow("declaration descending")
+            << 1 << false << QStringList{"Name", "FName", "Draw"};
+        QTest::newRow("comment ascending") << 2 << true << QStringList{"Draw", "Name", "FName"};
+        QTest::newRow("comment descending") << 2 << false << QStringList{"FName", "Name", "Draw"};
+        QTest::newRow("type ascending") << 3 << true << QStringList{"FName", "Draw", "Name"};
+        QTest::newRow("type descending") << 3 << false << QStringList{"Name", "Draw", "FName"};
+        QTest::newRow("line ascending") << 4 << true << QStringList{"FName", "Draw", "Name"};
+        QTest::newRow("line descending") << 4 << false << QStringList{"Name", "Draw", "FName"};
+    }
+    void sortsEveryColumnWithTheParentRowFirst()
+    {
+        QFETCH(int, column);
+        QFETCH(bool, ascending);
+        QFETCH(QStringList, expected);
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        folder.WriteSettings(kSortByLine);
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source + "?8");
+
+        // One click sorts ascending (or flips an ascending column); a second one flips.
+        const TSortOption wanted = ascending ? TSortOption::soAscending : TSortOption::soDescending;
+        for (int clicks = 0; clicks < 2 && (clicks == 0 || form->ListView()->SortOrder() != wanted);
+             ++clicks)
+            form->ListView()->ColumnClick(column);
+        QCOMPARE(form->ListView()->SortOrder(),
+                 ascending ? TSortOption::soAscending : TSortOption::soDescending);
+        QCOMPARE(form->ListView()->topLevelItem(0)->text(0), QString(".."));
+        QCOMPARE(Declarations(*form).mid(1), expected);
+        // A rebuilt level keeps the order.
+        form->ShowLevel(form->LevelStart());
+        QCOMPARE(form->ListView()->topLevelItem(0)->text(0), QString(".."));
+        QCOMPARE(Declarations(*form).mid(1), expected);
+    }
+
+    void reorderedLayoutFindsEveryField()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        folder.WriteSettings(
+            {"LIST_HEADER= TLDC", "LIST_HEADER_SORTCOL=2", "LIST_HEADER_SORTORDER=T"});
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+
+        QTreeWidgetItem* header = form->ListView()->headerItem();
+        QCOMPARE((QStringList{header->text(1), header->text(2), header->text(3), header->text(4)}),
+                 (QStringList{"Type", "Line", "Declaration", "Comment"}));
+        // Sorted by column 2, which shows Line here.
+        QCOMPARE(Declarations(*form),
+                 (QStringList{"Shapes", "TShape", "TPoint", "MaxShapes", "Clear"}));
+        Select(*form, "TShape");
+        QCOMPARE(RowTexts(form->ListView()->currentItem()),
+                 (QStringList{" ", "class", "8", "TShape", "the base of all shapes"}));
+        ActionOf(*form, "CopyDecl")->trigger();
+        ActionOf(*form, "CopyCom")->trigger();
+        ActionOf(*form, "CopyType")->trigger();
+        QCOMPARE(platform.clipboard,
+                 (std::vector<std::string>{"TShape", "the base of all shapes", "class"}));
+    }
+
+    void incompleteLayoutFallsBackToTheBuiltInOne_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("missing") << "";
+        QTest::newRow("without Line") << " DCT";
+        QTest::newRow("letters in the icon column's place") << "DCTL";
+    }
+    void incompleteLayoutFallsBackToTheBuiltInOne()
+    {
+        QFETCH(QString, stored);
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        folder.WriteSettings({"LIST_HEADER=" + stored.toStdString()});
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        QCOMPARE(form->HeaderLayout(), std::string(" DCTL"));
+        QCOMPARE(form->ListView()->headerItem()->text(1), QString("Declaration"));
+        QCOMPARE(form->ListView()->headerItem()->text(4), QString("Line"));
+        QCOMPARE(RowTexts(RowNamed(*form, "Clear")).mid(1),
+                 (QStringList{"Clear", "empties the canvas", "procedure", "22"}));
+    }
+
+    void titleHeight_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("height");
+        QTest::newRow("missing") << "" << 100;
+        QTest::newRow("too low") << "3" << 100;
+        QTest::newRow("stored") << "60" << 60;
+    }
+    void titleHeight()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, height);
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        folder.WriteSettings(
+            {"TITLE_HEIGHT=" + stored.toStdString(), "MFORM_WIDTH=700", "MFORM_HEIGHT=500"});
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QCOMPARE(form->SplitterH()->sizes().value(0), height);
+        form->FormClose();
+        QCOMPARE(context->Config().ReadInteger(kTitleHeight), height);
+    }
+
+    void iconSizes_data()
+    {
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QList<bool>>("checked");
+        QTest::newRow("none checked keeps 20")
+            << QStringList{} << 20 << QList<bool>{false, false, false};
+        QTest::newRow("16") << QStringList{"ICON16=T"} << 16 << QList<bool>{true, false, false};
+        QTest::newRow("the last checked wins")
+            << QStringList{"ICON16=T", "ICON32=T"} << 32 << QList<bool>{true, false, true};
+    }
+    void iconSizes()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(int, size);
+        QFETCH(QList<bool>, checked);
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        std::vector<std::string> lines;
+        for (const QString& s : stored)
+            lines.push_back(s.toStdString());
+        folder.WriteSettings(lines);
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        QCOMPARE(form->ListView()->iconSize(), QSize(size, size));
+        QCOMPARE((QList<bool>{ActionOf(*form, "ListIcon16")->isChecked(),
+                              ActionOf(*form, "ListIcon20")->isChecked(),
+                              ActionOf(*form, "ListIcon32")->isChecked()}),
+                 checked);
+        const int rows = form->ListView()->topLevelItemCount();
+        ActionOf(*form, "ListIcon20")->trigger();
+        QCOMPARE(form->ListView()->iconSize(), QSize(20, 20));
+        QCOMPARE((QList<bool>{ActionOf(*form, "ListIcon16")->isChecked(),
+                              ActionOf(*form, "ListIcon20")->isChecked(),
+                              ActionOf(*form, "ListIcon32")->isChecked()}),
+                 (QList<bool>{false, true, false}));
+        QCOMPARE(form->ListView()->topLevelItemCount(), rows);
+    }
+
+    void settingsRoundTrip()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("src/Shapes.pas", kShapesUnit);
+        folder.WriteSettings({"MFORM_FONT=Courier New,11,B,clWindowText,0", "MFORM_LEFT=40",
+                              "MFORM_TOP=50", "MFORM_WIDTH=720", "MFORM_HEIGHT=480", "MFORM_MAX=F",
+                              "TITLE_HEIGHT=70", "ICON32=T", "LIST_HEADER= DCTL",
+                              "LIST_HEADER_L_0=40", "LIST_HEADER_L_1=150", "LIST_HEADER_L_2=160",
+                              "LIST_HEADER_L_3=-7", "LIST_HEADER_L_4=10", "LIST_HEADER_SORTCOL=1",
+                              "LIST_HEADER_SORTORDER=F"});
+        {
+            auto context = folder.MakeContext();
+            TFakePlatform platform;
+            auto form = folder.MakeForm(*context, platform, source);
+            QCOMPARE(form->font().pointSize(), 11);
+            QVERIFY(form->font().bold());
+            QCOMPARE(form->size(), QSize(720, 480));
+            QCOMPARE(form->pos(), QPoint(40, 50));
+            QHeaderView* header = form->ListView()->header();
+            QCOMPARE(header->sectionSize(0), 44); // widened to hold the 32-pixel icons
+            QCOMPARE(header->sectionSize(1), 150);
+            QCOMPARE(header->sectionSize(2), 160);
+            QCOMPARE(header->sectionSize(3), 187); // below -2: the built-in width
+            QCOMPARE(header->sectionSize(4), 30);  // the column's minimum
+            QCOMPARE(form->ListView()->SortColumn(), 1);
+            QCOMPARE(form->ListView()->SortOrder(), TSortOption::soDescending);
+            QCOMPARE(Declarations(*form),
+                     (QStringList{"TShape", "TPoint", "Shapes", "MaxShapes", "Clear"}));
+
+            // The user drags the icon column to the third place, widens Comment, picks
+            // 16-pixel icons and sorts by Type.
+            header->moveSection(0, 2);
+            header->resizeSection(2, 210);
+            ActionOf(*form, "ListIcon16")->trigger();
+            form->ListView()->ColumnClick(3);
+            form->close();
+        }
+        auto context = folder.MakeContext();
+        const TConfig& config = context->Config();
+        QCOMPARE(config.ReadString(kMformFont).substr(0, 15), std::string("Courier New,11,"));
+        QCOMPARE(config.ReadInteger(kMformLeft), 40);
+        QCOMPARE(config.ReadInteger(kMformTop), 50);
+        QCOMPARE(config.ReadInteger(kMformWidth), 720);
+        QCOMPARE(config.ReadInteger(kMformHeight), 480);
+        QCOMPARE(config.ReadString(kMformMax), std::string("F"));
+        QCOMPARE(config.ReadInteger(kTitleHeight), 70);
+        QCOMPARE(config.ReadString(kIcon16), std::string("T"));
+        QCOMPARE(config.ReadString(kIcon32), std::string("F"));
+        QCOMPARE(config.ReadString(kLastView), folder.Path() + "src/");
+        // Declaration, Comment, icon, Type, Line on screen: the blank goes back to the front.
+        QCOMPARE(config.ReadString(kListHeader), std::string(" CDTL"));
+        QCOMPARE(config.ReadInteger("LIST_HEADER_L_0"), 150);
+        QCOMPARE(config.ReadInteger("LIST_HEADER_L_1"), 210);
+        QCOMPARE(config.ReadInteger("LIST_HEADER_L_2"), 44);
+        QCOMPARE(config.ReadInteger("LIST_HEADER_L_3"), 187);
+        QCOMPARE(config.ReadInteger(kListHeaderSortCol), 3);
+        QCOMPARE(config.ReadString(kListHeaderSortOrder), std::string("T"));
+
+        // The next start opens the stored folder on the Shell page with the stored layout.
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, "");
+        QVERIFY(form->IsShellPageShowing());
+        QCOMPARE(form->ShellList()->Folder(), folder.Path() + "src");
+        QCOMPARE(form->HeaderLayout(), std::string(" CDTL"));
+        QCOMPARE(form->ListView()->headerItem()->text(1), QString("Comment"));
+    }
+
+    void exitStoresNoneOfTheWindowsKeys()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        folder.WriteSettings({"MFORM_LEFT=11", "APP_CAPTION=Quillane"});
+        {
+            auto context = folder.MakeContext();
+            TFakePlatform platform;
+            auto form = folder.MakeForm(*context, platform, source);
+            int exits = 0;
+            form->SetExitHandler([&] { ++exits; });
+            form->move(300, 300);
+            ActionOf(*form, "ActExit")->trigger();
+            QCOMPARE(exits, 1);
+        }
+        auto context = folder.MakeContext();
+        const TConfig& config = context->Config();
+        QCOMPARE(config.ReadInteger(kMformLeft), 11);
+        for (auto key :
+             {kMformFont, kMformTop, kMformWidth, kMformHeight, kMformMax, kTitleHeight, kIcon16,
+              kIcon20, kIcon32, kListHeader, kListHeaderSortCol, kListHeaderSortOrder})
+            QVERIFY2(config.ReadString(key).empty(), std::string(key).c_str());
+        QVERIFY(config.ReadString("LIST_HEADER_L_0").empty());
+        // Only the start location, stored when the window was created.
+        QCOMPARE(config.ReadString(kLastView), source);
+    }
+
+    void firstStartOpensExample()
+    {
+        TProgramFolder folder;
+        folder.Write("Example.pas", kShapesUnit);
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, "");
+        QCOMPARE(form->SourcePath(), folder.Path() + "Example.pas");
+        QCOMPARE(form->ListView()->topLevelItemCount(), 5);
+        QCOMPARE(context->Config().ReadString(kLastView), folder.Path() + "Example.pas");
+    }
+
+    void unknownTypeShowsItsFolderAndKeepsTheEntries()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        const std::string notes = folder.Write("docs/notes.txt", "plain text\n");
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        const TLines entries = form->Entries();
+
+        form->openAnswer = notes;
+        ActionOf(*form, "FileOpen")->trigger();
+        QCOMPARE(form->SourcePath(), notes);
+        QCOMPARE(form->SourceType(), std::string("TXT"));
+        QVERIFY(form->IsShellPageShowing());
+        QCOMPARE(form->ShellList()->Folder(), folder.Path() + "docs");
+        QCOMPARE(form->StatusPanelText(0), QString());
+        QCOMPARE(form->Entries(), entries);
+        QCOMPARE(form->ScannedPath(), source);
+        QVERIFY(!ActionOf(*form, "FileSaveAs")->isEnabled());
+
+        ActionOf(*form, "ActPrevious")->trigger();
+        QVERIFY(!form->IsShellPageShowing());
+        QCOMPARE(form->SourcePath(), source);
+        QCOMPARE(form->ListView()->topLevelItemCount(), 5);
+    }
+
+    void failedScanIsLoggedAndKeepsThePreviousState()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        const std::string empty = folder.Write("Empty.pas", "");
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        const TLines entries = form->Entries();
+
+        form->GoToLocation(empty);
+        form->ShowDocument();
+        QCOMPARE(context->DebugLog().Lines(), (TLines{"error in TMForm.UpDateUName:" + empty}));
+        QCOMPARE(form->Entries(), entries);
+        QCOMPARE(form->ScannedPath(), source);
+        QCOMPARE(form->StatusPanelText(0), QString("Line=26"));
+        QVERIFY(form->isEnabled());
+        // The same path is tried again next time.
+        form->OpenLocation(empty);
+        QCOMPARE(context->DebugLog().Lines().size(), std::size_t(2));
+    }
+
+    void openingTheScannedFileAgainDoesNotReadIt()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        const TLines entries = form->Entries();
+        folder.Write("Shapes.pas", "unit Other;\n");
+        form->OpenLocation(source + "?8");
+        QCOMPARE(form->Entries(), entries);
+        QCOMPARE(form->LevelStart(), 8);
+        // Another spelling of the path is another location, and is read.
+        const std::string other = folder.Path() + "./Shapes.pas";
+        form->OpenLocation(other);
+        QCOMPARE(form->Entries().size(), std::size_t(4));
+        QCOMPARE(form->ScannedPath(), other);
+    }
+
+    void ftpLocationsReadTempDat()
+    {
+        TProgramFolder folder;
+        folder.Write("Temp.dat", kShapesUnit);
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, "ftp:host/pub/Unit1.pas?4");
+        QCOMPARE(form->SourcePath(), folder.Path() + "Temp.dat");
+        QCOMPARE(form->SourceType(), std::string("PAS"));
+        QCOMPARE(form->LevelStart(), 4);
+        QCOMPARE(form->Entries().size(), std::size_t(40));
+        form->OpenLocation("FTP:other/Unit2.pas");
+        QCOMPARE(form->ScannedPath(), std::string("FTP:other/Unit2.pas"));
+    }
+
+    void saveAsCopiesTheSource()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        const std::string existing = folder.Write("copy/Old.pas", "old text");
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+
+        form->saveAnswer = existing;
+        ActionOf(*form, "FileSaveAs")->trigger();
+        QCOMPARE(ReadAll(existing), QString::fromUtf8(kShapesUnit));
+        QCOMPARE(form->SourcePath(), source);
+        QVERIFY(platform.messages.empty());
+
+        form->saveAnswer = folder.Path() + "missing/folder/New.pas";
+        ActionOf(*form, "FileSaveAs")->trigger();
+        QCOMPARE(platform.messages.size(), std::size_t(1));
+        form->saveAnswer = source; // onto itself: refused, the file stays whole
+        ActionOf(*form, "FileSaveAs")->trigger();
+        QCOMPARE(platform.messages.size(), std::size_t(2));
+        QCOMPARE(ReadAll(source), QString::fromUtf8(kShapesUnit));
+    }
+
+    void copyActionsNeedASelectedRow()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        form->PopupMenu1Popup();
+        QVERIFY(!ActionOf(*form, "CopyDecl")->isEnabled());
+        QVERIFY(!ActionOf(*form, "CopyType")->isEnabled());
+        Select(*form, "Clear");
+        form->PopupMenu1Popup();
+        QVERIFY(ActionOf(*form, "CopyDecl")->isEnabled());
+        QVERIFY(ActionOf(*form, "CopyCom")->isEnabled());
+    }
+
+    void viewTextShowsTheSelectedLine()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source + "?8");
+        Select(*form, "Name");
+        ActionOf(*form, "OpenInTXT")->trigger();
+        QVERIFY(form->TextViewer()->isVisible());
+        QCOMPARE(form->TextViewer()->FilePath(), source);
+        QCOMPARE(form->TextViewer()->CurrentLine(), 11);
+        QVERIFY(form->TextViewer()->Edit()->isReadOnly());
+        QCOMPARE(form->TextViewer()->Edit()->document()->blockCount(), 26);
+        // The parent row stands for TShape's line.
+        form->ListView()->setCurrentItem(form->ListView()->topLevelItem(0));
+        ActionOf(*form, "OpenInTXT")->trigger();
+        QCOMPARE(form->TextViewer()->CurrentLine(), 8);
+    }
+
+    void outsideRequestsGoThroughThePlatform()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        folder.WriteSettings(
+            {"CONTACT_MAIL=mailto:someone@example.org", "DEVELOPER_HOMEPAGE=https://example.org/"});
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        ActionOf(*form, "ExtOpen")->trigger();
+        ActionOf(*form, "ActContact")->trigger();
+        ActionOf(*form, "ActHomePage")->trigger();
+        ActionOf(*form, "ActHelp")->trigger();
+        QCOMPARE(platform.opened, (std::vector<std::string>{source, "mailto:someone@example.org",
+                                                            "https://example.org/"}));
+        QCOMPARE(platform.helpTopics, (std::vector<std::string>{""}));
+
+        // On the Shell page the source-file requests do nothing.
+        ActionOf(*form, "Directory")->trigger();
+        form->ExtOpenExecute();
+        form->OpenInTXTExecute();
+        QCOMPARE(platform.opened.size(), std::size_t(3));
+        QVERIFY(!form->TextViewer()->isVisible());
+    }
+
+    void fontChange()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        const QFont before = form->font();
+        ActionOf(*form, "ChgFont")->trigger(); // cancelled
+        QCOMPARE(form->font(), before);
+        QFont chosen = before;
+        chosen.setPointSize(17);
+        chosen.setItalic(true);
+        form->fontAnswer = chosen;
+        ActionOf(*form, "ChgFont")->trigger();
+        QCOMPARE(form->font().pointSize(), 17);
+        QCOMPARE(form->MemoTitle()->font().pointSize(), 17);
+        QCOMPARE(form->ListView()->font().pointSize(), 17);
+        QVERIFY(context->Config().ReadString(kMformFont).empty()); // stored only on close
+        form->FormClose();
+        const std::string stored = context->Config().ReadString(kMformFont);
+        QVERIFY2(stored.find(",17,I,clWindowText,") != std::string::npos, stored.c_str());
+    }
+
+    void fontColourColoursTheTexts()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        folder.WriteSettings({"MFORM_FONT=Courier New,10,,$000080FF,0"});
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        // The stored value is a Windows colour, blue-green-red: this one is orange.
+        QCOMPARE(form->MemoTitle()->palette().color(QPalette::Text), QColor(255, 128, 0));
+        QCOMPARE(form->ListView()->palette().color(QPalette::Text), QColor(255, 128, 0));
+        form->FormClose();
+        QCOMPARE(context->Config().ReadString(kMformFont).substr(11),
+                 std::string(",10,,$000080FF,0"));
+    }
+
+    void searchWaitsForItsWindow()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        QVERIFY(!form->SearchAction()->isEnabled());
+        int runs = 0;
+        form->SetSearchHandler([&] { ++runs; });
+        QVERIFY(form->SearchAction()->isEnabled());
+        form->SearchAction()->trigger();
+        QCOMPARE(runs, 1);
+        QVERIFY(form->SearchAction()->isChecked());
+    }
+
+    void framePartsAndCaptions()
+    {
+        TProgramFolder folder;
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        // No Example.pas and a missing file: the window still comes up with its parts.
+        auto form = folder.MakeForm(*context, platform, folder.Path() + "Missing.pas");
+        QCOMPARE(form->ListView()->topLevelItemCount(), 0);
+        QCOMPARE(form->ListView()->columnCount(), 5);
+        const QStringList menus = [&] {
+            QStringList titles;
+            for (QAction* a : form->menuBar()->actions())
+                titles << a->text();
+            return titles;
+        }();
+        QCOMPARE(menus, (QStringList{"&File", "&Browse", "&Tools", "&Help"}));
+        auto* toolbar = form->findChild<QToolBar*>("FastTools");
+        QVERIFY(toolbar);
+        QCOMPARE(toolbar->windowTitle(), QString("Fast Tools"));
+        QStringList buttons;
+        for (QAction* a : toolbar->actions())
+            buttons << (a->isSeparator() ? QString("|") : a->iconText());
+        QCOMPARE(buttons, (QStringList{"Open", "|", "Prev", "Next", "Upward", "|", "Directory",
+                                       "PrevFile", "NextFile", "Search", "|", "Help"}));
+        for (QAction* a : toolbar->actions())
+            QVERIFY(a->isSeparator() || !a->icon().isNull());
+        QCOMPARE(ActionOf(*form, "FileSaveAs")->shortcut(), QKeySequence("Ctrl+S"));
+        QCOMPARE(ActionOf(*form, "NextFile")->shortcut(), QKeySequence(Qt::Key_F6));
+        QCOMPARE(ActionOf(*form, "ActGoUp")->toolTip(), QString("Upward"));
+    }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "MainFormTest.moc"

@@ -1,0 +1,199 @@
+#include "config/Config.h"
+#include "config/FontText.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ConfigTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() / ("quillane_config_" + std::to_string(::getpid()));
+        fs::create_directories(m_dir);
+        m_file = (m_dir / "quillane.ini").string();
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    void WriteFile(const std::string& text)
+    {
+        std::ofstream(m_file, std::ios::binary) << text;
+    }
+    std::string ReadFile() const
+    {
+        std::ifstream in(m_file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    TConfig& Loaded(const std::string& text)
+    {
+        WriteFile(text);
+        m_config = std::make_unique<TConfig>(m_file);
+        m_config->Load();
+        return *m_config;
+    }
+
+    fs::path m_dir;
+    std::string m_file;
+    std::unique_ptr<TConfig> m_config;
+};
+
+TEST_F(ConfigTest, ReadsHandWrittenKeys)
+{
+    auto& config = Loaded("mform_left=5\r\nA=x=y\nFLAG=t\nWORD=True\nYES=T\nPX=12px\nA=second\n");
+    EXPECT_EQ(config.ReadInteger("MFORM_LEFT"), 5);
+    EXPECT_EQ(config.ReadString("a"), "x=y") << "the first line counts; values may hold '='";
+    EXPECT_FALSE(config.ReadBool("FLAG"));
+    EXPECT_FALSE(config.ReadBool("WORD"));
+    EXPECT_TRUE(config.ReadBool("YES"));
+    EXPECT_EQ(config.ReadInteger("PX"), 0);
+    EXPECT_EQ(config.ReadString("MISSING"), "");
+    EXPECT_EQ(config.ReadInteger("MISSING"), 0);
+
+    config.WriteInteger("MFORM_LEFT", 7);
+    EXPECT_EQ(config.Lines()[0], "MFORM_LEFT=7") << "replaced in place, spelled as written now";
+}
+
+TEST_F(ConfigTest, WriteStringAppendsReplacesAndDeletes)
+{
+    auto& config = Loaded("[+L]\nx\n[-L]\nA=1\n");
+    config.WriteString("NEW", "v");
+    EXPECT_EQ(config.Lines().back(), "NEW=v") << "new keys go after the last line, after any list block";
+    config.WriteString("A", "");
+    EXPECT_EQ(config.ReadString("A"), "");
+    EXPECT_EQ(config.Lines(), (TLines{"[+L]", "x", "[-L]", "NEW=v"}));
+    config.WriteString("ABSENT", "");
+    EXPECT_EQ(config.Lines().size(), 4u);
+    config.WriteBool("B", true);
+    config.WriteBool("C", false);
+    EXPECT_EQ(config.ReadString("B"), "T");
+    EXPECT_EQ(config.ReadString("C"), "F");
+}
+
+TEST_F(ConfigTest, Lists)
+{
+    struct TCase {
+        const char* name;
+        std::string file;
+        TLines write; // written as list P unless `read` only
+        bool doWrite;
+        TLines expectedLines;
+        TLines expectedRead;
+    };
+    const TCase cases[] = {
+        {"markers with blanks and lower case are read, entries untrimmed",
+         "A=1\n[ +p ]\n  /a \n/b\n[-P]\n", {}, false, {}, {"  /a ", "/b"}},
+        {"a closing marker before the opening one ends the read",
+         "[-P]\n[+P]\n/a\n[-P]\n", {}, false, {}, {}},
+        {"a new list goes to the very top", "A=1\nB=2\n", {"/x"}, true,
+         {"[+P]", "/x", "[-P]", "A=1", "B=2"}, {"/x"}},
+        {"an existing block is replaced in place", "A=1\n[+P]\n/old\n[-P]\nB=2\n", {"/n1", "/n2"}, true,
+         {"A=1", "[+P]", "/n1", "/n2", "[-P]", "B=2"}, {"/n1", "/n2"}},
+        {"an empty list removes the block", "A=1\n[+P]\n/old\n[-P]\n", {}, true, {"A=1"}, {}},
+        {"an unclosed last block stays and the new block goes above it", "A=1\n[+P]\n/old\n", {"/n"},
+         true, {"A=1", "[+P]", "/n", "[-P]", "[+P]", "/old"}, {"/n"}},
+        {"the last opening marker's block is replaced", "[+P]\n/a\n[-P]\n[+P]\n/b\n[-P]\n", {"/c"}, true,
+         {"[+P]", "/a", "[-P]", "[+P]", "/c", "[-P]"}, {"/a"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto& config = Loaded(c.file);
+        if (c.doWrite) {
+            config.WriteList("P", c.write);
+            EXPECT_EQ(config.Lines(), c.expectedLines);
+        }
+        EXPECT_EQ(config.ReadList("P"), c.expectedRead);
+        EXPECT_TRUE(config.ReadList("p").empty()) << "a lower-case list name never matches";
+    }
+}
+
+TEST_F(ConfigTest, SaveWritesCrLfAndOnlyWhenNotEmpty)
+{
+    {
+        TConfig empty(m_file);
+        empty.Load();
+        EXPECT_TRUE(empty.Save());
+    }
+    EXPECT_FALSE(fs::exists(m_file)) << "an empty store leaves no file";
+
+    TConfig config(m_file);
+    config.WriteString("A", "1");
+    config.WriteList("L", {"x"});
+    ASSERT_TRUE(config.Save());
+    EXPECT_EQ(ReadFile(), "[+L]\r\nx\r\n[-L]\r\nA=1\r\n");
+
+    TConfig again(m_file);
+    again.Load();
+    EXPECT_EQ(again.Lines(), config.Lines());
+}
+
+TEST_F(ConfigTest, FailedSaveKeepsTheOldFile)
+{
+    WriteFile("OLD=1\r\n");
+    const std::string blocked = (m_dir / "blocked").string();
+    fs::create_directories(blocked + "/quillane.ini.new"); // the temporary file cannot be created
+    TConfig config(blocked + "/quillane.ini");
+    config.WriteString("A", "1");
+    EXPECT_FALSE(config.Save());
+
+    // A write that cannot replace the target leaves the old content whole.
+    fs::create_directories(m_file + ".new");
+    TConfig other(m_file);
+    other.Load();
+    other.WriteString("NEW", "2");
+    EXPECT_FALSE(other.Save());
+    EXPECT_EQ(ReadFile(), "OLD=1\r\n");
+}
+
+TEST(FontText, RoundTripsAndColours)
+{
+    struct TCase {
+        const char* text;
+        bool valid;
+        const char* face;
+        int size;
+        const char* styles;
+        std::uint32_t color;
+        int charset;
+        const char* written;
+    };
+    const TCase cases[] = {
+        {"Courier New,10,BU,$00FF0000,0", true, "Courier New", 10, "BU", 0xFF0000, 0, "Courier New,10,BU,clBlue,0"},
+        {"MS Sans Serif,8,B,clWindowText,1", true, "MS Sans Serif", 8, "B", 0xFF000008, 1,
+         "MS Sans Serif,8,B,clWindowText,1"},
+        {"Sans,9,,clred,1", true, "Sans", 9, "", 0x0000FF, 1, "Sans,9,,clRed,1"},
+        {"Sans,9,SIUB,$00123456,2", true, "Sans", 9, "BIUS", 0x123456, 2, "Sans,9,BIUS,$00123456,2"},
+        {"Sans,9,biu,255,1", true, "Sans", 9, "", 255, 1, "Sans,9,,clRed,1"},
+        {"", false},
+        {"Sans,9,B,,1", false},
+        {"Sans,9,B,clNoSuchColour,1", false},
+        {"Sans,9,B,clRed,300", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        TFontDesc font{"Keep", 7, false, false, false, false, 0, 1};
+        const TFontDesc before = font;
+        EXPECT_EQ(TextToFont(c.text, font), c.valid);
+        if (!c.valid) {
+            EXPECT_EQ(font, before) << "a malformed text keeps the font";
+            continue;
+        }
+        EXPECT_EQ(font.face, c.face);
+        EXPECT_EQ(font.size, c.size);
+        const std::string styles = std::string(font.bold ? "B" : "") + (font.italic ? "I" : "") +
+                                   (font.underline ? "U" : "") + (font.strikeOut ? "S" : "");
+        EXPECT_EQ(styles, c.styles);
+        EXPECT_EQ(font.color, c.color);
+        EXPECT_EQ(font.charset, c.charset);
+        EXPECT_EQ(FontToText(font), c.written);
+    }
+    EXPECT_EQ(ColorToRgb(0x0000FF), 0xFF0000u) << "clRed is red on screen";
+}
+
+} // namespace

@@ -1,0 +1,112 @@
+#include "config/AppContext.h"
+#include "config/Debug.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class DebugTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() / ("quillane_debug_" + std::to_string(::getpid()));
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+    fs::path m_dir;
+};
+
+TEST_F(DebugTest, EveryLineRewritesTheWholeLog)
+{
+    const auto file = m_dir / "quillane.TXT";
+    TDebug log(file.string());
+    log.AddLine("one");
+    EXPECT_EQ(ReadAll(file), "one\r\n");
+    log.AddLine("two\nlines");
+    log.AddLine("three");
+    EXPECT_EQ(ReadAll(file), "one\r\ntwo\nlines\r\nthree\r\n");
+}
+
+TEST_F(DebugTest, ARunWithoutLinesLeavesTheOldLog)
+{
+    const auto file = m_dir / "quillane.TXT";
+    std::ofstream(file, std::ios::binary) << "earlier\r\n";
+    { TDebug log(file.string()); }
+    EXPECT_EQ(ReadAll(file), "earlier\r\n");
+}
+
+TEST_F(DebugTest, AnUnwritableLogKeepsItsLines)
+{
+    const auto blocked = m_dir / "blocked";
+    fs::create_directories(blocked / "quillane.TXT"); // a folder where the file should be
+    TDebug log((blocked / "quillane.TXT").string());
+    EXPECT_NO_THROW(log.AddLine("kept"));
+    EXPECT_FALSE(log.SaveLog());
+    EXPECT_EQ(log.Lines(), (TLines{"kept"}));
+}
+
+TEST_F(DebugTest, ConcurrentAppendsNeverInterleave)
+{
+    const auto file = m_dir / "quillane.TXT";
+    TDebug log(file.string());
+    auto writer = [&](char c) {
+        for (int i = 0; i < 50; ++i)
+            log.AddLine(std::string(40, c));
+    };
+    std::thread a(writer, 'a'), b(writer, 'b');
+    a.join();
+    b.join();
+    const TLines lines = SplitLines(ReadAll(file));
+    ASSERT_EQ(lines.size(), 100u);
+    for (const auto& line : lines)
+        EXPECT_TRUE(line == std::string(40, 'a') || line == std::string(40, 'b')) << line;
+}
+
+TEST_F(DebugTest, ShowStringGoesToTheSinkNotTheLog)
+{
+    TDebug log((m_dir / "quillane.TXT").string());
+    std::string shown;
+    log.SetMessageSink([&](const std::string& text) { shown = text; });
+    log.ShowString("Need keyword !");
+    EXPECT_EQ(shown, "Need keyword !");
+    EXPECT_TRUE(log.Lines().empty());
+}
+
+TEST_F(DebugTest, AppContextStartsAndEndsInOrder)
+{
+    const std::string folder = m_dir.string() + "/";
+    std::ofstream(folder + "CodeScan.dll") << "[BEGIN]\n[+VAR]\nPAS=P\n[-VAR]\n[END]\n";
+    {
+        TAppContext app(TAppPaths::InFolder(folder));
+        EXPECT_EQ(app.SharedRules().Section("VAR"), (TLines{"PAS=P"}));
+        EXPECT_EQ(app.Config().ReadString("X"), "");
+    }
+    EXPECT_FALSE(fs::exists(folder + "quillane.ini")) << "nothing set, nothing written";
+    {
+        TAppContext app(TAppPaths::InFolder(folder));
+        app.Config().WriteString("X", "1");
+        app.DebugLog().AddLine("logged");
+    }
+    EXPECT_EQ(ReadAll(folder + "quillane.ini"), "X=1\r\n");
+    EXPECT_EQ(ReadAll(folder + "quillane.TXT"), "logged\r\n");
+    {
+        TAppContext app(TAppPaths::InFolder(folder), TAppContext::TSettingsAtEnd::Keep);
+        app.Config().WriteString("X", "2");
+    }
+    EXPECT_EQ(ReadAll(folder + "quillane.ini"), "X=1\r\n");
+}
+
+} // namespace
