@@ -151,7 +151,7 @@ void TCodeScanner::Run()
             int rule = 0;
             int outcome = -2;
             int attempts = 0;
-            int attemptsLine = m_lineIndex;
+            long attemptsRead = m_linesRead;
             // The state after the last failed attempt on this buffer: the same rule failing
             // again with nothing changed would fail the same way forever.
             std::optional<std::tuple<int, int, std::string, TLines>> lastFailure;
@@ -171,9 +171,9 @@ void TCodeScanner::Run()
                 rule = outcome == -1 ? rule + 1 : 0;
                 if (outcome == -2)
                     break;
-                if (m_lineIndex != attemptsLine) {
+                if (m_linesRead != attemptsRead) {
                     attempts = 0;
-                    attemptsLine = m_lineIndex;
+                    attemptsRead = m_linesRead;
                 } else if (++attempts >= kMaxAttemptsPerBuffer) {
                     // Rules that keep matching without consuming anything: give the buffer up.
                     m_log.ShowString("There may be an exception at " + std::to_string(m_lineIndex));
@@ -218,6 +218,7 @@ void TCodeScanner::ReadNextLine()
     std::string& line = m_codes[static_cast<std::size_t>(m_lineIndex)];
     m_buf.append(m_lineSeparator).append(line);
     line.clear();
+    ++m_linesRead;
     // Trim in place: one move of the buffer at most.
     std::size_t end = m_buf.size();
     while (end > 0 && static_cast<unsigned char>(m_buf[end - 1]) <= 32)

@@ -104,6 +104,7 @@ private:
     std::string m_type;
     int m_savedLine = -1;
     int m_lineIndex = 0;
+    long m_linesRead = 0; // lines joined to Buf in this scan: the progress the attempt cap watches
     int m_commandIndex = 0;
     std::string m_buf;
     bool m_atEnd = false;

@@ -121,8 +121,12 @@ const std::string& TRegex::Pattern() const { return m->pattern; }
 bool TRegex::Search(std::string_view subject)
 {
     pcre2_code* code = m->Compile();
-    const int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), 0, 0,
-                               m->matchData.get(), nullptr);
+    const auto subjectText = reinterpret_cast<PCRE2_SPTR>(subject.data());
+    int rc = pcre2_match(code, subjectText, subject.size(), 0, 0, m->matchData.get(), nullptr);
+    // Compiled code keeps its backtracking points on a small fixed stack that long texts
+    // can outgrow; the interpreter keeps them on the heap and gives the answer instead.
+    if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
+        rc = pcre2_match(code, subjectText, subject.size(), 0, PCRE2_NO_JIT, m->matchData.get(), nullptr);
     if (rc == PCRE2_ERROR_NOMATCH) {
         m->matched = false;
         m->groups = 0;

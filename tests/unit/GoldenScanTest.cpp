@@ -1,0 +1,78 @@
+// Scans the Pascal sources under tests/scan/cases with the delivered rule file and
+// compares the result records and the title with the files written beside each source:
+// expected.txt holds the records exactly as `quillane --records` prints them,
+// title.txt the head comment block as `quillane --title` prints it.
+
+#include "config/Config.h"
+#include "config/Debug.h"
+#include "scan/CodeScanner.h"
+#include "scan/StructureTexts.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path CasesFolder() { return fs::path(QUILLANE_TEST_DATA) / "scan" / "cases"; }
+
+std::vector<std::string> CaseNames()
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(CasesFolder()))
+        if (entry.is_directory() && fs::exists(entry.path() / "input.pas"))
+            names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string ReadText(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string JoinLines(const TLines& lines)
+{
+    std::string text;
+    for (const auto& line : lines)
+        text += line + '\n';
+    return text;
+}
+
+class GoldenScan : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenScan, RecordsAndTitleMatchTheExpectedFiles)
+{
+    const fs::path folder = CasesFolder() / GetParam();
+    TStructureTexts rules;
+    rules.LoadFromFile(std::string(QUILLANE_DATA_DIR) + "/CodeScan.dll");
+    ASSERT_FALSE(rules.Lines().empty()) << "the delivered rule file cannot be read";
+    TConfig config;
+    TDebug log((fs::temp_directory_path() / "golden_scan.TXT").string());
+    log.SetAutoSave(false);
+    std::vector<std::string> messages;
+    log.SetMessageSink([&](const std::string& text) { messages.push_back(text); });
+
+    TCodeScanner scanner(rules, config, log);
+    scanner.ScanFile((folder / "input.pas").string(), "PAS");
+
+    EXPECT_EQ(JoinLines(scanner.Results()), ReadText(folder / "expected.txt"));
+    EXPECT_EQ(JoinLines(scanner.CommentBlockAt(0)), ReadText(folder / "title.txt"));
+    // A rule that fails or stops making progress reports itself; the rules must not.
+    EXPECT_TRUE(messages.empty()) << messages.front();
+}
+
+INSTANTIATE_TEST_SUITE_P(PascalRules, GoldenScan, ::testing::ValuesIn(CaseNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
+} // namespace
