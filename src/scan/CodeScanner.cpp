@@ -17,10 +17,13 @@ struct TCodeScanner::TRuleSet {
     TLines values;
     std::unordered_map<std::string, int> firstIndexByName; // upper-cased name -> line index
     std::vector<int> ruleIndexByNumber;                     // n -> line index of "Sn", or -1
+    // Pattern ids of the rule lines in the scanner's matcher, filled as rules are tried.
+    mutable std::vector<int> patternIds;
 
     explicit TRuleSet(TLines setLines) : lines(std::move(setLines))
     {
         values.reserve(lines.size());
+        patternIds.assign(lines.size(), -1);
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const std::string& line = lines[i];
             const auto eq = line.find('=');
@@ -122,8 +125,13 @@ void TCodeScanner::ScanLines(TLines codes, std::string_view key)
             break;
         }
     }
-    m_blockRules.LoadFromList(m_sharedRules.Block(blockName));
-    m_sections.clear();
+    // The shared rule file never changes, so a scanner that scans many files of one type
+    // (the search) copies the block and parses its sets once.
+    if (!m_blockName || *m_blockName != blockName) {
+        m_blockRules.LoadFromList(m_sharedRules.Block(blockName));
+        m_sections.clear();
+        m_blockName = blockName;
+    }
     Run();
 }
 
@@ -267,7 +275,10 @@ int TCodeScanner::TryRuleNumber(int number)
 int TCodeScanner::TryRuleAt(int index, std::string_view name)
 {
     const auto set = m_ruleSet;
-    m_regex.SetPattern(set->values[static_cast<std::size_t>(index)]);
+    int& patternId = set->patternIds[static_cast<std::size_t>(index)];
+    if (patternId < 0)
+        patternId = m_regex.PatternId(set->values[static_cast<std::size_t>(index)]);
+    m_regex.SetPatternId(patternId);
     if (m_regex.Search(m_buf) && !m_buf.empty()) {
         SetMacrosFromLastSearch(m_buf);
         m_commandIndex = index + 1;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -109,6 +110,7 @@ private:
     std::string m_buf;
     bool m_atEnd = false;
     TStructureTexts m_blockRules;
+    std::optional<std::string> m_blockName; // the block m_blockRules holds
     std::shared_ptr<const TRuleSet> m_ruleSet;
     TLines m_setStack; // top at index 0
     TLines m_pickups;

@@ -4,6 +4,7 @@
 #include <pcre2.h>
 
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -33,40 +34,57 @@ std::string ErrorText(int code)
 } // namespace
 
 struct TRegex::TImpl {
+    // One pattern text and its compiled forms, one per set of options it was used with.
+    struct TInterned {
+        std::string text;
+        std::vector<std::pair<std::uint32_t, TCodePtr>> codes;
+    };
+
     // "isg-mxr": caseless, dot-all and greedy on; multi-line and extended off.
     std::uint32_t options = kCaseless | kDotAll;
-    std::string pattern;
-    pcre2_code* current = nullptr; // compiled form of pattern + options, owned by cache
-    std::unordered_map<std::string, TCodePtr> cache;
+    std::vector<TInterned> patterns;                 // by pattern id
+    std::unordered_map<std::string, int> idsByText;  // pattern text -> id
+    int patternId = -1;                              // the pattern in force; -1 none
+    pcre2_code* current = nullptr;                   // its compiled form for options
     std::unique_ptr<pcre2_match_data, TMatchDataDeleter> matchData{
         pcre2_match_data_create(kMaxGroups, nullptr)};
-    std::string subject; // the text of the last search
+    std::string subject; // the text of the last successful search
     bool matched = false;
     int groups = 0;
+
+    int Intern(std::string_view text)
+    {
+        std::string key(text);
+        if (auto it = idsByText.find(key); it != idsByText.end())
+            return it->second;
+        patterns.push_back({key, {}});
+        const int id = static_cast<int>(patterns.size()) - 1;
+        idsByText.emplace(std::move(key), id);
+        return id;
+    }
 
     pcre2_code* Compile()
     {
         if (current)
             return current;
-        if (pattern.empty())
+        if (patternId < 0 || patterns[static_cast<std::size_t>(patternId)].text.empty())
             throw TRegexError("empty regular expression");
-        std::string key = pattern;
-        key.push_back('\0');
-        key += std::to_string(options);
-        if (auto it = cache.find(key); it != cache.end())
-            return current = it->second.get();
+        TInterned& interned = patterns[static_cast<std::size_t>(patternId)];
+        for (const auto& [codeOptions, code] : interned.codes)
+            if (codeOptions == options)
+                return current = code.get();
         int error = 0;
         PCRE2_SIZE offset = 0;
         const std::uint32_t flags = options | PCRE2_UTF | PCRE2_MATCH_INVALID_UTF;
+        const std::string& pattern = interned.text;
         pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
                                          flags, &error, &offset, nullptr);
         if (!code)
             throw TRegexError(ErrorText(error) + " at offset " + std::to_string(offset) + " in '" +
                               pattern + "'");
         pcre2_jit_compile(code, PCRE2_JIT_COMPLETE); // falls back to the interpreter on failure
-        current = code;
-        cache.emplace(std::move(key), TCodePtr(code));
-        return current;
+        interned.codes.emplace_back(options, TCodePtr(code));
+        return current = code;
     }
 
     const PCRE2_SIZE* Ovector() const { return pcre2_get_ovector_pointer(matchData.get()); }
@@ -110,13 +128,27 @@ void TRegex::SetModifiers(std::string_view text)
 
 void TRegex::SetPattern(std::string_view pattern)
 {
-    if (pattern != m->pattern) {
-        m->pattern.assign(pattern);
+    SetPatternId(PatternId(pattern));
+}
+
+int TRegex::PatternId(std::string_view pattern)
+{
+    return m->Intern(pattern);
+}
+
+void TRegex::SetPatternId(int id)
+{
+    if (id != m->patternId) {
+        m->patternId = id;
         m->current = nullptr;
     }
 }
 
-const std::string& TRegex::Pattern() const { return m->pattern; }
+const std::string& TRegex::Pattern() const
+{
+    static const std::string none;
+    return m->patternId < 0 ? none : m->patterns[static_cast<std::size_t>(m->patternId)].text;
+}
 
 bool TRegex::Search(std::string_view subject)
 {

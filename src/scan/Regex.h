@@ -26,6 +26,10 @@ public:
     // throws TRegexError and changes nothing.
     void SetModifiers(std::string_view text);
     void SetPattern(std::string_view pattern);
+    // A number that stands for the pattern text from now on, for callers that set the
+    // same patterns over and over: SetPatternId(PatternId(p)) is SetPattern(p).
+    int PatternId(std::string_view pattern);
+    void SetPatternId(int id);
     const std::string& Pattern() const;
 
     // Searches the whole subject for the first match of the pattern; it becomes the last
