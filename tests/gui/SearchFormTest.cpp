@@ -512,16 +512,17 @@ void SearchFormTest::resultSorting()
     QVERIFY(TSearchResultList::CompareText("_gamma", "alpha") < 0);
     QVERIFY(TSearchResultList::CompareText("Zeta", "äpfel") < 0);
 
+    // The indicator: Qt's descending order draws the up arrow that marks ascending here.
     struct Step {
         int column;
         QStringList captions;
         Qt::SortOrder indicator;
     };
     const Step steps[] = {
-        {2, {"c", "a", "d", "b"}, Qt::AscendingOrder},  // _gamma, Alpha = ALPHA (kept order), beta
-        {2, {"b", "a", "d", "c"}, Qt::DescendingOrder}, // equal rows keep their earlier order
-        {2, {"c", "a", "d", "b"}, Qt::AscendingOrder},
-        {1, {"a", "d", "c", "b"}, Qt::AscendingOrder},  // lines compare as text: 10, 10, 100, 9
+        {2, {"c", "a", "d", "b"}, Qt::DescendingOrder}, // _gamma, Alpha = ALPHA (kept order), beta
+        {2, {"b", "a", "d", "c"}, Qt::AscendingOrder},  // equal rows keep their earlier order
+        {2, {"c", "a", "d", "b"}, Qt::DescendingOrder},
+        {1, {"a", "d", "c", "b"}, Qt::DescendingOrder}, // lines compare as text: 10, 10, 100, 9
     };
     for (const auto& step : steps) {
         list.ColumnClick(step.column);
@@ -567,7 +568,7 @@ void SearchFormTest::screenshot()
     TFormPath dialog;
     dialog.SelectPath(QString::fromStdString(Dir("tree/sub")));
     dialog.show();
-    QTest::qWait(200);
+    QTest::qWait(500);
     dialog.grab().save(QString::fromUtf8(target) + "/folder_dialog.png");
 }
 

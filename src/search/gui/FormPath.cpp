@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -15,7 +16,7 @@ TFormPath::TFormPath(QWidget* parent) : QDialog(parent)
     setObjectName("FormPath");
 
     m_model = new QFileSystemModel(this);
-    m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     m_model->setReadOnly(true);
     m_model->setRootPath(QDir::rootPath());
 
@@ -29,6 +30,18 @@ TFormPath::TFormPath(QWidget* parent) : QDialog(parent)
     ShellTreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ShellTreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ShellTreeView1->expand(m_model->index(QDir::rootPath()));
+    // Folders are listed in the background: keep the selected folder in view as the
+    // folders above it fill in.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, &TFormPath::RevealSelection);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent) {
+        // Rows that arrive above the selected folder push it down: bring it back into view.
+        for (QModelIndex p = ShellTreeView1->currentIndex().parent(); p.isValid(); p = p.parent()) {
+            if (p == parent) {
+                QTimer::singleShot(0, this, &TFormPath::RevealSelection);
+                return;
+            }
+        }
+    });
 
     ButtonOK = new QPushButton("&OK", this);
     ButtonOK->setObjectName("ButtonOK");
@@ -54,9 +67,17 @@ void TFormPath::SelectPath(const QString& path)
     const QModelIndex index = m_model->index(QDir::cleanPath(path));
     if (!index.isValid())
         return;
+    ShellTreeView1->setCurrentIndex(index);
+    RevealSelection();
+}
+
+void TFormPath::RevealSelection()
+{
+    const QModelIndex index = ShellTreeView1->currentIndex();
+    if (!index.isValid())
+        return;
     for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
         ShellTreeView1->expand(parent);
-    ShellTreeView1->setCurrentIndex(index);
     ShellTreeView1->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
@@ -71,6 +92,7 @@ void TFormPath::showEvent(QShowEvent* event)
     if (!event->spontaneous())
         FormShow();
     QDialog::showEvent(event);
+    RevealSelection();
 }
 
 void TFormPath::FormShow()

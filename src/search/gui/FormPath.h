@@ -28,6 +28,9 @@ protected:
 
 private:
     void FormShow();
+    // Opens the folders above the selected one and scrolls it into view; run again as
+    // the background listing fills the tree in.
+    void RevealSelection();
 
     QFileSystemModel* m_model = nullptr;
 };

@@ -12,6 +12,8 @@ TSearchResultList::TSearchResultList(QWidget* parent) : QTreeWidget(parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Long paths keep their beginning and their file name in view.
+    setTextElideMode(Qt::ElideMiddle);
     header()->setSectionsClickable(true);
     header()->setSectionsMovable(false);
     header()->setSortIndicatorShown(true);
@@ -113,6 +115,8 @@ void TSearchResultList::SortRows()
 void TSearchResultList::UpdateHeaderArrow()
 {
     const bool shown = m_sortOrder != TSortOrder::None && m_sortColumn >= 0 && m_sortColumn < columnCount();
+    // Qt draws its ascending indicator as a down arrow; this list shows an up arrow for
+    // ascending and a down arrow for descending, so the header gets the opposite order.
     header()->setSortIndicator(shown ? m_sortColumn : -1,
-                               m_sortOrder == TSortOrder::Descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+                               m_sortOrder == TSortOrder::Descending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
