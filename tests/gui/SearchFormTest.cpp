@@ -69,6 +69,8 @@ private slots:
     void deleteFolders();
     void emptyKeywordIsRefused();
     void runFindsRowsInOrder();
+    void searchWithNothingToSearchEndsAtOnce_data();
+    void searchWithNothingToSearchEndsAtOnce();
     void stopDropsEveryLaterRow();
     void stopBeforeTheFirstDrainDropsQueuedRows();
     void secondStartReplacesTheFirst();
@@ -245,6 +247,36 @@ void SearchFormTest::runFindsRowsInOrder()
     QVERIFY(m_form->ButtonBack->isEnabled());
     QVERIFY(m_form->ButtonOpen->isEnabled());
     QVERIFY(m_form->ButtonCancel2->isEnabled());
+}
+
+void SearchFormTest::searchWithNothingToSearchEndsAtOnce_data()
+{
+    QTest::addColumn<bool>("withFolder");
+    QTest::addColumn<bool>("withType");
+    QTest::newRow("no folder entries") << false << true;
+    QTest::newRow("no file type checked") << true << false;
+}
+
+void SearchFormTest::searchWithNothingToSearchEndsAtOnce()
+{
+    QFETCH(bool, withFolder);
+    QFETCH(bool, withType);
+    WriteFile("tree/u.pas", "procedure key;\n");
+    m_form->show();
+    m_form->SearchRes->AddRows({{"/old/row.pas", "1", "old", "", ""}});
+    if (withFolder)
+        m_form->PathList->addItem(QString::fromStdString(Dir("tree")));
+    if (!withType)
+        for (int i = 0; i < m_form->CheckList->count(); ++i)
+            m_form->CheckList->item(i)->setCheckState(Qt::Unchecked);
+    m_form->SearchInDecl->setChecked(true);
+    m_form->CKeyWords->setEditText("key");
+    m_form->ButtonSearch->click();
+    WaitForRunsToEnd();
+    QCOMPARE(m_form->SearchRes->topLevelItemCount(), 0);
+    QVERIFY(!m_form->IsSearching());
+    QVERIFY(m_form->ButtonBack->isEnabled());
+    QVERIFY(!m_form->ButtonStop->isEnabled());
 }
 
 void SearchFormTest::stopDropsEveryLaterRow()
