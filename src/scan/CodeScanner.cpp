@@ -125,11 +125,15 @@ void TCodeScanner::Run()
     while (m_ruleSet && !m_ruleSet->lines.empty()) {
         StartCycle();
         while (!m_atEnd) {
+            if (m_stop.stop_requested())
+                throw TScanError("scan stopped");
             int rule = 0;
             int outcome = -2;
             int attempts = 0;
             int attemptsLine = m_lineIndex;
             while (!m_buf.empty()) {
+                if (m_stop.stop_requested())
+                    throw TScanError("scan stopped");
                 try {
                     outcome = TryRule("S" + std::to_string(rule));
                     RunCommands(kStop);
