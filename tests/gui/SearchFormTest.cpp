@@ -78,6 +78,7 @@ private slots:
     void popupAndCopyPath();
     void settingsRoundTrip();
     void missingHeaderFallsBackToDesignedColumns();
+    void closingAWindowNeverShownKeepsTheSettings();
     void showingAgainKeepsResults();
     void showSearchWindowCreatesOnceAndChecksTheAction();
     void resultSorting();
@@ -466,6 +467,15 @@ void SearchFormTest::missingHeaderFallsBackToDesignedColumns()
         QCOMPARE(m_form->SearchRes->columnWidth(i), designed[i]);
     }
     QCOMPARE(m_form->size(), QSize(499, 480));
+}
+
+void SearchFormTest::closingAWindowNeverShownKeepsTheSettings()
+{
+    const std::string one = Dir("one");
+    m_app->Config().WriteList(kSearchPathList, {one});
+    m_form->reject();
+    QCOMPARE(m_app->Config().ReadList(kSearchPathList), TLines{one});
+    QCOMPARE(m_app->Config().ReadString(kSearchHeader), std::string());
 }
 
 void SearchFormTest::showingAgainKeepsResults()

@@ -308,7 +308,10 @@ void TFormSearch::setVisible(bool visible)
 
 void TFormSearch::done(int result)
 {
-    FormClose();
+    // A window that is not showing has no state of its own to store: its controls were
+    // never filled from the settings.
+    if (isVisible())
+        FormClose();
     QDialog::done(result);
 }
 
