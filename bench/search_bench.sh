@@ -46,7 +46,7 @@ awk -v files="$FILES" -v bytes="$BYTES" -v secs="$SECONDS_TAKEN" -v kb="$PEAK_KB
     printf "files      %d\n", files
     printf "MB         %.1f\n", mb
     printf "seconds    %.2f\n", secs
-    printf "MB/s       %.2f\n", secs > 0 ? mb / secs : 0
+    printf "MB/s       %.2f\n", (secs > 0 ? mb / secs : 0)
     printf "rows       %d\n", rows
     printf "peak RSS   %.1f MB\n", kb / 1024
 }'
