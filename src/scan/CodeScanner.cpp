@@ -5,7 +5,10 @@
 #include "config/SettingsKeys.h"
 #include "scan/SourceText.h"
 
+#include <optional>
+#include <tuple>
 #include <unordered_map>
+#include <vector>
 #include <utility>
 
 // One rule set with each line's name and value taken apart once.
@@ -13,6 +16,7 @@ struct TCodeScanner::TRuleSet {
     TLines lines;
     TLines values;
     std::unordered_map<std::string, int> firstIndexByName; // upper-cased name -> line index
+    std::vector<int> ruleIndexByNumber;                     // n -> line index of "Sn", or -1
 
     explicit TRuleSet(TLines setLines) : lines(std::move(setLines))
     {
@@ -24,9 +28,28 @@ struct TCodeScanner::TRuleSet {
                 values.push_back(line.empty() ? std::string() : line.substr(1));
             } else {
                 values.push_back(line.substr(eq + 1));
-                firstIndexByName.emplace(UpperCase(std::string_view(line).substr(0, eq)), static_cast<int>(i));
+                const std::string name = UpperCase(std::string_view(line).substr(0, eq));
+                if (!firstIndexByName.emplace(name, static_cast<int>(i)).second)
+                    continue;
+                // The rule loop asks for "S0", "S1", ... by number; keep those at hand.
+                if (name.size() > 1 && name.size() < 8 && name[0] == 'S' &&
+                    name.find_first_not_of("0123456789", 1) == std::string::npos) {
+                    const int n = std::stoi(name.substr(1));
+                    if (name == "S" + std::to_string(n)) {
+                        if (ruleIndexByNumber.size() <= static_cast<std::size_t>(n))
+                            ruleIndexByNumber.resize(static_cast<std::size_t>(n) + 1, -1);
+                        ruleIndexByNumber[static_cast<std::size_t>(n)] = static_cast<int>(i);
+                    }
+                }
             }
         }
+    }
+
+    int RuleIndex(int number) const
+    {
+        return number >= 0 && static_cast<std::size_t>(number) < ruleIndexByNumber.size()
+                   ? ruleIndexByNumber[static_cast<std::size_t>(number)]
+                   : -1;
     }
 };
 
@@ -131,14 +154,21 @@ void TCodeScanner::Run()
             int outcome = -2;
             int attempts = 0;
             int attemptsLine = m_lineIndex;
+            // The state after the last failed attempt on this buffer: the same rule failing
+            // again with nothing changed would fail the same way forever.
+            std::optional<std::tuple<int, int, std::string, TLines>> lastFailure;
             while (!m_buf.empty()) {
                 if (m_stop.stop_requested())
                     throw TScanError("scan stopped");
                 try {
-                    outcome = TryRule("S" + std::to_string(rule));
+                    outcome = TryRuleNumber(rule); // the rule named "S<rule>"
                     RunCommands(kStop);
                 } catch (const std::exception&) {
+                    auto state = std::make_tuple(rule, m_lineIndex, m_buf, m_setStack);
+                    if (lastFailure == state)
+                        break;
                     m_log.ShowString("There may be an exception at " + std::to_string(m_lineIndex));
+                    lastFailure = std::move(state);
                 }
                 if (m_nextCycle)
                     break;
@@ -226,7 +256,19 @@ int TCodeScanner::TryRule(std::string_view name)
     const auto it = m_ruleSet->firstIndexByName.find(UpperCase(name));
     if (it == m_ruleSet->firstIndexByName.end())
         return -2;
-    const int index = it->second;
+    return TryRuleAt(it->second, name);
+}
+
+int TCodeScanner::TryRuleNumber(int number)
+{
+    const int index = m_ruleSet ? m_ruleSet->RuleIndex(number) : -1;
+    if (index < 0)
+        return -2;
+    return TryRuleAt(index, m_debug ? "S" + std::to_string(number) : std::string());
+}
+
+int TCodeScanner::TryRuleAt(int index, std::string_view name)
+{
     const auto set = m_ruleSet;
     m_regex.SetPattern(set->values[static_cast<std::size_t>(index)]);
     if (m_regex.Search(m_buf) && !m_buf.empty()) {

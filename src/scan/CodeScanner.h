@@ -83,6 +83,8 @@ private:
     struct TRuleSet;
 
     void ResetForScan();
+    int TryRuleNumber(int number);
+    int TryRuleAt(int index, std::string_view name);
     std::shared_ptr<const TRuleSet> SectionOf(const std::string& name);
     void SetRuleSet(std::shared_ptr<const TRuleSet> set);
     void SetMacrosFromLastSearch(const std::string& subject);

@@ -121,9 +121,8 @@ const std::string& TRegex::Pattern() const { return m->pattern; }
 bool TRegex::Search(std::string_view subject)
 {
     pcre2_code* code = m->Compile();
-    m->subject.assign(subject);
-    const int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(m->subject.data()), m->subject.size(),
-                               0, 0, m->matchData.get(), nullptr);
+    const int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), 0, 0,
+                               m->matchData.get(), nullptr);
     if (rc == PCRE2_ERROR_NOMATCH) {
         m->matched = false;
         m->groups = 0;
@@ -134,6 +133,8 @@ bool TRegex::Search(std::string_view subject)
         m->groups = 0;
         throw TRegexError(ErrorText(rc));
     }
+    // Only a match needs the text kept for its sub-matches; most searches fail.
+    m->subject.assign(subject);
     m->matched = true;
     m->groups = rc == 0 ? kMaxGroups : rc;
     return true;

@@ -1,6 +1,7 @@
 #include "scan/SourceText.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -206,6 +207,9 @@ TLines DecodeSourceLines(std::string_view bytes)
 
 std::optional<TLines> LoadSourceLines(const std::string& path)
 {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;

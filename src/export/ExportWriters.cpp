@@ -1,0 +1,163 @@
+#include "export/ExportWriters.h"
+
+#include <fstream>
+
+namespace {
+
+std::size_t CharacterCount(std::string_view text)
+{
+    std::size_t count = 0;
+    for (char c : text)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
+
+std::string HeaderWord(char letter, const std::string& caption)
+{
+    switch (letter) {
+    case 'D': return "Declaration";
+    case 'C': return "Comment";
+    case 'T': return "Type";
+    case 'L': return "Line";
+    default: return caption; // a column of another kind is headed by its own caption
+    }
+}
+
+std::string Padded(const std::string& text, std::size_t width)
+{
+    const std::size_t length = CharacterCount(text);
+    return length >= width ? text : text + std::string(width - length, ' ');
+}
+
+bool IsIconColumn(const std::string& caption) { return caption.empty() || caption[0] == ' '; }
+
+} // namespace
+
+std::string TExportRow::Field(char letter) const
+{
+    const auto it = fields.find(letter);
+    return it == fields.end() ? std::string() : it->second;
+}
+
+int TExportRow::LineNumber() const { return IntOrZero(Field('L')); }
+
+TLines TextTableLines(const TExportView& view)
+{
+    struct TSlot {
+        char letter;
+        std::string header;
+        std::size_t width;
+    };
+    std::vector<TSlot> slots;
+    for (const auto& caption : view.captions) {
+        if (IsIconColumn(caption))
+            continue;
+        const char letter = UpperCase(caption.substr(0, 1))[0];
+        std::string header = HeaderWord(letter, caption);
+        const std::size_t width = CharacterCount(header);
+        slots.push_back({letter, std::move(header), width});
+    }
+    for (const auto& row : view.rows)
+        for (auto& slot : slots)
+            slot.width = std::max(slot.width, CharacterCount(row.Field(slot.letter)));
+
+    auto line = [&](auto textOf) {
+        std::string out;
+        for (std::size_t i = 0; i < slots.size(); ++i) {
+            if (i > 0)
+                out += '|';
+            out += Padded(textOf(slots[i]), slots[i].width);
+        }
+        return out;
+    };
+    TLines lines;
+    lines.push_back("Export:" + view.sourcePath);
+    lines.insert(lines.end(), view.title.begin(), view.title.end());
+    lines.emplace_back();
+    lines.push_back(line([](const TSlot& slot) { return slot.header; }));
+    for (const auto& row : view.rows)
+        lines.push_back(line([&](const TSlot& slot) { return row.Field(slot.letter); }));
+    return lines;
+}
+
+void WriteLinesCrLf(const std::string& path, const TLines& lines)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw TExportError("cannot write " + path);
+    for (const auto& line : lines)
+        out << line << "\r\n";
+    out.flush();
+    if (!out)
+        throw TExportError("cannot write " + path);
+}
+
+std::string HtmlEscape(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '&': out += "&amp;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+TLines HtmlPageLines(const TExportView& view, const std::string& parentPage)
+{
+    TLines lines = {"<html>", "<head>", "<title>Export Table</title>", "</head>", "<body>", "<br>",
+                    "<table width=\"95%\" align=\"center\" border=\"0\" cellpadding=\"2\" cellspacing=\"1\" "
+                    "bgcolor=\"#000000\">",
+                    "<pre>"};
+    for (const auto& line : view.title)
+        lines.push_back(HtmlEscape(line));
+    lines.push_back("</pre>");
+    lines.push_back("<tr bgcolor=\"#bfcae6\">");
+    for (const auto& caption : view.captions)
+        if (!IsIconColumn(caption))
+            lines.push_back("<td><strong>" + HtmlEscape(caption) + "</strong></td>");
+    lines.push_back("</tr>");
+    for (const auto& row : view.rows) {
+        lines.push_back("<tr bgcolor=\"#ffffff\">");
+        for (const auto& caption : view.captions) {
+            if (IsIconColumn(caption))
+                continue;
+            const std::string text = HtmlEscape(row.Field(caption[0]));
+            if (row.IsContainer() && !row.IsParentRow())
+                lines.push_back("<td><a href=\"" + std::to_string(row.LineNumber()) + ".html\">" + text + "</a></td>");
+            else if (row.IsParentRow() && parentPage.size() > 1)
+                lines.push_back("<td><a href=\"" + HtmlEscape(parentPage) + "\">" + text + "</a></td>");
+            else
+                lines.push_back("<td>" + text + "</td>");
+        }
+        lines.push_back("</tr>");
+    }
+    lines.push_back("</table>");
+    lines.push_back("</body>");
+    lines.push_back("</html>");
+    return lines;
+}
+
+void ExportLevel(TExportNavigator& navigator, const std::string& folder, const std::string& parentPage,
+                 const std::string& page, std::set<std::string>& writtenPages)
+{
+    const TExportView view = navigator.CurrentView();
+    WriteLinesCrLf(folder + page, HtmlPageLines(view, parentPage));
+    writtenPages.insert(page);
+    for (const auto& row : view.rows) {
+        if (!row.IsContainer() || row.IsParentRow())
+            continue;
+        const int line = row.LineNumber();
+        const std::string childPage = std::to_string(line) + ".html";
+        if (writtenPages.count(childPage) || !navigator.StepInto(line))
+            continue;
+        ExportLevel(navigator, folder, page, childPage, writtenPages);
+        navigator.GoUp();
+    }
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The exports of the level on screen: a fixed-width text table and linked HTML
+// pages. They are fed with what the list shows (captions, rows, field texts in
+// on-screen order) and know nothing of widgets; the HTML walk goes through the
+// window's own navigation behind TExportNavigator.
+
+#include "scan/TextFields.h"
+
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// One list row as the list shows it.
+struct TExportRow {
+    std::string caption;                // " " for an entry, ".." for the parent row
+    int image = 0;                      // 3 marks a container
+    std::map<char, std::string> fields; // 'D', 'C', 'T', 'L' -> the cell text
+
+    std::string Field(char letter) const;
+    bool IsContainer() const { return image == 3; }
+    bool IsParentRow() const { return caption.rfind("..", 0) == 0; }
+    // IntOrZero of the Line text.
+    int LineNumber() const;
+};
+
+// The level on screen: every column caption in display order (the icon column's
+// caption begins with a blank), the rows in display order, the title pane's lines.
+struct TExportView {
+    TLines captions;
+    std::vector<TExportRow> rows;
+    TLines title;
+    std::string sourcePath;
+};
+
+// The text table: the "Export:" line, the title, an empty line, the header line and
+// one line per row; slots are padded to the widest text (in characters) and joined by "|".
+TLines TextTableLines(const TExportView& view);
+
+// Writes lines, each followed by CR LF, replacing the file. Throws TExportError on failure.
+void WriteLinesCrLf(const std::string& path, const TLines& lines);
+
+// One HTML page of the level on screen. Cell texts, captions and the title are
+// HTML-escaped, so a generic type such as TList<T> shows as written.
+TLines HtmlPageLines(const TExportView& view, const std::string& parentPage);
+
+class TExportNavigator {
+public:
+    virtual ~TExportNavigator() = default;
+    virtual TExportView CurrentView() const = 0;
+    // Steps into the first entry whose Line equals lineNumber, as a double click does;
+    // false when there is no such entry.
+    virtual bool StepInto(int lineNumber) = 0;
+    virtual void GoUp() = 0;
+};
+
+// Writes the page of the level on screen to folder + page, then walks into every
+// container row and writes its level as "<line>.html", coming back up after each.
+// A page already written in this export is not walked again, so rows that lead back
+// to a level on the way down cannot make the walk endless.
+void ExportLevel(TExportNavigator& navigator, const std::string& folder, const std::string& parentPage,
+                 const std::string& page, std::set<std::string>& writtenPages);
+
+std::string HtmlEscape(std::string_view text);
+
+class TExportError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};

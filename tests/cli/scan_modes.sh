@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The command-line scan modes end to end: output, messages and exit statuses.
+set -u
+prog=$1
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+failures=0
+check() { # name expected actual
+    if [ "$2" != "$3" ]; then
+        echo "FAIL: $1"; echo "  expected: $(printf %q "$2")"; echo "  actual:   $(printf %q "$3")"
+        failures=$((failures + 1))
+    fi
+}
+
+cat > "$dir/rules.dll" <<'RULES'
+[BEGIN]
+[+VAR]
+PAS=P
+[-VAR]
+[BEGIN] NAME=P
+[+CYC0]
+.
+S0=//.*
+*=#1
+B=#0
+.
+S1=\S.*
+<=#1
+B=
+.
+[-CYC0]
+[+CYC1]
+.
+S0=\bunit\s+(\w+)\s*;
+D=$1
+I=1
+T=unit
+?
+<=#1
+B=#2
+.
+S1=\bprocedure\s+(\w+)\s*;
+D=$1
+I=0
+T=procedure
+?
+B=#2
+.
+S2=\bfail\b
+[MSG] failing at #1
+S9=
+[-CYC1]
+[END]
+[END]
+RULES
+printf '// The head\r\nunit Demo; // the unit\r\nprocedure Run;\r\n' > "$dir/demo.pas"
+
+out=$("$prog" --records "$dir/demo.pas" --rules "$dir/rules.dll"); rc=$?
+check "records exit status" 0 "$rc"
+check "records output" $'[LINE]2[ICON]1[LEVEL]1\nunit\nDemo\n// the unit\n[LINE]3[ICON]0[LEVEL]1\nprocedure\nRun\n' "$out"$'\n'
+
+out=$("$prog" --title "$dir/demo.pas" --rules "$dir/rules.dll")
+check "title" "// The head" "$out"
+
+out=$("$prog" --outline "$dir/demo.pas" --rules "$dir/rules.dll" --indicator -1)
+check "outline with the comment of the line above" $'Demo  (unit, line 2)  // The head\nRun  (procedure, line 3)  // the unit' "$out"
+
+printf 'x\n' > "$dir/other.txt"
+out=$("$prog" --records "$dir/other.txt" --rules "$dir/rules.dll" 2>"$dir/err"); rc=$?
+check "unknown type status" 2 "$rc"
+check "unknown type prints nothing" "" "$out"
+grep -q "TXT" "$dir/err" || { echo "FAIL: unknown type message"; failures=$((failures + 1)); }
+
+"$prog" --records "$dir/missing.pas" --rules "$dir/rules.dll" >/dev/null 2>&1; rc=$?
+check "unreadable source status" 1 "$rc"
+
+: > "$dir/empty.pas"
+"$prog" --records "$dir/empty.pas" --rules "$dir/rules.dll" >/dev/null 2>"$dir/err"; rc=$?
+check "failed scan status" 1 "$rc"
+
+printf 'fail\n' > "$dir/msg.pas"
+"$prog" --records "$dir/msg.pas" --rules "$dir/rules.dll" >/dev/null 2>"$dir/err"; rc=$?
+check "messages go to standard error, a repeated failure is reported once" \
+    $'failing at fail\nThere may be an exception at 0\nfailing at fail' "$(head -c 2000 "$dir/err")"
+check "messages do not fail the run" 0 "$rc"
+
+"$prog" --records "$dir/demo.pas" --indicator x >/dev/null 2>&1; rc=$?
+check "bad option value" 2 "$rc"
+"$prog" --help | grep -q -- "--records" || { echo "FAIL: help"; failures=$((failures + 1)); }
+
+echo "$((9 - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,106 @@
+#include "config/Config.h"
+#include "config/Debug.h"
+#include "config/SettingsKeys.h"
+#include "dialogs/FormCfg.h"
+#include "platform/Platform.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+class THelpOnlyPlatform : public IPlatform {
+public:
+    bool helpExists = true;
+    std::vector<std::string> helpTopics;
+    void OpenInShell(const std::string&) override {}
+    bool ShowHelp(const std::string& topic) override
+    {
+        helpTopics.push_back(topic);
+        return helpExists;
+    }
+    void ShowMessage(const std::string&, const std::string&) override {}
+    void SetClipboardText(const std::string&) override {}
+};
+
+} // namespace
+
+class FormCfgTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_config = std::make_unique<TConfig>();
+        m_log = std::make_unique<TDebug>(m_dir.filePath("quillane.TXT").toStdString());
+    }
+
+    void range_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<QString>("keys"); // u: up arrow, d: down arrow, or text typed over the value
+        QTest::addColumn<int>("written");
+        QTest::newRow("missing key shows 0, OK writes 0") << -99 << "" << 0;
+        QTest::newRow("up at 5 stays 5") << 5 << "u" << 5;
+        QTest::newRow("down at -5 stays -5") << -5 << "d" << -5;
+        QTest::newRow("typing 9 keeps the last valid value") << 2 << "9" << 2;
+        QTest::newRow("typing -3 takes it") << 0 << "-3" << -3;
+        QTest::newRow("up from 1") << 1 << "u" << 2;
+    }
+    void range()
+    {
+        QFETCH(int, stored);
+        QFETCH(QString, keys);
+        QFETCH(int, written);
+        if (stored != -99)
+            m_config->WriteInteger(kCmtIndicator, stored);
+        THelpOnlyPlatform platform;
+        TFormCfg form(*m_config, *m_log, platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        if (keys == "u")
+            QTest::keyClick(form.EditCI, Qt::Key_Up);
+        else if (keys == "d")
+            QTest::keyClick(form.EditCI, Qt::Key_Down);
+        else if (!keys.isEmpty()) {
+            form.EditCI->selectAll();
+            QTest::keyClicks(form.EditCI, keys);
+        }
+        QTest::mouseClick(form.ButtonOK, Qt::LeftButton);
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QCOMPARE(m_config->ReadString(kCmtIndicator), std::to_string(written));
+    }
+
+    void cancelWritesNothing()
+    {
+        THelpOnlyPlatform platform;
+        TFormCfg form(*m_config, *m_log, platform);
+        form.show();
+        QTest::keyClick(form.EditCI, Qt::Key_Up);
+        QTest::mouseClick(form.ButtonCancel, Qt::LeftButton);
+        QCOMPARE(form.result(), int(QDialog::Rejected));
+        QVERIFY(m_config->Lines().empty());
+    }
+
+    void helpOpensItsTopicOrLogs()
+    {
+        THelpOnlyPlatform platform;
+        TFormCfg form(*m_config, *m_log, platform);
+        QTest::mouseClick(form.Help, Qt::LeftButton);
+        QCOMPARE(platform.helpTopics, std::vector<std::string>{"AboutCommentIndicator.htm"});
+        QVERIFY(m_log->Lines().empty());
+        platform.helpExists = false;
+        QTest::mouseClick(form.Help, Qt::LeftButton);
+        QCOMPARE(m_log->Lines(), TLines{"Help file open error!"});
+    }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<TConfig> m_config;
+    std::unique_ptr<TDebug> m_log;
+};
+
+QTEST_MAIN(FormCfgTest)
+#include "FormCfgTest.moc"

@@ -1,0 +1,152 @@
+#include "export/ExportWriters.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TExportRow Row(const std::string& decl, const std::string& type, const std::string& line, int image = 0,
+               const std::string& comment = "")
+{
+    return {" ", image, {{'D', decl}, {'C', comment}, {'T', type}, {'L', line}}};
+}
+
+TExportView View(std::vector<TExportRow> rows, TLines captions = {" ", "Declaration", "Comment", "Type", "Line"})
+{
+    return {std::move(captions), std::move(rows), {"// Title line"}, "/src/u.pas"};
+}
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(TextExport, Tables)
+{
+    struct TCase {
+        const char* name;
+        TExportView view;
+        TLines tableLines; // the lines after the empty line
+    };
+    const TCase cases[] = {
+        {"an empty level has only the header", View({}), {"Declaration|Comment|Type|Line"}},
+        {"a 15-character declaration widens the first slot; short types are padded",
+         View({Row("ProcedureFifteen", "fn", "7")}),
+         {"Declaration     |Comment|Type|Line", "ProcedureFifteen|       |fn  |7   "}},
+        {"dragged columns give the slots their order",
+         View({Row("A", "unit", "1", 0, "c")}, {" ", "Comment", "Declaration", "Type", "Line"}),
+         {"Comment|Declaration|Type|Line", "c      |A          |unit|1   "}},
+        {"a bar in a text is written unchanged", View({Row("a|b", "t", "2")}),
+         {"Declaration|Comment|Type|Line", "a|b        |       |t   |2   "}},
+        {"widths count characters, not bytes", View({Row("Gr\xC3\xB6\xC3\x9F" "e", "t", "3")}),
+         {"Declaration|Comment|Type|Line", "Gr\xC3\xB6\xC3\x9F" "e      |       |t   |3   "}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TLines lines = TextTableLines(c.view);
+        ASSERT_GE(lines.size(), 3u);
+        EXPECT_EQ(lines[0], "Export:/src/u.pas");
+        EXPECT_EQ(lines[1], "// Title line");
+        EXPECT_EQ(lines[2], "");
+        EXPECT_EQ(TLines(lines.begin() + 3, lines.end()), c.tableLines);
+    }
+}
+
+TEST(TextExport, TheFileHoldsOnlyTheLastExport)
+{
+    const auto file = fs::temp_directory_path() / "quillane_TempFile.txt";
+    WriteLinesCrLf(file.string(), {"first", "export"});
+    WriteLinesCrLf(file.string(), {"second"});
+    EXPECT_EQ(ReadAll(file), "second\r\n");
+    fs::remove(file);
+    EXPECT_THROW(WriteLinesCrLf("/nonexistent/dir/TempFile.txt", {"x"}), TExportError);
+}
+
+TEST(HtmlExport, CellsLinksAndEscaping)
+{
+    TExportView view = View({{"..", 3, {{'D', "..< TList<T> >"}, {'L', "..< 4 >"}}},
+                             Row("TList<TItem>", "class", "42", 3),
+                             Row("A & B", "const", "x", 0, "\"quoted\"")});
+    view.title = {"{ <b>not bold</b> }"};
+    const TLines page = HtmlPageLines(view, "Index.html");
+    auto has = [&](const std::string& line) { return std::find(page.begin(), page.end(), line) != page.end(); };
+    EXPECT_EQ(page.front(), "<html>");
+    EXPECT_EQ(page.back(), "</html>");
+    EXPECT_TRUE(has("{ &lt;b&gt;not bold&lt;/b&gt; }"));
+    EXPECT_TRUE(has("<td><strong>Declaration</strong></td>"));
+    EXPECT_TRUE(has("<td><a href=\"Index.html\">..&lt; TList&lt;T&gt; &gt;</a></td>")) << "parent row links up";
+    EXPECT_TRUE(has("<td><a href=\"42.html\">TList&lt;TItem&gt;</a></td>")) << "container rows link down";
+    EXPECT_TRUE(has("<td><a href=\"42.html\">class</a></td>"));
+    EXPECT_TRUE(has("<td>A &amp; B</td>"));
+    EXPECT_TRUE(has("<td>&quot;quoted&quot;</td>"));
+    EXPECT_EQ(std::count(page.begin(), page.end(), "<tr bgcolor=\"#ffffff\">"), 3);
+    EXPECT_EQ(std::count_if(page.begin(), page.end(), [](const std::string& l) { return l.rfind("<td>", 0) == 0; }),
+              4 + 3 * 4) << "one cell per column but the icon column";
+
+    const TLines first = HtmlPageLines(view, "");
+    EXPECT_NE(std::find(first.begin(), first.end(), "<td>..&lt; TList&lt;T&gt; &gt;</td>"), first.end())
+        << "on the first page the parent row has plain cells";
+}
+
+// An outline of levels keyed by the container's line; level 0 is the top.
+class TFakeNavigator : public TExportNavigator {
+public:
+    std::map<int, std::vector<TExportRow>> levels;
+    std::vector<int> path{0};
+    int steps = 0;
+
+    TExportView CurrentView() const override
+    {
+        std::vector<TExportRow> rows;
+        if (path.back() != 0)
+            rows.push_back({"..", 3, {{'D', "..< parent >"}, {'L', std::to_string(path.back())}}});
+        for (const auto& r : levels.at(path.back()))
+            rows.push_back(r);
+        return View(rows);
+    }
+    bool StepInto(int line) override
+    {
+        if (!levels.count(line))
+            return false;
+        path.push_back(line);
+        ++steps;
+        return true;
+    }
+    void GoUp() override { path.pop_back(); }
+};
+
+TEST(HtmlExport, WalksEveryLevelOnceAndComesBack)
+{
+    const fs::path dir = fs::temp_directory_path() / ("quillane_html_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    TFakeNavigator nav;
+    nav.levels[0] = {Row("TFoo", "class", "10", 3), Row("Run", "procedure", "30"), Row("TBar", "class", "20", 3)};
+    nav.levels[10] = {Row("Field", "field", "11"), Row("TInner", "record", "12", 3),
+                      Row("Same line", "class", "10", 3)};
+    nav.levels[12] = {Row("X", "field", "13")};
+    nav.levels[20] = {};
+
+    std::set<std::string> written;
+    ExportLevel(nav, dir.string() + "/", "", "Index.html", written);
+
+    EXPECT_EQ(written, (std::set<std::string>{"Index.html", "10.html", "12.html", "20.html"}));
+    EXPECT_EQ(nav.path, std::vector<int>{0}) << "the walk ends on the level it started from";
+    EXPECT_EQ(nav.steps, 3);
+    const std::string index = ReadAll(dir / "Index.html");
+    const std::string foo = ReadAll(dir / "10.html");
+    const std::string inner = ReadAll(dir / "12.html");
+    EXPECT_NE(index.find("<td><a href=\"10.html\">TFoo</a></td>\r\n"), std::string::npos);
+    EXPECT_NE(index.find("<td><a href=\"20.html\">TBar</a></td>"), std::string::npos);
+    EXPECT_NE(foo.find("<td><a href=\"Index.html\">..&lt; parent &gt;</a></td>"), std::string::npos);
+    EXPECT_NE(foo.find("<td><a href=\"12.html\">TInner</a></td>"), std::string::npos);
+    EXPECT_NE(inner.find("<td><a href=\"10.html\">..&lt; parent &gt;</a></td>"), std::string::npos);
+    fs::remove_all(dir);
+}
+
+} // namespace

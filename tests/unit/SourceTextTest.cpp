@@ -1,0 +1,40 @@
+#include "scan/SourceText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SourceText, MarksEncodingsAndLineEnds)
+{
+    using namespace std::string_literals;
+    const struct {
+        const char* name;
+        std::string bytes;
+        TLines expected;
+    } cases[] = {
+        {"plain ASCII, every line end", "a\r\nb\rc\nd\r\n", {"a", "b", "c", "d"}},
+        {"a final line break adds no line", "a\n", {"a"}},
+        {"empty lines stay", "a\n\nb", {"a", "", "b"}},
+        {"UTF-8 mark is dropped", "\xEF\xBB\xBFunit \xC3\xA9;\n", {"unit \xC3\xA9;"}},
+        {"UTF-8 without mark is kept", "x := '\xE2\x82\xAC';", {"x := '\xE2\x82\xAC';"}},
+        {"invalid UTF-8 is Windows-1252", "x := '\x80\xE9';", {"x := '\xE2\x82\xAC\xC3\xA9';"}},
+        {"U+2028 ends a line", "a\xE2\x80\xA8" "b", {"a", "b"}},
+        {"a NUL ends the text", "a\nb\0c\nd"s, {"a", "b"}},
+        {"UTF-16 LE", "\xFF\xFE" "a\0\r\0\n\0\xE9\0"s, {"a", "\xC3\xA9"}},
+        {"UTF-16 BE with a surrogate pair", "\xFE\xFF\0a\0\n\xD8\x3D\xDE\x00"s, {"a", "\xF0\x9F\x98\x80"}},
+        {"UTF-16 LE line separator and NUL", "\xFF\xFE" "a\0\x28\x20" "b\0\0\0c\0"s, {"a", "b"}},
+        {"empty file", "", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(DecodeSourceLines(c.bytes), c.expected);
+    }
+}
+
+TEST(SourceText, UnreadableFiles)
+{
+    EXPECT_FALSE(LoadSourceLines("/nonexistent/unit.pas"));
+    EXPECT_FALSE(LoadSourceLines("/tmp")) << "a folder is no source";
+}
+
+} // namespace
