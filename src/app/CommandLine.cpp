@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/SearchCommand.h"
 #include "config/AppContext.h"
 #include "config/SettingsKeys.h"
 #include "scan/CodeScanner.h"
@@ -16,6 +17,8 @@ constexpr const char* kUsage =
     "       quillane --records SOURCE [--rules RULEFILE] [--indicator N]\n"
     "       quillane --title   SOURCE [--rules RULEFILE] [--indicator N]\n"
     "       quillane --outline SOURCE [--rules RULEFILE] [--indicator N]\n"
+    "       quillane --search KEYWORD FOLDER... [--in title,decl,comment,type]\n"
+    "                         [--types pas,dpr] [--rules RULEFILE]\n"
     "\n"
     "Without options, opens the outline browser on LOCATION (a Pascal source, a folder,\n"
     "or SOURCE?ENTRY), or on the place viewed last.\n"
@@ -23,6 +26,11 @@ constexpr const char* kUsage =
     "  --records   print the scanner's result records, four lines each\n"
     "  --title     print the comment block at the head of SOURCE\n"
     "  --outline   print the outline, indented by level\n"
+    "  --search    search the outlines of the files under FOLDER... for KEYWORD (exact,\n"
+    "              letter case counts); prints File, Line, Declaration, Comment, Type\n"
+    "              separated by tabs, one row per line\n"
+    "  --in        the fields searched (default: all four)\n"
+    "  --types     the file types searched (default: every type the rule file lists)\n"
     "  --rules     the rule file (default: CodeScan.dll beside the program)\n"
     "  --indicator the comment indicator, -5 to 5 (default: CMT_INDICATOR of the settings)\n"
     "  --help      show this text\n"
@@ -167,6 +175,8 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args)
         }
         return RunScanMode(*options);
     }
+    if (first == "--search")
+        return RunSearchCommand(args);
     if (first.rfind("--", 0) == 0) {
         std::cerr << "quillane: unknown option " << first << "\n\n" << kUsage;
         return 2;

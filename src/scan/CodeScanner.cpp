@@ -156,6 +156,8 @@ void TCodeScanner::Run()
     while (m_ruleSet && !m_ruleSet->lines.empty()) {
         StartCycle();
         while (!m_atEnd) {
+            if (m_stop.stop_requested())
+                throw TScanError("scan stopped");
             int rule = 0;
             int outcome = -2;
             int attempts = 0;
@@ -164,6 +166,8 @@ void TCodeScanner::Run()
             // again with nothing changed would fail the same way forever.
             std::optional<std::tuple<int, int, std::string, TLines>> lastFailure;
             while (!m_buf.empty()) {
+                if (m_stop.stop_requested())
+                    throw TScanError("scan stopped");
                 try {
                     outcome = TryRuleNumber(rule); // the rule named "S<rule>"
                     RunCommands(kStop);

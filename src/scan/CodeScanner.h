@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
 
 class TConfig;
@@ -49,6 +50,9 @@ public:
 
     // Called before the trace text is shown in trace mode (the window minimizes itself).
     void SetMinimizeCallback(std::function<void()> callback) { m_minimize = std::move(callback); }
+    // A stop request makes a running scan end at its next rule attempt or line read with
+    // TScanError, so a search can be stopped inside one long scan.
+    void SetStopToken(std::stop_token stop) { m_stop = std::move(stop); }
 
     // Cap on rule attempts on one buffer without a new source line read; rules that
     // never make progress are cut off there, reported once, and the next line is read.
@@ -122,6 +126,7 @@ private:
     std::array<std::string, 10> m_macros;
     std::string m_trace;
     std::function<void()> m_minimize;
+    std::stop_token m_stop;
     // Sections of m_blockRules by name, parsed once per scan.
     std::map<std::string, std::shared_ptr<const TRuleSet>, std::less<>> m_sections;
 };

@@ -43,7 +43,10 @@ void CopyFileData(const std::string& source, const std::string& dest)
     std::ofstream out(dest, std::ios::binary | std::ios::trunc);
     if (!out)
         throw TFileError("cannot create " + dest + ": " + std::strerror(errno));
-    out << in.rdbuf();
+    // Streaming an empty source with << sets the failbit, so an empty file counts
+    // only on the source's size.
+    if (in.peek() != std::ifstream::traits_type::eof())
+        out << in.rdbuf();
     out.flush();
     if (!out || in.bad())
         throw TFileError("cannot copy " + source + " to " + dest);

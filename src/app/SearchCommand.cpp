@@ -1,0 +1,187 @@
+#include "app/SearchCommand.h"
+
+#include "config/AppContext.h"
+#include "search/core/Search.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+namespace {
+
+struct TSearchOptions {
+    std::string keyword;
+    TLines folders;
+    unsigned fields = TSearchChoices::All;
+    TLines types; // file-type keys, upper-cased; empty: every key of VAR
+    std::string rules;
+};
+
+TLines CommaList(const std::string& text)
+{
+    TLines items;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string item = Trim(text.substr(start, comma - start));
+        if (!item.empty())
+            items.push_back(item);
+        start = comma + 1;
+    }
+    return items;
+}
+
+std::optional<unsigned> ParseFields(const std::string& text, std::string& error)
+{
+    unsigned fields = 0;
+    for (const auto& name : CommaList(text)) {
+        const std::string n = LowerCase(name);
+        if (n == "title")
+            fields |= TSearchChoices::Titles;
+        else if (n == "decl")
+            fields |= TSearchChoices::Declarations;
+        else if (n == "comment")
+            fields |= TSearchChoices::Comments;
+        else if (n == "type")
+            fields |= TSearchChoices::Types;
+        else {
+            error = "--in takes title, decl, comment and type, not '" + name + "'";
+            return std::nullopt;
+        }
+    }
+    if (fields == 0) {
+        error = "--in needs at least one field";
+        return std::nullopt;
+    }
+    return fields;
+}
+
+std::optional<TSearchOptions> ParseSearchOptions(const std::vector<std::string>& args, std::string& error)
+{
+    TSearchOptions options;
+    bool haveKeyword = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool takesValue = a == "--in" || a == "--types" || a == "--rules";
+        if (takesValue && i + 1 >= args.size()) {
+            error = a + " needs a value";
+            return std::nullopt;
+        }
+        if (a == "--in") {
+            const auto fields = ParseFields(args[++i], error);
+            if (!fields)
+                return std::nullopt;
+            options.fields = *fields;
+        } else if (a == "--types") {
+            options.types.clear();
+            for (const auto& key : CommaList(args[++i]))
+                options.types.push_back(UpperCase(key));
+        } else if (a == "--rules") {
+            options.rules = args[++i];
+        } else if (a.rfind("--", 0) == 0 && haveKeyword) {
+            error = "unknown option " + a;
+            return std::nullopt;
+        } else if (!haveKeyword) {
+            options.keyword = a;
+            haveKeyword = true;
+        } else {
+            options.folders.push_back(a);
+        }
+    }
+    if (!haveKeyword || options.keyword.empty()) {
+        error = "--search needs a keyword";
+        return std::nullopt;
+    }
+    if (options.folders.empty()) {
+        error = "--search needs at least one folder";
+        return std::nullopt;
+    }
+    return options;
+}
+
+// Tabs and line breaks inside a cell would break the one-row-per-line output.
+std::string Cell(const std::string& text)
+{
+    std::string cell = text;
+    for (char& c : cell)
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    return cell;
+}
+
+class TPrintingSink : public ISearchSink {
+public:
+    void AddResult(const TSearchRow& row) override
+    {
+        std::string line = Cell(row.file);
+        for (const std::string* cell : {&row.line, &row.declaration, &row.comment, &row.type}) {
+            line += '\t';
+            line += Cell(*cell);
+        }
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+    void ShowStatus(const std::string&) override {}
+};
+
+int Fail(const std::string& message, int status)
+{
+    std::cerr << "quillane: " << message << '\n';
+    return status;
+}
+
+} // namespace
+
+int RunSearchCommand(const std::vector<std::string>& args)
+{
+    std::string error;
+    const auto options = ParseSearchOptions(args, error);
+    if (!options) {
+        std::cerr << "quillane: " << error << "\n(see quillane --help)\n";
+        return 2;
+    }
+
+    TAppPaths paths = TAppPaths::ForProgram();
+    if (!options->rules.empty())
+        paths.rulesFile = options->rules;
+    TAppContext app(paths, TAppContext::TSettingsAtEnd::Keep);
+    if (!options->rules.empty() && app.SharedRules().Lines().empty())
+        return Fail("cannot read the rule file " + options->rules, 1);
+
+    const TLines var = app.SharedRules().Section("VAR");
+    TSearchRequest request;
+    request.keyword = options->keyword;
+    request.folders = options->folders;
+    request.choices = std::make_shared<TSearchChoices>(options->fields);
+    if (options->types.empty()) {
+        for (const auto& line : var)
+            request.fileTypes.push_back(SearchFileTypeEntry(line));
+    } else {
+        for (const auto& key : options->types) {
+            auto it = std::find_if(var.begin(), var.end(),
+                                   [&](const std::string& line) { return SameText(PairName(line), key); });
+            if (it == var.end())
+                return Fail("the rule file lists no rules for the file type '" + key + "'", 2);
+            request.fileTypes.push_back(SearchFileTypeEntry(*it));
+        }
+    }
+    if (request.fileTypes.empty())
+        return Fail("the rule file lists no file types", 2);
+    for (const auto& folder : request.folders) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(folder, ec))
+            std::cerr << "quillane: no folder " << folder << '\n';
+    }
+
+    TPrintingSink sink;
+    try {
+        RunSearch(request, app.SharedRules(), app.Config(), app.DebugLog(), {}, sink);
+    } catch (const std::exception& e) {
+        std::fflush(stdout);
+        return Fail(std::string("the search failed: ") + e.what(), 1);
+    }
+    std::fflush(stdout);
+    return 0;
+}

@@ -1,0 +1,61 @@
+#!/bin/bash
+# End-to-end check of quillane --search: rows, field and type choices, errors.
+set -u
+QUILLANE=$1
+TESTS=$2
+RULES=$TESTS/search/rules.dll
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+failures=0
+
+check() { # name expected actual
+    if [[ "$2" != "$3" ]]; then
+        echo "FAIL: $1"
+        echo "--- expected"; printf '%s\n' "$2"
+        echo "--- got"; printf '%s\n' "$3"
+        failures=$((failures + 1))
+    fi
+}
+
+mkdir -p "$WORK/src/sub"
+printf '// Widget tools\nprocedure MakeWidget; // builds a Widget\nprocedure Other;\n' > "$WORK/src/a.pas"
+printf 'type TWidget\n' > "$WORK/src/sub/b.PAS"
+printf 'procedure WidgetMain;\n' > "$WORK/src/main.dpr"
+: > "$WORK/src/empty.pas"
+T=$'\t'
+
+out=$("$QUILLANE" --search Widget "$WORK/src" --rules "$RULES" --types dpr)
+check "one type" "$WORK/src/main.dpr${T}1${T}WidgetMain${T}${T}procedure" "$out"
+
+out=$("$QUILLANE" --search Widget "$WORK/src/sub" "$WORK/src/sub" --rules "$RULES" --types pas)
+check "folder listed twice" "$WORK/src/sub/b.PAS${T}1${T}TWidget${T}${T}class
+$WORK/src/sub/b.PAS${T}1${T}TWidget${T}${T}class" "$out"
+
+out=$("$QUILLANE" --search Widget "$WORK/src" --rules "$RULES" --types pas --in title,comment | sort)
+check "titles and comments" "$WORK/src/a.pas${T}0${T}${T}// Widget tools${T}
+$WORK/src/a.pas${T}2${T}MakeWidget${T}// builds a Widget${T}procedure" "$out"
+
+out=$("$QUILLANE" --search Widget "$WORK/src" --rules "$RULES" | wc -l)
+check "all fields, every type" "5" "$(echo $out)"
+
+out=$("$QUILLANE" --search widget "$WORK/src" --rules "$RULES")
+check "letter case counts" "" "$out"
+
+"$QUILLANE" --search Widget "$WORK/src" --rules "$RULES" --types pp > "$WORK/out" 2> "$WORK/err"
+check "unknown type exit status" "2" "$?"
+check "unknown type prints nothing" "" "$(cat "$WORK/out")"
+grep -q "PP" "$WORK/err" || { echo "FAIL: unknown type message"; failures=$((failures + 1)); }
+
+"$QUILLANE" --search Widget "$WORK/src" --rules "$RULES" --in names > /dev/null 2>&1
+check "bad --in exit status" "2" "$?"
+"$QUILLANE" --search Widget --rules "$RULES" > /dev/null 2>&1
+check "no folder exit status" "2" "$?"
+"$QUILLANE" --search Widget "$WORK/src" --rules "$WORK/missing.dll" > /dev/null 2>&1
+check "missing rule file exit status" "1" "$?"
+
+out=$("$QUILLANE" --search Widget "$WORK/nowhere" --rules "$RULES" 2> "$WORK/err")
+check "missing folder: no rows" "" "$out"
+grep -q "nowhere" "$WORK/err" || { echo "FAIL: missing folder warning"; failures=$((failures + 1)); }
+
+[[ $failures -eq 0 ]] && echo "search.sh: all checks passed"
+exit $failures

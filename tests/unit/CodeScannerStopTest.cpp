@@ -1,0 +1,33 @@
+#include "scan/CodeScanner.h"
+
+#include "config/Config.h"
+#include "config/Debug.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+TEST(CodeScannerStop, AStopRequestEndsTheScan)
+{
+    TStructureTexts rules;
+    rules.LoadFromList({"[BEGIN]", "[+VAR]", "PAS=P", "[-VAR]", "[BEGIN] NAME=P", "[+CYC0]", ".",
+                        "S0=(\\w+)", "D=$1", "?", "B=#2", ".", "[-CYC0]", "[END]", "[END]"});
+    TConfig config;
+    TDebug log((std::filesystem::temp_directory_path() / "quillane_stop_test.TXT").string());
+    TCodeScanner scanner(rules, config, log);
+    const TLines source{"alpha beta", "gamma"};
+
+    scanner.ScanLines(source, "PAS");
+    ASSERT_EQ(scanner.Results().size(), 12u) << "the rules emit one record per word";
+
+    std::stop_source stop;
+    scanner.SetStopToken(stop.get_token());
+    scanner.ScanLines(source, "PAS");
+    EXPECT_EQ(scanner.Results().size(), 12u) << "no stop request: the scan runs as before";
+    stop.request_stop();
+    EXPECT_THROW(scanner.ScanLines(source, "PAS"), TScanError);
+}
+
+} // namespace
