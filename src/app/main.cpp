@@ -6,6 +6,7 @@
 #include "browser/MainForm.h"
 #include "browser/OutlineDocument.h"
 #include "config/AppContext.h"
+#include "search/gui/FormSearch.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -20,7 +21,8 @@
 namespace {
 
 // ShowString's message box. The search worker reports through it too: its call is
-// carried over to the user-interface thread and waits there until the box is closed.
+// carried over to the user-interface thread without waiting there, so a worker that the
+// window is stopping and joining can never wait for a box in turn.
 void ShowStringBox(const std::string& text)
 {
     auto show = [text] {
@@ -32,7 +34,7 @@ void ShowStringBox(const std::string& text)
     if (QThread::currentThread() == app->thread())
         show();
     else
-        QMetaObject::invokeMethod(app, show, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(app, show, Qt::QueuedConnection);
 }
 
 // The first argument as the start location. A relative path that exists is made absolute,
@@ -94,6 +96,19 @@ int main(int argc, char* argv[])
     TQtPlatform platform(AppFolder());
     TMForm form({app.DebugLog(), app.Config(), app.SharedRules(), platform, AppFolder(),
                  StartLocation(args.empty() ? std::string() : args[0])});
+    // The search window: made on first use as a child of the main window, so it is gone
+    // (and its worker joined) before the shared objects are released.
+    TFormSearch* formSearch = nullptr;
+    form.SetSearchHandler([&] {
+        ShowSearchWindow(
+            formSearch, &form, app, platform,
+            [&form](const std::string& path) {
+                form.GoToLocation(path);
+                form.ShowDocument();
+                form.UIUpdate();
+            },
+            form.SearchAction());
+    });
     form.show();
     if (!screenshot.empty()) {
         QApplication::processEvents();

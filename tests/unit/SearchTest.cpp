@@ -66,7 +66,7 @@ protected:
 
     TSearchRequest Request(const std::string& keyword, unsigned fields = TSearchChoices::All) const
     {
-        return {keyword, {m_root.string()}, {kTypePas}, std::make_shared<TSearchChoices>(fields)};
+        return {keyword, {m_root.string()}, {kTypePas}, std::make_shared<TSearchChoices>(fields), {}};
     }
 
     TSearchSummary Run(const TSearchRequest& request, TRecordingSink& sink, std::stop_token stop = {})
@@ -150,7 +150,7 @@ TEST_F(Search, GatheringOrder)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(GatherSearchFiles({"k", c.folders, c.types, nullptr}), c.expected);
+        EXPECT_EQ(GatherSearchFiles({"k", c.folders, c.types, nullptr, {}}), c.expected);
     }
 }
 
@@ -274,7 +274,7 @@ TEST_F(Search, FieldChoicesAreReadWhileTheRunGoesOn)
     for (int i = 0; i < 3; ++i)
         Write("f" + std::to_string(i) + ".pas", "procedure key;\n");
     auto choices = std::make_shared<TSearchChoices>(TSearchChoices::Declarations);
-    TSearchRequest request{"key", {m_root.string()}, {kTypePas}, choices};
+    TSearchRequest request{"key", {m_root.string()}, {kTypePas}, choices, {}};
     TRecordingSink sink;
     sink.afterRow = [&](std::size_t) { choices->Set(TSearchChoices::Declarations, false); };
     Run(request, sink);

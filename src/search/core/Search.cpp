@@ -94,6 +94,8 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
     // Created after the gathering, so the run uses the comment indicator in force now.
     TCodeScanner scanner(sharedRules, config, debugLog);
     scanner.SetStopToken(stop);
+    if (request.minimizeMainWindow)
+        scanner.SetMinimizeCallback(request.minimizeMainWindow);
     TStatusThrottle status(sink);
     auto add = [&](TSearchRow row) {
         if (stop.stop_requested())

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <stop_token>
 #include <string>
@@ -38,6 +39,8 @@ struct TSearchRequest {
     // Checked entries of the file-type list ("*.pas  [pascal]"), in list order.
     TLines fileTypes;
     std::shared_ptr<const TSearchChoices> choices;
+    // Called by the scanner in trace mode before it shows its trace; on the worker thread.
+    std::function<void()> minimizeMainWindow;
 };
 
 // One found row. Line is the source line (from 1) of an entry, or the position (from 0)

@@ -7,6 +7,7 @@
 #include "search/gui/SearchResultList.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -525,6 +527,14 @@ void TFormSearch::DoSearchExecute()
     m_choices->Set(TSearchChoices::Comments, SearchInCom->isChecked());
     m_choices->Set(TSearchChoices::Types, SearchInType->isChecked());
     request.choices = m_choices;
+    // Trace mode minimizes the main window; the worker asks the user-interface thread to.
+    if (QWidget* mainWindow = parentWidget()) {
+        QPointer<QWidget> target(mainWindow);
+        request.minimizeMainWindow = [target] {
+            QMetaObject::invokeMethod(
+                qApp, [target] { if (target) target->showMinimized(); }, Qt::QueuedConnection);
+        };
+    }
 
     TRun& run = m_runs.emplace_back();
     run.id = m_nextRunId++;
