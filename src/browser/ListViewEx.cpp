@@ -114,6 +114,19 @@ QTreeWidgetItem* TListViewEx::AddRow(const QString& caption, int image,
     return item;
 }
 
+void TListViewEx::AddRows(const std::vector<QStringList>& rows)
+{
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(rows.size()));
+    for (const QStringList& texts : rows) {
+        auto* item = new QTreeWidgetItem(texts);
+        item->setData(0, kImageRole, -1);
+        item->setData(0, kSubTextCountRole, std::max<int>(0, std::min<int>(texts.size(), columnCount()) - 1));
+        items.append(item);
+    }
+    addTopLevelItems(items);
+}
+
 TListRow TListViewEx::RowOf(const QTreeWidgetItem* item)
 {
     TListRow row;

@@ -57,6 +57,8 @@ public:
     // Appends a row: caption in column 0, the image, and the sub-texts in columns 1, 2, ...
     QTreeWidgetItem* AddRow(const QString& caption, int image,
                             const std::vector<std::string>& subTexts);
+    // Appends rows without images in one step, each a caption followed by its sub-texts.
+    void AddRows(const std::vector<QStringList>& rows);
     static TListRow RowOf(const QTreeWidgetItem* item);
     // The selected row, or null.
     QTreeWidgetItem* Selected() const;

@@ -3,7 +3,7 @@
 #include "platform/Platform.h"
 #include "search/gui/FormPath.h"
 #include "search/gui/FormSearch.h"
-#include "search/gui/SearchResultList.h"
+#include "browser/ListViewEx.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -422,7 +422,7 @@ void SearchFormTest::settingsRoundTrip()
     QVERIFY(m_form->SearchRes->isColumnHidden(1));
     QCOMPARE(m_form->SearchRes->columnWidth(3), 220);
     QCOMPARE(m_form->SearchRes->SortColumn(), 2);
-    QCOMPARE(m_form->SearchRes->SortOrder(), TSearchResultList::TSortOrder::Descending);
+    QCOMPARE(m_form->SearchRes->SortOrder(), TSortOption::soDescending);
     QCOMPARE(Texts(m_form->CheckList), (QStringList{"*.pas  [pascal]", "*.dpr  [pascal]"}));
     for (int i = 0; i < m_form->CheckList->count(); ++i)
         QCOMPARE(m_form->CheckList->item(i)->checkState(), Qt::Checked);
@@ -547,34 +547,30 @@ void SearchFormTest::showSearchWindowCreatesOnceAndChecksTheAction()
 
 void SearchFormTest::resultSorting()
 {
-    TSearchResultList list;
+    // The results use the outline list's control without a compare rule of its own:
+    // the plain case-insensitive text compare, stable, cycling on header clicks.
+    TListViewEx list;
     list.setColumnCount(3);
     list.AddRows({{"b", "9", "beta"}, {"a", "10", "Alpha"}, {"c", "100", "_gamma"}, {"d", "10", "ALPHA"}});
-    QCOMPARE(TSearchResultList::CompareText("Alpha", "aLPHA"), 0);
-    QVERIFY(TSearchResultList::CompareText("_gamma", "alpha") < 0);
-    QVERIFY(TSearchResultList::CompareText("Zeta", "äpfel") < 0);
-
-    // The indicator: Qt's descending order draws the up arrow that marks ascending here.
     struct Step {
         int column;
         QStringList captions;
-        Qt::SortOrder indicator;
+        TSortOption arrow;
     };
     const Step steps[] = {
-        {2, {"c", "a", "d", "b"}, Qt::DescendingOrder}, // _gamma, Alpha = ALPHA (kept order), beta
-        {2, {"b", "a", "d", "c"}, Qt::AscendingOrder},  // equal rows keep their earlier order
-        {2, {"c", "a", "d", "b"}, Qt::DescendingOrder},
-        {1, {"a", "d", "c", "b"}, Qt::DescendingOrder}, // lines compare as text: 10, 10, 100, 9
+        {2, {"a", "d", "b", "c"}, TSortOption::soAscending},  // Alpha = ALPHA keep their order
+        {2, {"c", "b", "a", "d"}, TSortOption::soDescending}, // equal rows still keep it
+        {2, {"a", "d", "b", "c"}, TSortOption::soAscending},
+        {1, {"a", "d", "c", "b"}, TSortOption::soAscending}, // lines compare as text: 10, 10, 100, 9
     };
     for (const auto& step : steps) {
         list.ColumnClick(step.column);
         QCOMPARE(Column(&list, 0), step.captions);
-        QCOMPARE(list.header()->sortIndicatorSection(), step.column);
-        QCOMPARE(list.header()->sortIndicatorOrder(), step.indicator);
+        QCOMPARE(list.ArrowOf(step.column), step.arrow);
     }
 
-    list.SetSortOrder(TSearchResultList::TSortOrder::None);
-    QCOMPARE(list.header()->sortIndicatorSection(), -1);
+    list.SetSortOrder(TSortOption::soNone);
+    QCOMPARE(list.ArrowOf(1), TSortOption::soNone);
     list.SetSortColumn(7);
     QCOMPARE(Column(&list, 0), (QStringList{"a", "d", "c", "b"}));
 }

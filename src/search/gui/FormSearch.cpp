@@ -4,7 +4,7 @@
 #include "config/SettingsKeys.h"
 #include "platform/Platform.h"
 #include "search/gui/FormPath.h"
-#include "search/gui/SearchResultList.h"
+#include "browser/ListViewEx.h"
 
 #include <QAction>
 #include <QApplication>
@@ -239,9 +239,11 @@ void TFormSearch::BuildControls()
     Searching->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Searching->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     Searching->setContextMenuPolicy(Qt::CustomContextMenu);
-    SearchRes = new TSearchResultList;
+    SearchRes = new TListViewEx;
     SearchRes->setObjectName("SearchRes");
     SearchRes->setToolTip("Search Results");
+    // Long paths keep their beginning and their file name.
+    SearchRes->setTextElideMode(Qt::ElideMiddle);
     SearchRes->setColumnCount(kColumnCount);
     SearchRes->setHeaderLabels({"File", "Line", "Declaration", "Comment", "Type"});
     SearchRes->header()->setMinimumSectionSize(kMinColumnWidth);
@@ -354,8 +356,8 @@ void TFormSearch::FormShow()
     ApplyColumnLetters();
 
     SearchRes->SetSortColumn(config.ReadInteger(kSearchHeaderSortCol));
-    SearchRes->SetSortOrder(config.ReadBool(kSearchHeaderSortOrder) ? TSearchResultList::TSortOrder::Ascending
-                                                                    : TSearchResultList::TSortOrder::Descending);
+    SearchRes->SetSortOrder(config.ReadBool(kSearchHeaderSortOrder) ? TSortOption::soAscending
+                                                                    : TSortOption::soDescending);
     // Writing the order re-sorts only when it changed; rows kept from an earlier search
     // are sorted anew either way.
     SearchRes->SetSortColumn(SearchRes->SortColumn());
@@ -438,7 +440,7 @@ void TFormSearch::FormClose()
     m_columnLetters = letters;
     config.WriteString(kSearchHeader, letters);
     config.WriteInteger(kSearchHeaderSortCol, SearchRes->SortColumn());
-    config.WriteBool(kSearchHeaderSortOrder, SearchRes->SortOrder() == TSearchResultList::TSortOrder::Ascending);
+    config.WriteBool(kSearchHeaderSortOrder, SearchRes->SortOrder() == TSortOption::soAscending);
 }
 
 bool TFormSearch::IsFolder(const QString& text)
@@ -640,7 +642,7 @@ void TFormSearch::BackExecute() { SearchPages->setCurrentWidget(SearchBegin); }
 
 void TFormSearch::OpenItemExecute()
 {
-    const QString path = SearchRes->SelectedCaption();
+    const QString path = SelectedPath();
     if (path.isEmpty())
         return;
     reject();
@@ -650,9 +652,15 @@ void TFormSearch::OpenItemExecute()
 
 void TFormSearch::CopyPathExecute()
 {
-    const QString path = SearchRes->SelectedCaption();
+    const QString path = SelectedPath();
     if (!path.isEmpty())
         m_platform.SetClipboardText(ToUtf8(path));
+}
+
+QString TFormSearch::SelectedPath() const
+{
+    const QTreeWidgetItem* row = SearchRes->Selected();
+    return row ? row->text(0) : QString();
 }
 
 void TFormSearch::ClearResClick() { SearchRes->clear(); }

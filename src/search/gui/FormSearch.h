@@ -27,7 +27,7 @@ class QPushButton;
 class QTabWidget;
 class TAppContext;
 class TFormPath;
-class TSearchResultList;
+class TListViewEx;
 
 class TFormSearch : public QDialog {
     Q_OBJECT
@@ -74,7 +74,7 @@ public:
     QPushButton* ButtonCancel = nullptr;
     QWidget* Search = nullptr;
     QLabel* Searching = nullptr;
-    TSearchResultList* SearchRes = nullptr;
+    TListViewEx* SearchRes = nullptr;
     QPushButton* ButtonBack = nullptr;
     QPushButton* ButtonStop = nullptr;
     QPushButton* ButtonOpen = nullptr;
@@ -105,6 +105,8 @@ public:
     void done(int result) override;
 
 private:
+    // The path of the selected result row, or the empty text when none is selected.
+    QString SelectedPath() const;
     struct TEvent;
     struct TChannel;
     class TQueuedSink;
