@@ -17,7 +17,13 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-werror=OFF
-[ "${CI:-}" = "true" ] && werror=ON
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLANE_WERROR=$werror >/dev/null
-cmake --build build --parallel "$(nproc)"
+# CI builds with warnings as errors; elsewhere the build keeps whatever was configured.
+werror=()
+[ "${CI:-}" = "true" ] && werror=(-DQUILLANE_WERROR=ON)
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${werror[@]}" >/dev/null
+echo "Building into build/ (compiler output in build/build.log)..."
+if ! cmake --build build --parallel "$(nproc)" >build/build.log 2>&1; then
+    tail -n 60 build/build.log
+    echo "The build failed; the whole output is in build/build.log." >&2
+    exit 1
+fi
