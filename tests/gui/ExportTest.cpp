@@ -51,20 +51,6 @@ B = class
 end;
 )";
 
-struct TWindow {
-    TWindow() { folder.WriteSettings({"LIST_HEADER_SORTCOL=4", "LIST_HEADER_SORTORDER=T"}); }
-    void Open(const std::string& name, const char* text)
-    {
-        source = folder.Write(name, text);
-        context = folder.MakeContext();
-        form = folder.MakeForm(*context, platform, source);
-    }
-    TProgramFolder folder;
-    std::string source;
-    std::unique_ptr<TAppContext> context;
-    TFakePlatform platform;
-    std::unique_ptr<TTestForm> form;
-};
 
 } // namespace
 
@@ -73,14 +59,14 @@ class ExportTest : public QObject {
 private slots:
     void textTableOfTheLevelOnScreen()
     {
-        TWindow w;
-        w.Open("src/Shapes.pas", kShapesUnit);
+        TTestWindow w;
+        const std::string source = w.OpenSource("src/Shapes.pas", kShapesUnit);
         const std::string file = w.folder.Path() + "TempFile.txt";
         w.form->ExportTXTExecute();
         QCOMPARE(w.platform.opened, std::vector<std::string>{file});
         QStringList lines = FileLines(file);
         QVERIFY(lines.size() > 5);
-        QCOMPARE(lines[0], "Export:" + QString::fromStdString(w.source));
+        QCOMPARE(lines[0], "Export:" + QString::fromStdString(source));
         QCOMPARE(lines[1], "Shapes: a small unit for the outline tests");
         QCOMPARE(lines[2], "second title line");
         QCOMPARE(lines[3], "");
@@ -103,8 +89,8 @@ private slots:
 
     void htmlPagesOfEveryLevel()
     {
-        TWindow w;
-        w.Open("Nest.pas", kExportUnit);
+        TTestWindow w;
+        w.OpenSource("Nest.pas", kExportUnit);
         const QTemporaryDir out;
         const std::string dir = out.path().toStdString() + "/";
         w.form->saveAnswer = dir + "Index.html";
@@ -133,8 +119,8 @@ private slots:
 
     void htmlExportFromASubLevelAndCancelled()
     {
-        TWindow w;
-        w.Open("Nest.pas", kExportUnit);
+        TTestWindow w;
+        w.OpenSource("Nest.pas", kExportUnit);
         StepInto(*w.form, "A");
         const QTemporaryDir out;
         const std::string dir = out.path().toStdString() + "/";
@@ -154,8 +140,8 @@ private slots:
 
     void rescanAfterTheCommentIndicator()
     {
-        TWindow w;
-        w.Open("Shapes.pas", kShapesUnit);
+        TTestWindow w;
+        w.OpenSource("Shapes.pas", kShapesUnit);
         StepInto(*w.form, "TShape");
         const int levelStart = w.form->LevelStart();
         const QString lineCount = w.form->StatusPanelText(0);
@@ -181,8 +167,8 @@ private slots:
 
     void rescanFailureKeepsTheDocument()
     {
-        TWindow w;
-        w.Open("Shapes.pas", kShapesUnit);
+        TTestWindow w;
+        w.OpenSource("Shapes.pas", kShapesUnit);
         const QStringList before = Declarations(*w.form);
         w.folder.Write("Shapes.pas", ""); // an empty source fails the scan
         w.form->configDialog = [] { return true; };
@@ -194,8 +180,8 @@ private slots:
 
     void noRescanWhileTheShellPageShows()
     {
-        TWindow w;
-        w.Open("Shapes.pas", kShapesUnit);
+        TTestWindow w;
+        w.OpenSource("Shapes.pas", kShapesUnit);
         w.form->findChild<QAction*>("ActGoUp")->trigger(); // top level -> the Shell page
         QVERIFY(w.form->IsShellPageShowing());
         w.folder.Write("Shapes.pas", "");

@@ -22,24 +22,7 @@ std::vector<std::string> HistoryOf(const TMForm& form)
     return form.History().Items();
 }
 
-const std::vector<std::string> kSettings = {"LIST_HEADER_SORTCOL=4", "LIST_HEADER_SORTORDER=T",
-                                            "APP_CAPTION=Quillane"};
-
-struct TWindow {
-    explicit TWindow(const std::string& fileTypes = "PAS,DPR") : folder(fileTypes)
-    {
-        folder.WriteSettings(kSettings);
-    }
-    void Open(const std::string& start)
-    {
-        context = folder.MakeContext();
-        form = folder.MakeForm(*context, platform, start);
-    }
-    TProgramFolder folder;
-    std::unique_ptr<TAppContext> context;
-    TFakePlatform platform;
-    std::unique_ptr<TTestForm> form;
-};
+using TWindow = TTestWindow;
 
 } // namespace
 

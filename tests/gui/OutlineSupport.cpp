@@ -212,6 +212,24 @@ void StepInto(TMForm& form, const QString& declaration)
     form.ListViewDblClick();
 }
 
+TTestWindow::TTestWindow(const std::string& fileTypes) : folder(fileTypes)
+{
+    folder.WriteSettings({"LIST_HEADER_SORTCOL=4", "LIST_HEADER_SORTORDER=T", "APP_CAPTION=Quillane"});
+}
+
+void TTestWindow::Open(const std::string& start)
+{
+    context = folder.MakeContext();
+    form = folder.MakeForm(*context, platform, start);
+}
+
+std::string TTestWindow::OpenSource(const std::string& name, const std::string& text)
+{
+    const std::string source = folder.Write(name, text);
+    Open(source);
+    return source;
+}
+
 QStringList RowTexts(const QTreeWidgetItem* row)
 {
     QStringList texts;

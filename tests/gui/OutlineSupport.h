@@ -86,6 +86,20 @@ private:
     QTemporaryDir m_dir;
 };
 
+// A program folder with settings that sort the list by Line ascending, and a window over it.
+struct TTestWindow {
+    explicit TTestWindow(const std::string& fileTypes = "PAS,DPR");
+    // Opens the window on a start location.
+    void Open(const std::string& start);
+    // Writes a source into the folder and opens the window on it.
+    std::string OpenSource(const std::string& name, const std::string& text);
+
+    TProgramFolder folder;
+    std::unique_ptr<TAppContext> context;
+    TFakePlatform platform;
+    std::unique_ptr<TTestForm> form;
+};
+
 // A unit with a title, classes and records with members, a constant and a routine.
 extern const char* const kShapesUnit;
 // Entries A (level 1), A1 (2), A1a (3), A1b (3), A2 (2), B (1), in this order.
