@@ -30,6 +30,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <tuple>
+
 namespace {
 
 constexpr int kColumnCount = 5;
@@ -492,6 +494,9 @@ QFont TMForm::FontOfDesc(const TFontDesc& desc) const
 void TMForm::OpenLocation(const std::string& location)
 {
     const TLocation parsed = ParseLocation(location);
+    // What is shown now, for a scan that fails: the window then keeps showing it whole,
+    // so the caption, View Text and the exports still name the file the list shows.
+    const auto previous = std::make_tuple(m_sourcePath, m_sourceType, m_levelStart);
     m_levelStart = parsed.levelStart;
     m_sourceType = SourceTypeOf(parsed.path);
     m_sourcePath = IsFtpPath(parsed.path) ? m_programFolder + "Temp.dat" : parsed.path;
@@ -511,6 +516,7 @@ void TMForm::OpenLocation(const std::string& location)
         scanner.ScanFile(m_sourcePath, m_sourceType);
     } catch (const std::exception&) {
         m_debugLog.AddLine("error in TMForm.UpDateUName:" + m_sourcePath);
+        std::tie(m_sourcePath, m_sourceType, m_levelStart) = previous;
         return;
     }
     m_entries = scanner.Results();

@@ -404,6 +404,10 @@ private slots:
         QCOMPARE(form->ScannedPath(), source);
         QCOMPARE(form->StatusPanelText(0), QString("Line=26"));
         QVERIFY(form->isEnabled());
+        // The window goes on showing the file whose entries it shows.
+        QCOMPARE(form->SourcePath(), source);
+        QVERIFY(form->windowTitle().startsWith(QString::fromStdString(source)));
+        QCOMPARE(Declarations(*form).size(), 5);
         // The same path is tried again next time.
         form->OpenLocation(empty);
         QCOMPARE(context->DebugLog().Lines().size(), std::size_t(2));
