@@ -44,6 +44,8 @@ bool TConfig::Save() const
         std::lock_guard lock(m_mutex);
         if (m_lines.empty())
             return true;
+        if (m_fileName.empty()) // a store made in memory has no file to write
+            return false;
         for (const auto& line : m_lines) {
             text += line;
             text += "\r\n";
