@@ -3,8 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libpcre2-dev libgtest-dev
-          libbenchmark-dev xvfb xauth)
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libpcre2-dev libgtest-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
