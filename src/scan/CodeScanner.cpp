@@ -110,12 +110,17 @@ void TCodeScanner::ScanFile(const std::string& path, std::string_view key)
         m_log.AddLine("error:Codes.LoadFromFile;" + path);
         return;
     }
-    ScanLines(std::move(*lines), key);
+    RunOnLines(std::move(*lines), key);
 }
 
 void TCodeScanner::ScanLines(TLines codes, std::string_view key)
 {
     ResetForScan();
+    RunOnLines(std::move(codes), key);
+}
+
+void TCodeScanner::RunOnLines(TLines codes, std::string_view key)
+{
     m_codes = std::move(codes);
     m_comments.assign(m_codes.size(), std::string());
     std::string blockName;

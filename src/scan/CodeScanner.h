@@ -84,6 +84,8 @@ private:
     struct TRuleSet;
 
     void ResetForScan();
+    // The scan after the reset: the lines, the block that VAR names for the key, the cycles.
+    void RunOnLines(TLines codes, std::string_view key);
     int TryRuleNumber(int number);
     int TryRuleAt(int index, std::string_view name);
     std::shared_ptr<const TRuleSet> SectionOf(const std::string& name);
