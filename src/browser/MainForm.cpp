@@ -512,9 +512,15 @@ void TMForm::OpenLocation(const std::string& location)
     }
     SetBusy(true);
     scanner.SetMinimizeCallback([this] { showMinimized(); });
+    bool scanned = true;
     try {
         scanner.ScanFile(m_sourcePath, m_sourceType);
     } catch (const std::exception&) {
+        scanned = false;
+    }
+    // Faults of the rules: one box at most, all of them in the trace log.
+    ReportRuleFaults(scanner.RuleFaults(), m_debugLog, true);
+    if (!scanned) {
         m_debugLog.AddLine("error in TMForm.UpDateUName:" + m_sourcePath);
         std::tie(m_sourcePath, m_sourceType, m_levelStart) = previous;
         return;
@@ -916,9 +922,14 @@ void TMForm::ActConfigExecute()
     // A new scanner reads the indicator just stored.
     TCodeScanner scanner(m_sharedRules, m_config, m_debugLog);
     scanner.SetMinimizeCallback([this] { showMinimized(); });
+    bool scanned = true;
     try {
         scanner.ScanFile(m_sourcePath, m_sourceType);
     } catch (const std::exception&) {
+        scanned = false;
+    }
+    ReportRuleFaults(scanner.RuleFaults(), m_debugLog, true);
+    if (!scanned) {
         m_debugLog.AddLine("error in TMForm.UpDateUName(UN:String);");
         SetBusy(false);
         return;

@@ -413,6 +413,28 @@ private slots:
         QCOMPARE(context->DebugLog().Lines().size(), std::size_t(2));
     }
 
+    void faultsOfTheRulesShowOneBoxAndGoToTheLog()
+    {
+        TProgramFolder folder;
+        // Two rules that fail on every line of the source, after the words are taken.
+        folder.Write("CodeScan.dll", "[BEGIN]\n[+VAR]\nPAS=P\n[-VAR]\n[BEGIN] NAME=P\n[+CYC0]\n.\n"
+                                     "S0=(\\w+)\nD=$1\n?\nB=#2\n.\nS1=(\nS2=[\n[-CYC0]\n[END]\n[END]\n");
+        const std::string source = folder.Write("Lines.pas", "one ;\ntwo ;\nthree ;\n");
+        auto context = folder.MakeContext();
+        TLines shown;
+        context->DebugLog().SetMessageSink([&](const std::string& text) { shown.push_back(text); });
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        QCOMPARE(form->Entries().size(), std::size_t(12));
+        QCOMPARE(shown.size(), std::size_t(1));
+        const TLines log = context->DebugLog().Lines();
+        QCOMPARE(log.size(), std::size_t(2));
+        QVERIFY2(log[0].find("missing closing parenthesis") != std::string::npos, log[0].c_str());
+        QVERIFY2(log[0].find("CodeScan.dll line 13, set CYC0: S1=(") != std::string::npos, log[0].c_str());
+        QVERIFY2(log[1].find("CodeScan.dll line 14, set CYC0: S2=[") != std::string::npos, log[1].c_str());
+        QVERIFY(shown[0].rfind(log[0], 0) == 0);
+    }
+
     void openingTheScannedFileAgainDoesNotReadIt()
     {
         TProgramFolder folder;

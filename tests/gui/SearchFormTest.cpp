@@ -427,7 +427,7 @@ void SearchFormTest::settingsRoundTrip()
     for (int i = 0; i < m_form->CheckList->count(); ++i)
         QCOMPARE(m_form->CheckList->item(i)->checkState(), Qt::Checked);
 
-    m_form->PathList->takeItem(0);
+    delete m_form->PathList->takeItem(0);
     m_form->SearchInDecl->setChecked(true);
     m_form->SearchRes->ColumnClick(4);
     m_form->SearchRes->setColumnWidth(0, 180);
