@@ -29,6 +29,7 @@ TFormAbout::TFormAbout(const TAppPaths& paths, QWidget* parent) : QDialog(parent
     setFont(bold);
 
     auto* icon = new QLabel(this);
+    icon->setObjectName("Icon");
     icon->setPixmap(ProgramIcon().pixmap(32, 32));
     icon->setGeometry(kMargin, kMargin, 32, 32);
 
