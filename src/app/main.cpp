@@ -89,11 +89,11 @@ int main(int argc, char* argv[])
         return 1;
     }
 
+    TCloseOnSignal closeOnSignal;
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Quillane");
     QApplication::setWindowIcon(ProgramIcon());
     QGuiApplication::setDesktopFileName("quillane");
-    TCloseOnSignal closeOnSignal;
     TAppContext app(TAppPaths::ForProgram(), screenshot.empty()
                                                  ? TAppContext::TSettingsAtEnd::Write
                                                  : TAppContext::TSettingsAtEnd::Keep);
@@ -128,6 +128,7 @@ int main(int argc, char* argv[])
             std::cerr << "quillane: cannot write " << screenshot << '\n';
         return saved ? 0 : 1;
     }
+    closeOnSignal.Start();
     const int status = QApplication::exec();
     app.DebugLog().SetMessageSink(nullptr);
     return status;
