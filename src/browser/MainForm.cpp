@@ -71,7 +71,7 @@ bool IsDefaultFace(const std::string& face)
 TMForm::TMForm(const TMFormServices& services, QWidget* parent)
     : QMainWindow(parent), m_debugLog(services.debugLog), m_config(services.config),
       m_sharedRules(services.sharedRules), m_platform(services.platform),
-      m_programFolder(WithTrailingSlash(services.programFolder)),
+      m_paths(services.paths),
       m_startArgument(services.startArgument), m_fontColor(*ColorFromIdent("clWindowText")),
       m_exitHandler([] { QCoreApplication::exit(0); })
 {
@@ -370,7 +370,7 @@ void TMForm::FormCreate()
     if (!m_startArgument.empty())
         m_config.WriteString(kLastView, m_startArgument);
     if (m_config.ReadString(kLastView).empty())
-        m_config.WriteString(kLastView, m_programFolder + "Example.pas");
+        m_config.WriteString(kLastView, m_paths.dataFolder + "Example.pas");
     m_history.RecordLocation(m_config.ReadString(kLastView));
     OpenLocation(m_history.Current());
     ShowDocument();
@@ -499,7 +499,7 @@ void TMForm::OpenLocation(const std::string& location)
     const auto previous = std::make_tuple(m_sourcePath, m_sourceType, m_levelStart);
     m_levelStart = parsed.levelStart;
     m_sourceType = SourceTypeOf(parsed.path);
-    m_sourcePath = IsFtpPath(parsed.path) ? m_programFolder + "Temp.dat" : parsed.path;
+    m_sourcePath = IsFtpPath(parsed.path) ? m_paths.dataFolder + "Temp.dat" : parsed.path;
     m_lastTypeKnown = true;
     if (parsed.path == m_scannedPath)
         return;
@@ -844,7 +844,8 @@ TExportView TMForm::CurrentExportView() const
 
 void TMForm::ExportTXTExecute()
 {
-    const std::string file = m_programFolder + "TempFile.txt";
+    MakeFolders(m_paths.exportFolder);
+    const std::string file = m_paths.exportFolder + "TempFile.txt";
     try {
         WriteLinesCrLf(file, TextTableLines(CurrentExportView()));
     } catch (const TExportError& e) {
@@ -1087,7 +1088,7 @@ void TMForm::ActHomePageExecute()
 
 void TMForm::ActAboutExecute()
 {
-    TFormAbout about(this);
+    TFormAbout about(m_paths, this);
     about.exec();
 }
 
