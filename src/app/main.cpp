@@ -4,7 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/QtPlatform.h"
 #include "browser/MainForm.h"
-#include "browser/OutlineDocument.h"
+#include "browser/core/OutlineDocument.h"
 #include "config/AppContext.h"
 #include "search/gui/FormSearch.h"
 
@@ -102,12 +102,7 @@ int main(int argc, char* argv[])
     form.SetSearchHandler([&] {
         ShowSearchWindow(
             formSearch, &form, app, platform,
-            [&form](const std::string& path) {
-                form.GoToLocation(path);
-                form.ShowDocument();
-                form.UIUpdate();
-            },
-            form.SearchAction());
+            [&form](const std::string& path) { form.OpenFile(path); }, form.SearchAction());
     });
     form.show();
     if (!screenshot.empty()) {
