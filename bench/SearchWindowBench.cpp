@@ -40,7 +40,7 @@ int main(int argc, char* argv[])
     const QString keyword = argc > 2 ? argv[2] : "Create";
 
     TAppPaths paths = TAppPaths::InFolder(QUILLANE_DATA_DIR "/");
-    paths.logFile = TDebug::DefaultFileName();
+    paths.logFile = AppFolder() + "search_window_bench.TXT";
     TAppContext app(paths, TAppContext::TSettingsAtEnd::Keep);
     app.Config().WriteList(kSearchPathList, {folder});
     for (auto key : {kSearchInTitle, kSearchInDecl, kSearchInCom, kSearchInType})

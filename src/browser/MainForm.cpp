@@ -33,9 +33,8 @@ constexpr int kEntryRole = Qt::UserRole + 8;
 TMForm::TMForm(const TMFormServices& services, QWidget* parent)
     : QMainWindow(parent), m_debugLog(services.debugLog), m_config(services.config),
       m_sharedRules(services.sharedRules), m_platform(services.platform),
-      m_programFolder(WithTrailingSlash(services.programFolder)),
-      m_startArgument(services.startArgument),
-      m_browser(*this, *this, services.debugLog, m_programFolder),
+      m_paths(services.paths), m_startArgument(services.startArgument),
+      m_browser(*this, *this, services.debugLog, m_paths.dataFolder),
       m_fontColor(*ColorFromIdent("clWindowText")),
       m_exitHandler([] { QCoreApplication::exit(0); })
 {

@@ -11,6 +11,7 @@
 
 #include "browser/ListCompare.h"
 #include "browser/core/OutlineBrowser.h"
+#include "config/AppPaths.h"
 #include "export/ExportWriters.h"
 
 #include <QMainWindow>
@@ -39,15 +40,15 @@ class TShellList;
 class TStructureTexts;
 class TTextViewer;
 
-// What the window is given: the three shared objects, the platform seam, the program
-// folder (where "Example.pas" and "Temp.dat" lie, ending with "/") and the first
-// command-line argument (empty when none).
+// What the window is given: the three shared objects, the platform seam, the program's
+// places (the data folder, where "Example.pas" and "Temp.dat" lie, and the export folder)
+// and the first command-line argument (empty when none).
 struct TMFormServices {
     TDebug& debugLog;
     TConfig& config;
     const TStructureTexts& sharedRules;
     IPlatform& platform;
-    std::string programFolder;
+    TAppPaths paths;
     std::string startArgument;
 };
 
@@ -187,7 +188,7 @@ private:
     TConfig& m_config;
     const TStructureTexts& m_sharedRules;
     IPlatform& m_platform;
-    const std::string m_programFolder;
+    const TAppPaths m_paths;
     const std::string m_startArgument;
 
     TOutlineBrowser m_browser;

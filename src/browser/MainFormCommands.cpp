@@ -93,7 +93,8 @@ TExportView TMForm::CurrentExportView() const
 
 void TMForm::ExportTXTExecute()
 {
-    const std::string file = m_programFolder + "TempFile.txt";
+    MakeFolders(m_paths.exportFolder);
+    const std::string file = m_paths.exportFolder + "TempFile.txt";
     try {
         WriteLinesCrLf(file, TextTableLines(CurrentExportView()));
     } catch (const TExportError& e) {
@@ -276,6 +277,6 @@ void TMForm::ActHomePageExecute()
 
 void TMForm::ActAboutExecute()
 {
-    TFormAbout about(this);
+    TFormAbout about(m_paths, this);
     about.exec();
 }

@@ -89,7 +89,7 @@ void TMForm::FormCreate()
     if (!m_startArgument.empty())
         m_config.WriteString(kLastView, m_startArgument);
     if (m_config.ReadString(kLastView).empty())
-        m_config.WriteString(kLastView, m_programFolder + "Example.pas");
+        m_config.WriteString(kLastView, m_paths.dataFolder + "Example.pas");
     m_browser.Start(m_config.ReadString(kLastView));
     // A column stored as "widest text" is sized once the rows are there.
     for (int column : m_autoWidthColumns)

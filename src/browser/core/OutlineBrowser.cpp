@@ -21,9 +21,9 @@ private:
 };
 
 TOutlineBrowser::TOutlineBrowser(IOutlineSource& source, IOutlineView& view, TDebug& debugLog,
-                                 std::string programFolder)
+                                 std::string dataFolder)
     : m_source(source), m_view(view), m_debugLog(debugLog),
-      m_programFolder(WithTrailingSlash(std::move(programFolder)))
+      m_dataFolder(WithTrailingSlash(std::move(dataFolder)))
 {
 }
 
@@ -142,7 +142,7 @@ TOutlineBrowser::TLocationParts TOutlineBrowser::Resolve(const std::string& loca
     parts.path = parsed.path;
     parts.levelStart = parsed.levelStart;
     parts.type = SourceTypeOf(parsed.path);
-    parts.sourcePath = IsFtpPath(parsed.path) ? m_programFolder + "Temp.dat" : parsed.path;
+    parts.sourcePath = IsFtpPath(parsed.path) ? m_dataFolder + "Temp.dat" : parsed.path;
     return parts;
 }
 

@@ -67,9 +67,9 @@ public:
 
 class TOutlineBrowser {
 public:
-    // programFolder (ending with "/") holds "Temp.dat", the file an "FTP:" location reads.
+    // dataFolder (ending with "/") holds "Temp.dat", the file an "FTP:" location reads.
     TOutlineBrowser(IOutlineSource& source, IOutlineView& view, TDebug& debugLog,
-                    std::string programFolder);
+                    std::string dataFolder);
 
     // The user's steps. Each clears the notice first and ends the busy state.
 
@@ -150,7 +150,7 @@ private:
     IOutlineSource& m_source;
     IOutlineView& m_view;
     TDebug& m_debugLog;
-    const std::string m_programFolder;
+    const std::string m_dataFolder;
 
     std::string m_sourcePath;
     std::string m_sourceType;
