@@ -6,7 +6,7 @@
 #include "app/QtPlatform.h"
 #include "browser/MainForm.h"
 #include "browser/OutlineImages.h"
-#include "browser/OutlineDocument.h"
+#include "browser/core/OutlineDocument.h"
 #include "config/AppContext.h"
 #include "search/gui/FormSearch.h"
 
@@ -103,22 +103,15 @@ int main(int argc, char* argv[])
                  StartLocation(args.empty() ? std::string() : args[0])});
     // Further locations (several files opened together) follow the first one into the
     // history, each opened as File Open does; the window shows the last.
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        form.GoToLocation(StartLocation(args[i]));
-        form.ShowDocument();
-    }
+    for (std::size_t i = 1; i < args.size(); ++i)
+        form.OpenFile(StartLocation(args[i]));
     // The search window: made on first use as a child of the main window, so it is gone
     // (and its worker joined) before the shared objects are released.
     TFormSearch* formSearch = nullptr;
     form.SetSearchHandler([&] {
         ShowSearchWindow(
             formSearch, &form, app, platform,
-            [&form](const std::string& path) {
-                form.GoToLocation(path);
-                form.ShowDocument();
-                form.UIUpdate();
-            },
-            form.SearchAction());
+            [&form](const std::string& path) { form.OpenFile(path); }, form.SearchAction());
     });
     form.show();
     if (!screenshot.empty()) {

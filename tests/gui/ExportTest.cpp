@@ -144,7 +144,7 @@ private slots:
         TTestWindow w;
         w.OpenSource("Shapes.pas", kShapesUnit);
         StepInto(*w.form, "TShape");
-        const int levelStart = w.form->LevelStart();
+        const int levelStart = w.form->Browser().LevelStart();
         const QString lineCount = w.form->StatusPanelText(0);
         const QStringList before = Comments(*w.form);
         QVERIFY(before.contains("paints it"));
@@ -160,7 +160,7 @@ private slots:
             return true;
         };
         w.form->ActConfigExecute();
-        QCOMPARE(w.form->LevelStart(), levelStart);
+        QCOMPARE(w.form->Browser().LevelStart(), levelStart);
         QCOMPARE(Comments(*w.form),
                  QStringList({"", "the base of all shapes", "the shape's name", "paints it"}));
         QCOMPARE(w.form->StatusPanelText(0), lineCount);

@@ -29,8 +29,8 @@ private slots:
             TAppContext context(paths);
             TTestForm form(TMFormServices{context.DebugLog(), context.Config(), context.SharedRules(),
                                           platform, paths, ""});
-            QCOMPARE(form.SourcePath(), folder.Path() + "Example.pas");
-            QCOMPARE(form.windowTitle(), QString::fromStdString(form.SourcePath() + " - Quillane"));
+            QCOMPARE(form.Browser().SourcePath(), folder.Path() + "Example.pas");
+            QCOMPARE(form.windowTitle(), QString::fromStdString(form.Browser().SourcePath() + " - Quillane"));
 
             form.ExportTXTExecute();
             const std::string exported = paths.exportFolder + "TempFile.txt";
