@@ -5,7 +5,7 @@
 //   QT_QPA_PLATFORM=offscreen search_window_bench [FOLDER] [KEYWORD]
 //
 // FOLDER defaults to the Free Pascal sources (Debian package fpc-source-3.2.2), KEYWORD
-// to "Create"; the rules and settings are those of the program folder beside the bench.
+// to "Create"; the rules and settings are the delivered ones of data/, read only.
 
 #include "browser/ListViewEx.h"
 #include "config/AppContext.h"
@@ -39,7 +39,9 @@ int main(int argc, char* argv[])
     const std::string folder = argc > 1 ? argv[1] : "/usr/share/fpcsrc/3.2.2";
     const QString keyword = argc > 2 ? argv[2] : "Create";
 
-    TAppContext app(TAppPaths::ForProgram(), TAppContext::TSettingsAtEnd::Keep);
+    TAppPaths paths = TAppPaths::InFolder(QUILLANE_DATA_DIR "/");
+    paths.logFile = AppFolder() + "search_window_bench.TXT";
+    TAppContext app(paths, TAppContext::TSettingsAtEnd::Keep);
     app.Config().WriteList(kSearchPathList, {folder});
     for (auto key : {kSearchInTitle, kSearchInDecl, kSearchInCom, kSearchInType})
         app.Config().WriteBool(key, true);

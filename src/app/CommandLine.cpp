@@ -13,15 +13,17 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: quillane [LOCATION]\n"
+    "Usage: quillane [LOCATION...]\n"
     "       quillane --records SOURCE [--rules RULEFILE] [--indicator N]\n"
     "       quillane --title   SOURCE [--rules RULEFILE] [--indicator N]\n"
     "       quillane --outline SOURCE [--rules RULEFILE] [--indicator N]\n"
     "       quillane --search KEYWORD FOLDER... [--in title,decl,comment,type]\n"
     "                         [--types pas,dpr] [--rules RULEFILE]\n"
+    "       quillane --screenshot FILE [LOCATION]\n"
     "\n"
     "Without options, opens the outline browser on LOCATION (a Pascal source, a folder,\n"
-    "or SOURCE?ENTRY), or on the place viewed last.\n"
+    "or SOURCE?ENTRY), or on the place viewed last. Further locations are opened in turn\n"
+    "after the first; the window shows the last one, and Previous goes back.\n"
     "\n"
     "  --records   print the scanner's result records, four lines each\n"
     "  --title     print the comment block at the head of SOURCE\n"
@@ -31,8 +33,11 @@ constexpr const char* kUsage =
     "              separated by tabs, one row per line\n"
     "  --in        the fields searched (default: all four)\n"
     "  --types     the file types searched (default: every type the rule file lists)\n"
-    "  --rules     the rule file (default: CodeScan.dll beside the program)\n"
+    "  --rules     the rule file (default: the delivered CodeScan.dll)\n"
     "  --indicator the comment indicator, -5 to 5 (default: CMT_INDICATOR of the settings)\n"
+    "  --screenshot\n"
+    "              open the window on LOCATION, save a picture of it to FILE (PNG) and end,\n"
+    "              without storing anything in the settings\n"
     "  --help      show this text\n"
     "  --version   show the program's version\n";
 

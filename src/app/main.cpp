@@ -1,10 +1,12 @@
 // Program entry: the command-line modes run without a display; otherwise the
 // shared objects are created in their start order and the main window runs.
 
+#include "app/CloseOnSignal.h"
 #include "app/CommandLine.h"
 #include "app/QtPlatform.h"
 #include "browser/MainForm.h"
-#include "browser/OutlineDocument.h"
+#include "browser/OutlineImages.h"
+#include "browser/core/OutlineDocument.h"
 #include "config/AppContext.h"
 #include "search/gui/FormSearch.h"
 
@@ -87,27 +89,29 @@ int main(int argc, char* argv[])
         return 1;
     }
 
+    TCloseOnSignal closeOnSignal;
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Quillane");
+    QApplication::setWindowIcon(ProgramIcon());
+    QGuiApplication::setDesktopFileName("quillane");
     TAppContext app(TAppPaths::ForProgram(), screenshot.empty()
                                                  ? TAppContext::TSettingsAtEnd::Write
                                                  : TAppContext::TSettingsAtEnd::Keep);
     app.DebugLog().SetMessageSink(ShowStringBox);
-    TQtPlatform platform(AppFolder());
-    TMForm form({app.DebugLog(), app.Config(), app.SharedRules(), platform, AppFolder(),
+    TQtPlatform platform(app.Paths().dataFolder);
+    TMForm form({app.DebugLog(), app.Config(), app.SharedRules(), platform, app.Paths(),
                  StartLocation(args.empty() ? std::string() : args[0])});
+    // Further locations (several files opened together) follow the first one into the
+    // history, each opened as File Open does; the window shows the last.
+    for (std::size_t i = 1; i < args.size(); ++i)
+        form.OpenFile(StartLocation(args[i]));
     // The search window: made on first use as a child of the main window, so it is gone
     // (and its worker joined) before the shared objects are released.
     TFormSearch* formSearch = nullptr;
     form.SetSearchHandler([&] {
         ShowSearchWindow(
             formSearch, &form, app, platform,
-            [&form](const std::string& path) {
-                form.GoToLocation(path);
-                form.ShowDocument();
-                form.UIUpdate();
-            },
-            form.SearchAction());
+            [&form](const std::string& path) { form.OpenFile(path); }, form.SearchAction());
     });
     form.show();
     if (!screenshot.empty()) {
@@ -117,6 +121,7 @@ int main(int argc, char* argv[])
             std::cerr << "quillane: cannot write " << screenshot << '\n';
         return saved ? 0 : 1;
     }
+    closeOnSignal.Start();
     const int status = QApplication::exec();
     app.DebugLog().SetMessageSink(nullptr);
     return status;

@@ -1,12 +1,17 @@
 #pragma once
-// The main window: the outline document of the open source (Entries, the title,
-// the location and its history), the level shown in the outline list, the Shell
-// page's folder list, and the frame around them with its actions, menus, toolbar
-// and the state it restores at creation and stores when closed. Created once by
-// main(); user-interface thread only.
+// The main window: a view over the outline browser. It draws what the browser tells
+// it (the level in the outline list, the Shell page's folder, the title, caption and
+// status bar), turns the user's actions into browser steps, and carries the frame
+// around them: actions, menus, toolbar, pages, and the state it restores at creation
+// and stores when closed. Created once by main(); user-interface thread only.
+//
+// Its parts live in four files: MainForm.cpp (the view and the navigation handlers),
+// MainFormFrame.cpp (actions, menus, toolbar, pages), MainFormState.cpp (the settings
+// read at creation and written at close) and MainFormCommands.cpp (the other commands).
 
 #include "browser/ListCompare.h"
-#include "browser/OutlineDocument.h"
+#include "browser/core/OutlineBrowser.h"
+#include "config/AppPaths.h"
 #include "export/ExportWriters.h"
 
 #include <QMainWindow>
@@ -35,41 +40,32 @@ class TShellList;
 class TStructureTexts;
 class TTextViewer;
 
-// What the window is given: the three shared objects, the platform seam, the program
-// folder (where "Example.pas" and "Temp.dat" lie, ending with "/") and the first
-// command-line argument (empty when none).
+// What the window is given: the three shared objects, the platform seam, the program's
+// places (the data folder, where "Example.pas" and "Temp.dat" lie, and the export folder)
+// and the first command-line argument (empty when none).
 struct TMFormServices {
     TDebug& debugLog;
     TConfig& config;
     const TStructureTexts& sharedRules;
     IPlatform& platform;
-    std::string programFolder;
+    TAppPaths paths;
     std::string startArgument;
 };
 
-class TMForm : public QMainWindow {
+class TMForm : public QMainWindow, private IOutlineView, private IOutlineSource {
     Q_OBJECT
 public:
     // Builds the window and runs FormCreate, which opens the start location.
     explicit TMForm(const TMFormServices& services, QWidget* parent = nullptr);
     ~TMForm() override;
 
-    // The outline document.
-    void OpenLocation(const std::string& location);
-    void ShowDocument();
-    void ShowLevel(int s);
-    void RecordLocation(const std::string& location);
-    void GoToLocation(const std::string& location);
-    void AddOutlineRow(int icon, const std::string& caption, const std::string& line,
-                       const std::string& typeText, const std::string& declaration,
-                       const std::string& comment);
-    void SetBusy(bool on);
+    TOutlineBrowser& Browser() { return m_browser; }
+    const TOutlineBrowser& Browser() const { return m_browser; }
 
-    // Navigation.
-    void OpenLevel(int i);
-    void GoUpLevel();
+    // Opens a file the way a file chosen in the open dialog is opened (the search window's Open).
+    void OpenFile(const std::string& path);
+    // Enables the actions by the page and the history, and sets the caption on the List page.
     void UIUpdate();
-
     // Stores the window's state in the settings store; runs when the window is closed.
     void FormClose();
 
@@ -79,18 +75,15 @@ public:
     // What Exit does: by default it ends the application's event loop.
     void SetExitHandler(std::function<void()> handler) { m_exitHandler = std::move(handler); }
 
-    const std::string& SourcePath() const { return m_sourcePath; }
-    const std::string& SourceType() const { return m_sourceType; }
-    int LevelStart() const { return m_levelStart; }
-    const std::string& ScannedPath() const { return m_scannedPath; }
-    const TLines& Entries() const { return m_entries; }
-    const THistory& History() const { return m_history; }
     const std::string& HeaderLayout() const { return m_headerLayout; }
     // The text of field letter ("D", "C", "T", "L") in a row of the list, found through
     // HeaderLayout; empty when the layout has no column for it.
     QString FieldText(const QTreeWidgetItem* row, char letter) const;
+    // The page on screen.
     bool IsShellPageShowing() const;
     QString StatusPanelText(int panel) const;
+    // The status bar's account of why the last step could not show a location.
+    QString NoticeText() const;
 
     TListViewEx* ListView() const { return m_listView; }
     TShellList* ShellList() const { return m_shellList; }
@@ -146,48 +139,59 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The outline list's columns and the window's built-in size, shared by its files.
+    static constexpr int kColumnCount = 5;
+    static constexpr int kBuiltInWidthPx = 704;
+    static constexpr int kBuiltInHeightPx = 390;
+
+    // IOutlineView: what the browser shows.
+    void ShowLevel(const TOutlineLevel& level) override;
+    void ShowFolder(const std::string& folder, const std::string& selectedPath) override;
+    void ShowPage(TBrowserPage page) override;
+    void ShowTitle(const TLines& title) override;
+    void ShowCaption(const std::string& path) override;
+    void ShowStatus(const std::string& text) override;
+    void ShowNotice(const std::string& text) override;
+    void SetBusy(bool on) override;
+    // IOutlineSource: the rule file's scanner and the Shell page's folder listing.
+    bool IsKnownType(const std::string& key) const override;
+    TScanOutcome Scan(const std::string& path, const std::string& key) override;
+    std::vector<TFolderItem> ListFolder(const std::string& folder) override;
+
+    // The frame (MainFormFrame.cpp).
     QAction* MakeAction(const char* name, const QString& caption, const QKeySequence& shortcut = {},
                         const QString& hint = {}, int image = -1);
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();
     void CreatePages();
+    void CreateStatusBar();
+    int MinimumWidth(int column) const;
+    void SetIconSize(int size);
+
+    // The stored state (MainFormState.cpp).
     void FormCreate();
     void ApplyColumnLayout();
     void ApplyColumnWidths();
-    void SetIconSize(int size);
-    int MinimumWidth(int column) const;
-    void ShowListPage();
-    void ShowShellPage();
-    void SetCaption(const std::string& path);
-    void SetStatusPanel(int panel, const QString& text);
-    bool IsListedType(const std::string& key) const;
-    void StepFile(int direction);
+    QFont FontOfDesc(const TFontDesc& desc) const;
+
+    // The view (MainForm.cpp).
+    void AddOutlineRow(const TOutlineEntry& entry, bool parent);
+
+    // The commands (MainFormCommands.cpp).
     void CopyField(char letter);
     int SelectedSourceLine() const;
-    QFont FontOfDesc(const TFontDesc& desc) const;
     // The level on screen as the exports read it: captions and rows in on-screen order.
     TExportView CurrentExportView() const;
-    // Steps into the first entry on the given source line, as a double click on its row does.
-    bool StepIntoLine(int lineNumber);
-    void ShowTitle(const TLines& lines);
 
     TDebug& m_debugLog;
     TConfig& m_config;
     const TStructureTexts& m_sharedRules;
     IPlatform& m_platform;
-    const std::string m_programFolder;
+    const TAppPaths m_paths;
     const std::string m_startArgument;
 
-    // The document.
-    std::string m_sourcePath;
-    std::string m_sourceType;
-    int m_levelStart = 0;
-    std::string m_scannedPath;
-    TLines m_entries;
-    THistory m_history;
-    // False after OpenLocation met a file type the rule file does not list.
-    bool m_lastTypeKnown = true;
+    TOutlineBrowser m_browser;
     bool m_busy = false;
     QPointer<QWidget> m_focusBeforeBusy;
     std::string m_headerLayout;
@@ -208,6 +212,7 @@ private:
     TShellList* m_shellList = nullptr;
     QLabel* m_shellPath = nullptr;
     QLabel* m_statusPanels[2] = {nullptr, nullptr};
+    QLabel* m_statusNotice = nullptr;
     QToolBar* m_fastTools = nullptr;
     QMenu* m_popupMenu1 = nullptr;
     TTextViewer* m_textViewer = nullptr;

@@ -214,16 +214,10 @@ QIcon ActionImage(int n)
 
 QIcon ProgramIcon()
 {
-    return IconAt({16, 32, 48, 64}, [](QPainter& p) {
-        Page(p);
-        const QColor bars[] = {QColor(60, 120, 210), QColor(70, 170, 90), QColor(245, 180, 60),
-                               QColor(70, 170, 90)};
-        const qreal indent[] = {10, 13, 13, 16};
-        for (int i = 0; i < 4; ++i) {
-            p.setPen(Outline(bars[i], 2.4));
-            p.drawLine(QPointF(indent[i], 12.5 + i * 4.5), QPointF(23, 12.5 + i * 4.5));
-        }
-    });
+    // The picture is a resource of this static library; naming its initialiser keeps the
+    // linker from leaving it out.
+    Q_INIT_RESOURCE(ProgramIcon);
+    return QIcon(QStringLiteral(":/quillane.png"));
 }
 
 QIcon ShellFolderIcon()

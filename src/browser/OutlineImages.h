@@ -1,7 +1,8 @@
 #pragma once
 // The program's own pictures, drawn in code so that they are crisp at every size:
 // the outline icons 0 to 3 (3 is the container icon) with pixmaps at 16, 20 and 32
-// pixels, the ten action images at 32 pixels, and the program icon.
+// pixels and the ten action images at 32 pixels; and the application icon, the
+// picture the desktop shows for the program (desktop/quillane.png).
 
 #include <QIcon>
 
@@ -17,6 +18,7 @@ std::vector<QIcon> OutlineIcons();
 // Action image n: 0 open, 1 previous, 2 next, 3 up, 4 previous file, 5 next file,
 // 6 help, 7 search, 8 explore, 9 export.
 QIcon ActionImage(int n);
+// The application icon, for the windows and the about box.
 QIcon ProgramIcon();
 // The Shell page's pictures of a folder and of a source file.
 QIcon ShellFolderIcon();

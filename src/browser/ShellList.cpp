@@ -10,7 +10,7 @@
 
 namespace {
 
-// Folders first, then by name ignoring case; the view and ListItems use the same rule,
+// Folders first, then by name ignoring case; the view and ListFolder use the same rule,
 // so stepping through files follows what the user sees.
 bool ShellLess(bool leftFolder, const QString& leftName, bool rightFolder, const QString& rightName)
 {
@@ -35,10 +35,10 @@ protected:
     }
 };
 
-QString CleanFolder(const std::string& folder)
+// The folder as the outline browser names it, so both agree on what is shown.
+QString FolderPath(const std::string& folder)
 {
-    QString path = QDir::cleanPath(QString::fromStdString(folder));
-    return path.isEmpty() ? QStringLiteral("/") : path;
+    return QString::fromStdString(CleanFolder(folder));
 }
 
 } // namespace
@@ -94,7 +94,7 @@ const QStringList& TShellList::NameFilters()
 
 void TShellList::SetFolder(const std::string& folder)
 {
-    const QString path = CleanFolder(folder);
+    const QString path = FolderPath(folder);
     const bool changed = path != m_folder;
     m_folder = path;
     const QModelIndex source = m_model->setRootPath(path);
@@ -106,15 +106,6 @@ void TShellList::SetFolder(const std::string& folder)
 std::string TShellList::Folder() const
 {
     return m_folder.toStdString();
-}
-
-bool TShellList::MoveUp()
-{
-    QDir dir(m_folder);
-    if (!dir.cdUp())
-        return false;
-    SetFolder(dir.absolutePath().toStdString());
-    return true;
 }
 
 QString TShellList::PathOf(const QModelIndex& viewIndex) const
@@ -138,9 +129,9 @@ void TShellList::SelectPath(const std::string& path)
         setCurrentIndex(index);
 }
 
-std::vector<TShellList::TItem> TShellList::ListItems() const
+std::vector<TFolderItem> TShellList::ListFolder(const std::string& folder)
 {
-    QDir dir(m_folder);
+    QDir dir(FolderPath(folder));
     const QFileInfoList folders =
         dir.entryInfoList(QDir::AllDirs | QDir::NoDotAndDotDot, QDir::NoSort);
     const QFileInfoList files = dir.entryInfoList(NameFilters(), QDir::Files, QDir::NoSort);
@@ -148,7 +139,7 @@ std::vector<TShellList::TItem> TShellList::ListItems() const
     std::stable_sort(all.begin(), all.end(), [](const QFileInfo& a, const QFileInfo& b) {
         return ShellLess(a.isDir(), a.fileName(), b.isDir(), b.fileName());
     });
-    std::vector<TItem> items;
+    std::vector<TFolderItem> items;
     for (const QFileInfo& info : all)
         items.push_back({info.absoluteFilePath().toStdString(), info.isDir()});
     return items;

@@ -4,6 +4,8 @@
 // enters a double-clicked folder itself and never hands a file to another
 // program; it only reports the file. User-interface thread only.
 
+#include "browser/core/OutlineBrowser.h"
+
 #include <QListView>
 
 #include <memory>
@@ -16,11 +18,6 @@ class QSortFilterProxyModel;
 class TShellList : public QListView {
     Q_OBJECT
 public:
-    struct TItem {
-        std::string path; // full path
-        bool folder = false;
-    };
-
     explicit TShellList(QWidget* parent = nullptr);
     ~TShellList() override;
 
@@ -28,14 +25,12 @@ public:
     void SetFolder(const std::string& folder);
     // The folder shown, without a trailing "/" (the root is "/").
     std::string Folder() const;
-    // Moves to the parent folder; at the root it stays. False when it stayed.
-    bool MoveUp();
     // The selected item's full path; empty when nothing is selected.
     std::string SelectedPath() const;
     // Selects the item with this full path, when the list shows it.
     void SelectPath(const std::string& path);
-    // Lists the folder anew, in the order the list shows it.
-    std::vector<TItem> ListItems() const;
+    // Lists a folder anew, in the order the list shows it.
+    static std::vector<TFolderItem> ListFolder(const std::string& folder);
 
     static const QStringList& NameFilters();
 

@@ -1,6 +1,7 @@
 #include "config/Config.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -15,19 +16,12 @@ bool MatchesMarker(const std::string& line, const std::string& marker)
 
 TConfig::TConfig(std::string fileName) : m_fileName(std::move(fileName)) {}
 
-std::string TConfig::DefaultFileName()
-{
-    std::string name = AppFileName();
-    for (char& c : name)
-        if (c == '.')
-            c = '_';
-    return AppFolder() + name + ".ini";
-}
-
-void TConfig::Load()
+void TConfig::Load(const std::string& seedFile)
 {
     TLines lines;
-    std::ifstream in(m_fileName, std::ios::binary);
+    std::error_code ec;
+    const bool seed = !seedFile.empty() && !std::filesystem::exists(m_fileName, ec);
+    std::ifstream in(seed ? seedFile : m_fileName, std::ios::binary);
     if (in) {
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         if (!in.bad())

@@ -15,11 +15,10 @@ public:
     TConfig() = default;
     explicit TConfig(std::string fileName);
 
-    // The settings file beside the program: its file name with "." replaced by "_", plus ".ini".
-    static std::string DefaultFileName();
-
-    // Reads the file; any failure leaves the store empty.
-    void Load();
+    // Reads the file; any failure leaves the store empty. While the file does not exist,
+    // seedFile (the delivered first settings) is read instead, when one is given; Save
+    // then writes the store's own file.
+    void Load(const std::string& seedFile = {});
     // Writes every line (each ended by CR LF) when the store holds any; an empty store
     // writes nothing. Goes through a temporary file renamed over the old one, so a
     // failed write never destroys the existing file. Returns false on failure.

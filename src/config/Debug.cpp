@@ -3,11 +3,6 @@
 #include <fstream>
 #include <iostream>
 
-std::string TDebug::DefaultFileName()
-{
-    return AppFolder() + AppFileName() + ".TXT";
-}
-
 TDebug::TDebug(std::string fileName) : m_fileName(std::move(fileName)) {}
 
 TDebug::~TDebug()

@@ -14,9 +14,6 @@ class TDebug {
 public:
     using TMessageSink = std::function<void(const std::string&)>;
 
-    // The log file is the program's full path plus ".TXT".
-    static std::string DefaultFileName();
-
     explicit TDebug(std::string fileName);
     // Saves once more when the run logged anything.
     ~TDebug();

@@ -56,9 +56,9 @@ private slots:
         TFakePlatform platform;
         auto form = folder.MakeForm(*context, platform, source);
 
-        QCOMPARE(form->SourcePath(), source);
-        QCOMPARE(form->SourceType(), std::string("PAS"));
-        QCOMPARE(form->Entries().size(), std::size_t(40));
+        QCOMPARE(form->Browser().SourcePath(), source);
+        QCOMPARE(form->Browser().SourceType(), std::string("PAS"));
+        QCOMPARE(form->Browser().Entries().size(), std::size_t(40));
         QCOMPARE(Declarations(*form),
                  (QStringList{"Shapes", "TShape", "TPoint", "MaxShapes", "Clear"}));
         QCOMPARE(RowTexts(RowNamed(*form, "TShape")),
@@ -85,7 +85,7 @@ private slots:
         TFakePlatform platform;
         auto form = folder.MakeForm(*context, platform, source + "?8");
 
-        QCOMPARE(form->LevelStart(), 8);
+        QCOMPARE(form->Browser().LevelStart(), 8);
         QTreeWidgetItem* parent = form->ListView()->topLevelItem(0);
         QCOMPARE(RowTexts(parent), (QStringList{"..", "..< TShape >", "the base of all shapes",
                                                 "..< class >", "..< 8 >"}));
@@ -134,7 +134,7 @@ private slots:
         QCOMPARE(form->ListView()->topLevelItem(0)->text(0), QString(".."));
         QCOMPARE(Declarations(*form).mid(1), expected);
         // A rebuilt level keeps the order.
-        form->ShowLevel(form->LevelStart());
+        form->Browser().ShowLevel(form->Browser().LevelStart());
         QCOMPARE(form->ListView()->topLevelItem(0)->text(0), QString(".."));
         QCOMPARE(Declarations(*form).mid(1), expected);
     }
@@ -355,118 +355,70 @@ private slots:
         auto context = folder.MakeContext();
         TFakePlatform platform;
         auto form = folder.MakeForm(*context, platform, "");
-        QCOMPARE(form->SourcePath(), folder.Path() + "Example.pas");
+        QCOMPARE(form->Browser().SourcePath(), folder.Path() + "Example.pas");
         QCOMPARE(form->ListView()->topLevelItemCount(), 5);
         QCOMPARE(context->Config().ReadString(kLastView), folder.Path() + "Example.pas");
     }
 
-    void unknownTypeShowsItsFolderAndKeepsTheEntries()
+    void fileThatCannotBeOutlinedIsToldInTheStatusBar_data()
     {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("shellPage");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("unknown type") << "docs/notes.txt" << "plain text\n" << true
+                                      << "Cannot outline notes.txt: the file type TXT is unknown";
+        QTest::newRow("empty") << "Empty.pas" << "" << false
+                               << "Cannot outline Empty.pas: the file is empty";
+    }
+    void fileThatCannotBeOutlinedIsToldInTheStatusBar()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(bool, shellPage);
+        QFETCH(QString, notice);
         TProgramFolder folder;
         const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        const std::string notes = folder.Write("docs/notes.txt", "plain text\n");
+        const std::string file = folder.Write(name.toStdString(), text.toStdString());
         auto context = folder.MakeContext();
         TFakePlatform platform;
         auto form = folder.MakeForm(*context, platform, source);
-        const TLines entries = form->Entries();
 
-        form->openAnswer = notes;
+        form->openAnswer = file;
         ActionOf(*form, "FileOpen")->trigger();
-        QCOMPARE(form->SourcePath(), notes);
-        QCOMPARE(form->SourceType(), std::string("TXT"));
-        QVERIFY(form->IsShellPageShowing());
-        QCOMPARE(form->ShellList()->Folder(), folder.Path() + "docs");
-        QCOMPARE(form->StatusPanelText(0), QString());
-        QCOMPARE(form->Entries(), entries);
-        QCOMPARE(form->ScannedPath(), source);
-        QVERIFY(!ActionOf(*form, "FileSaveAs")->isEnabled());
-
-        ActionOf(*form, "ActPrevious")->trigger();
-        QVERIFY(!form->IsShellPageShowing());
-        QCOMPARE(form->SourcePath(), source);
-        QCOMPARE(form->ListView()->topLevelItemCount(), 5);
-    }
-
-    void failedScanIsLoggedAndKeepsThePreviousState()
-    {
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        const std::string empty = folder.Write("Empty.pas", "");
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
-        const TLines entries = form->Entries();
-
-        form->GoToLocation(empty);
-        form->ShowDocument();
-        QCOMPARE(context->DebugLog().Lines(), (TLines{"error in TMForm.UpDateUName:" + empty}));
-        QCOMPARE(form->Entries(), entries);
-        QCOMPARE(form->ScannedPath(), source);
-        QCOMPARE(form->StatusPanelText(0), QString("Line=26"));
+        QCOMPARE(form->NoticeText(), notice);
+        QCOMPARE(form->IsShellPageShowing(), shellPage);
+        if (shellPage) {
+            // The file among its folder's files; the source actions wait for a source.
+            QCOMPARE(form->ShellList()->SelectedPath(), file);
+            QCOMPARE(form->StatusPanelText(0), QString());
+            QVERIFY(!ActionOf(*form, "FileSaveAs")->isEnabled());
+        } else {
+            // The window goes on showing the source it shows.
+            QCOMPARE(Declarations(*form).size(), 5);
+            QCOMPARE(form->StatusPanelText(0), QString("Line=26"));
+            QVERIFY(form->windowTitle().startsWith(QString::fromStdString(source)));
+            QVERIFY(ActionOf(*form, "FileSaveAs")->isEnabled());
+        }
         QVERIFY(form->isEnabled());
-        // The window goes on showing the file whose entries it shows.
-        QCOMPARE(form->SourcePath(), source);
-        QVERIFY(form->windowTitle().startsWith(QString::fromStdString(source)));
-        QCOMPARE(Declarations(*form).size(), 5);
-        // The same path is tried again next time.
-        form->OpenLocation(empty);
-        QCOMPARE(context->DebugLog().Lines().size(), std::size_t(2));
+        QVERIFY(!QApplication::overrideCursor());
+
+        // The next step clears the notice.
+        ActionOf(*form, "ActGoUp")->trigger();
+        QCOMPARE(form->NoticeText(), QString());
     }
 
-    void faultsOfTheRulesShowOneBoxAndGoToTheLog()
+    void startOnAnEmptyFileShowsItsFolder()
     {
         TProgramFolder folder;
-        // Two rules that fail on every line of the source, after the words are taken.
-        folder.Write("CodeScan.dll", "[BEGIN]\n[+VAR]\nPAS=P\n[-VAR]\n[BEGIN] NAME=P\n[+CYC0]\n.\n"
-                                     "S0=(\\w+)\nD=$1\n?\nB=#2\n.\nS1=(\nS2=[\n[-CYC0]\n[END]\n[END]\n");
-        const std::string source = folder.Write("Lines.pas", "one ;\ntwo ;\nthree ;\n");
-        auto context = folder.MakeContext();
-        TLines shown;
-        context->DebugLog().SetMessageSink([&](const std::string& text) { shown.push_back(text); });
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
-        QCOMPARE(form->Entries().size(), std::size_t(12));
-        QCOMPARE(shown.size(), std::size_t(1));
-        const TLines log = context->DebugLog().Lines();
-        QCOMPARE(log.size(), std::size_t(2));
-        QVERIFY2(log[0].find("missing closing parenthesis") != std::string::npos, log[0].c_str());
-        QVERIFY2(log[0].find("CodeScan.dll line 13, set CYC0: S1=(") != std::string::npos, log[0].c_str());
-        QVERIFY2(log[1].find("CodeScan.dll line 14, set CYC0: S2=[") != std::string::npos, log[1].c_str());
-        QVERIFY(shown[0].rfind(log[0], 0) == 0);
-    }
-
-    void openingTheScannedFileAgainDoesNotReadIt()
-    {
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        const std::string empty = folder.Write("src/empty.pas", "");
         auto context = folder.MakeContext();
         TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
-        const TLines entries = form->Entries();
-        folder.Write("Shapes.pas", "unit Other;\n");
-        form->OpenLocation(source + "?8");
-        QCOMPARE(form->Entries(), entries);
-        QCOMPARE(form->LevelStart(), 8);
-        // Another spelling of the path is another location, and is read.
-        const std::string other = folder.Path() + "./Shapes.pas";
-        form->OpenLocation(other);
-        QCOMPARE(form->Entries().size(), std::size_t(4));
-        QCOMPARE(form->ScannedPath(), other);
-    }
-
-    void ftpLocationsReadTempDat()
-    {
-        TProgramFolder folder;
-        folder.Write("Temp.dat", kShapesUnit);
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, "ftp:host/pub/Unit1.pas?4");
-        QCOMPARE(form->SourcePath(), folder.Path() + "Temp.dat");
-        QCOMPARE(form->SourceType(), std::string("PAS"));
-        QCOMPARE(form->LevelStart(), 4);
-        QCOMPARE(form->Entries().size(), std::size_t(40));
-        form->OpenLocation("FTP:other/Unit2.pas");
-        QCOMPARE(form->ScannedPath(), std::string("FTP:other/Unit2.pas"));
+        auto form = folder.MakeForm(*context, platform, empty);
+        QVERIFY(form->IsShellPageShowing());
+        QCOMPARE(form->ShellList()->Folder(), folder.Path() + "src");
+        QCOMPARE(form->ShellList()->SelectedPath(), empty);
+        QCOMPARE(form->NoticeText(), QString("Cannot outline empty.pas: the file is empty"));
     }
 
     void saveAsCopiesTheSource()
@@ -481,7 +433,7 @@ private slots:
         form->saveAnswer = existing;
         ActionOf(*form, "FileSaveAs")->trigger();
         QCOMPARE(ReadAll(existing), QString::fromUtf8(kShapesUnit));
-        QCOMPARE(form->SourcePath(), source);
+        QCOMPARE(form->Browser().SourcePath(), source);
         QVERIFY(platform.messages.empty());
 
         form->saveAnswer = folder.Path() + "missing/folder/New.pas";

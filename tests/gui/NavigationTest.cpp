@@ -1,5 +1,6 @@
-// Stepping into and out of levels, back and forward, next and previous file, and the
-// Shell page's handlers, driven through the window's actions and events.
+// The window's part in navigation: clicks, keys and actions reach the browser, the
+// actions follow the history and the page, and the Shell page's list follows the
+// browser's folder. What the steps do is tested on the browser alone.
 
 #include "OutlineSupport.h"
 
@@ -19,7 +20,7 @@ QAction* ActionOf(const TMForm& form, const char* name)
 
 std::vector<std::string> HistoryOf(const TMForm& form)
 {
-    return form.History().Items();
+    return form.Browser().History().Items();
 }
 
 using TWindow = TTestWindow;
@@ -44,27 +45,25 @@ private slots:
         const QRect rect = form.ListView()->visualItemRect(a);
         QTest::mouseClick(form.ListView()->viewport(), Qt::LeftButton, {}, rect.center());
         QTest::mouseDClick(form.ListView()->viewport(), Qt::LeftButton, {}, rect.center());
-        QCOMPARE(form.LevelStart(), 4);
+        QCOMPARE(form.Browser().LevelStart(), 4);
         QCOMPARE(Declarations(form), (QStringList{"..< A >", "A1", "A2"}));
 
         // Enter on A1.
         form.ListView()->setCurrentItem(RowNamed(form, "A1"));
         form.ListView()->setFocus();
         QTest::keyClick(form.ListView(), Qt::Key_Return);
-        QCOMPARE(form.LevelStart(), 8);
+        QCOMPARE(form.Browser().LevelStart(), 8);
         QCOMPARE(Declarations(form), (QStringList{"..< A1 >", "A1a", "A1b"}));
 
         ActionOf(form, "ActGoUp")->trigger();
-        QCOMPARE(form.LevelStart(), 4);
+        QCOMPARE(form.Browser().LevelStart(), 4);
         QCOMPARE(Declarations(form), (QStringList{"..< A >", "A1", "A2"}));
         // Up through the parent row.
         form.ListView()->setCurrentItem(form.ListView()->topLevelItem(0));
         form.ListViewDblClick();
-        QCOMPARE(form.LevelStart(), 0);
+        QCOMPARE(form.Browser().LevelStart(), 0);
         QCOMPARE(Declarations(form), (QStringList{"A", "B"}));
 
-        QCOMPARE(HistoryOf(form), (std::vector<std::string>{source + "?0", source + "?4",
-                                                            source + "?8", source + "?4", source}));
         QCOMPARE(form.windowTitle(), QString::fromStdString(source + " - Quillane"));
         QVERIFY(!ActionOf(form, "ActNext")->isEnabled());
         QVERIFY(ActionOf(form, "ActPrevious")->isEnabled());
@@ -76,14 +75,14 @@ private slots:
         const std::string source = w.folder.Write("Nested.pas", kNestedUnit);
         w.Open(source);
         StepInto(*w.form, "B");
-        QCOMPARE(w.form->LevelStart(), 0);
+        QCOMPARE(w.form->Browser().LevelStart(), 0);
         QCOMPARE(HistoryOf(*w.form).size(), std::size_t(1));
         w.form->ListView()->clearSelection();
         w.form->ListViewDblClick();
         QCOMPARE(Declarations(*w.form), (QStringList{"A", "B"}));
     }
 
-    void backAndForward()
+    void actionsFollowTheHistory()
     {
         TWindow w;
         const std::string source = w.folder.Write("Nested.pas", kNestedUnit);
@@ -92,92 +91,19 @@ private slots:
         StepInto(form, "A");
         StepInto(form, "A1");
         ActionOf(form, "ActPrevious")->trigger();
-        QCOMPARE(form.History().Pos(), 1);
+        QCOMPARE(form.Browser().History().Pos(), 1);
         QCOMPARE(Declarations(form), (QStringList{"..< A >", "A1", "A2"}));
+        // The entry the user came from is current again.
+        QCOMPARE(form.FieldText(form.ListView()->currentItem(), 'D'), QString("A1"));
         QVERIFY(ActionOf(form, "ActNext")->isEnabled());
         ActionOf(form, "ActPrevious")->trigger();
         QCOMPARE(Declarations(form), (QStringList{"A", "B"}));
         QVERIFY(!ActionOf(form, "ActPrevious")->isEnabled());
-
-        // At the oldest entry Back reopens the same place and records nothing.
-        form.ActPreviousExecute();
-        QCOMPARE(form.History().Pos(), 2);
-        QCOMPARE(HistoryOf(form).size(), std::size_t(3));
-        QCOMPARE(Declarations(form), (QStringList{"A", "B"}));
-
         ActionOf(form, "ActNext")->trigger();
         ActionOf(form, "ActNext")->trigger();
-        QCOMPARE(form.History().Pos(), 0);
-        QCOMPARE(form.LevelStart(), 8);
-        QVERIFY(!ActionOf(form, "ActNext")->isEnabled());
-        form.ActNextExecute();
-        QCOMPARE(form.History().Pos(), 0);
         QCOMPARE(Declarations(form), (QStringList{"..< A1 >", "A1a", "A1b"}));
-
-        // Going back and then somewhere new drops the places ahead.
-        form.ActPreviousExecute();
-        form.ActPreviousExecute();
-        StepInto(form, "A");
-        QCOMPARE(HistoryOf(form), (std::vector<std::string>{source + "?4", source}));
-    }
-
-    void steppingNeverReadsTheFileAgain()
-    {
-        TWindow w;
-        const std::string source = w.folder.Write("Nested.pas", kNestedUnit);
-        w.Open(source);
-        TMForm& form = *w.form;
-        const TLines entries = form.Entries();
-        w.folder.Write("Nested.pas", "Z = 1;\n");
-        StepInto(form, "A");
-        StepInto(form, "A1");
-        form.ActGoUpExecute();
-        form.ActPreviousExecute();
-        form.ActNextExecute();
-        QCOMPARE(form.Entries(), entries);
-        QCOMPARE(Declarations(form), (QStringList{"..< A >", "A1", "A2"}));
-    }
-
-    void containerWithoutChildren()
-    {
-        TWindow w;
-        const std::string source =
-            w.folder.Write("Empty.pas", "E = record\nend;\nF = 2;\nG = 3;\n");
-        w.Open(source);
-        StepInto(*w.form, "E");
-        // The level that follows E is shown below E as the parent row.
-        QCOMPARE(w.form->LevelStart(), 4);
-        QCOMPARE(Declarations(*w.form), (QStringList{"..< E >", "F", "G"}));
-    }
-
-    void containerThatIsTheLastEntry()
-    {
-        TWindow w;
-        const std::string source = w.folder.Write("Last.pas", "F = 2;\nE = record\nend;\n");
-        w.Open(source);
-        StepInto(*w.form, "E");
-        QCOMPARE(w.form->LevelStart(), 8);
-        QCOMPARE(Declarations(*w.form), (QStringList{"..< E >"}));
-        w.form->ActGoUpExecute();
-        QCOMPARE(Declarations(*w.form), (QStringList{"F", "E"}));
-        // A location beyond the entries (made before the file changed) shows an empty level.
-        w.form->GoToLocation(source + "?400");
-        w.form->ShowDocument();
-        QCOMPARE(w.form->ListView()->topLevelItemCount(), 0);
-        QVERIFY(!w.form->IsShellPageShowing());
-    }
-
-    void twoEntriesOnOneLine()
-    {
-        TWindow w;
-        const std::string source =
-            w.folder.Write("Same.pas", "X = 1; Y = record\n  Z: Integer;\nend;\n");
-        w.Open(source);
-        QCOMPARE(Declarations(*w.form), (QStringList{"X", "Y"}));
-        StepInto(*w.form, "Y");
-        // Y is found by its line, which X shares: the level after X is shown below X.
-        QCOMPARE(w.form->LevelStart(), 4);
-        QCOMPARE(Declarations(*w.form), (QStringList{"..< X >", "Y"}));
+        QVERIFY(!ActionOf(form, "ActNext")->isEnabled());
+        QVERIFY(ActionOf(form, "ActPrevious")->isEnabled());
     }
 
     void nextAndPreviousFile()
@@ -193,48 +119,17 @@ private slots:
         TMForm& form = *w.form;
 
         ActionOf(form, "NextFile")->trigger();
-        QCOMPARE(form.SourcePath(), b);
+        QCOMPARE(form.Browser().SourcePath(), b);
         QCOMPARE(Declarations(form), (QStringList{"B"}));
         QCOMPARE(form.StatusPanelText(0), QString("Line=1"));
         ActionOf(form, "NextFile")->trigger();
-        QCOMPARE(form.SourcePath(), c);
+        QCOMPARE(form.Browser().SourcePath(), c);
         ActionOf(form, "NextFile")->trigger(); // wraps past the folders
-        QCOMPARE(form.SourcePath(), a);
+        QCOMPARE(form.Browser().SourcePath(), a);
         ActionOf(form, "PrevFile")->trigger();
-        QCOMPARE(form.SourcePath(), c);
-        QCOMPARE(HistoryOf(form), (std::vector<std::string>{c, a, c, b, a}));
+        QCOMPARE(form.Browser().SourcePath(), c);
         QVERIFY(ActionOf(form, "ActPrevious")->isEnabled());
         QCOMPARE(form.windowTitle(), QString::fromStdString(c + " - Quillane"));
-    }
-
-    void fileOfAnUnlistedTypeIsNotOpened()
-    {
-        TWindow w("PAS");
-        const std::string a = w.folder.Write("proj/a.pas", "A = 1;\n");
-        w.folder.Write("proj/b.dpr", "B = 1;\n");
-        w.folder.Write("proj/c.pas", "C = 1;\n");
-        w.Open(a);
-        w.form->NextFileExecute();
-        QCOMPARE(w.form->SourcePath(), a);
-        QCOMPARE(HistoryOf(*w.form).size(), std::size_t(1));
-        w.form->PrevFileExecute();
-        QCOMPARE(w.form->SourcePath(), w.folder.Path() + "proj/c.pas");
-    }
-
-    void onlySourceOfItsFolder()
-    {
-        TWindow w;
-        const std::string a = w.folder.Write("solo/a.pas", "A = 1;\n");
-        w.Open(a);
-        w.folder.Write("solo/a.pas", "Z = 9;\n");
-        w.form->NextFileExecute();
-        QCOMPARE(w.form->SourcePath(), a);
-        QCOMPARE(Declarations(*w.form), (QStringList{"A"})); // not read again
-        QCOMPARE(w.form->StatusPanelText(0), QString::fromStdString(a));
-        // The open file removed: no file left to step to, nothing happens.
-        QFile::remove(QString::fromStdString(a));
-        w.form->NextFileExecute();
-        QCOMPARE(w.form->SourcePath(), a);
     }
 
     void upToTheShellPageAndTheRoot()
@@ -247,7 +142,6 @@ private slots:
         ActionOf(form, "ActGoUp")->trigger();
         QVERIFY(form.IsShellPageShowing());
         QCOMPARE(form.ShellList()->Folder(), w.folder.Path() + "deep/src");
-        QCOMPARE(HistoryOf(form).front(), w.folder.Path() + "deep/src/");
         QCOMPARE(form.windowTitle(), caption);
         for (QAction* a :
              {ActionOf(form, "Directory"), ActionOf(form, "NextFile"), ActionOf(form, "PrevFile"),
@@ -257,22 +151,18 @@ private slots:
 
         ActionOf(form, "ActGoUp")->trigger();
         QCOMPARE(form.ShellList()->Folder(), w.folder.Path() + "deep");
-        QCOMPARE(HistoryOf(form).front(), w.folder.Path() + "deep/");
         QCOMPARE(form.windowTitle(), QString::fromStdString(w.folder.Path() + "deep/ - Quillane"));
 
         for (int guard = 0; guard < 64 && form.ShellList()->Folder() != "/"; ++guard)
             form.ActGoUpExecute();
         QCOMPARE(form.ShellList()->Folder(), std::string("/"));
-        QCOMPARE(HistoryOf(form).front(), std::string("/"));
-        const std::size_t size = HistoryOf(form).size();
         form.ActGoUpExecute();
         QCOMPARE(form.ShellList()->Folder(), std::string("/"));
-        QCOMPARE(HistoryOf(form).size(), size);
 
         // Back leads to the source again.
         for (int i = 0; i < 64 && form.IsShellPageShowing(); ++i)
             form.ActPreviousExecute();
-        QCOMPARE(form.SourcePath(), source);
+        QCOMPARE(form.Browser().SourcePath(), source);
         QCOMPARE(Declarations(form), (QStringList{"A", "B"}));
     }
 
@@ -298,11 +188,11 @@ private slots:
         const QRect bRect = list->visualRect(bIndex);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, bRect.center());
         QCOMPARE(form.windowTitle(), QString::fromStdString(b + " - Quillane"));
-        QCOMPARE(form.SourcePath(), a);
+        QCOMPARE(form.Browser().SourcePath(), a);
 
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, bRect.center());
         QVERIFY(!form.IsShellPageShowing());
-        QCOMPARE(form.SourcePath(), b);
+        QCOMPARE(form.Browser().SourcePath(), b);
         QCOMPARE(Declarations(form), (QStringList{"B"}));
         QCOMPARE(HistoryOf(form).front(), b);
         // The double-clicked file was opened here, never handed to another program.
@@ -317,21 +207,6 @@ private slots:
         QCOMPARE(HistoryOf(form).front(), w.folder.Path() + "proj/sub/");
         QVERIFY(form.IsShellPageShowing());
         QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 1);
-    }
-
-    void shellDoubleClickOnAnUnlistedFile()
-    {
-        TWindow w("PAS");
-        const std::string a = w.folder.Write("proj/a.pas", "A = 1;\n");
-        const std::string d = w.folder.Write("proj/d.dpr", "D = 1;\n");
-        w.Open(a);
-        w.form->DirectoryExecute();
-        w.form->ShellListDblClick(QString::fromStdString(d), false);
-        QVERIFY(w.form->IsShellPageShowing());
-        QCOMPARE(HistoryOf(*w.form).front(), d);
-        QCOMPARE(w.form->StatusPanelText(0), QString());
-        QCOMPARE(w.form->ScannedPath(), a);
-        QCOMPARE(w.form->windowTitle(), QString::fromStdString(d + " - Quillane"));
     }
 };
 

@@ -190,7 +190,8 @@ std::unique_ptr<TTestForm> TProgramFolder::MakeForm(TAppContext& context, TFakeP
                                                     const std::string& startArgument) const
 {
     return std::make_unique<TTestForm>(TMFormServices{context.DebugLog(), context.Config(),
-                                                      context.SharedRules(), platform, Path(),
+                                                      context.SharedRules(), platform,
+                                                      TAppPaths::InFolder(Path()),
                                                       startArgument});
 }
 

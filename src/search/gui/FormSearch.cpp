@@ -1,10 +1,13 @@
+// The search window: its controls, the folder list's buttons, starting and stopping a
+// search and what the result list's actions do.
+
 #include "search/gui/FormSearch.h"
 
+#include "browser/ListViewEx.h"
 #include "config/AppContext.h"
-#include "config/SettingsKeys.h"
 #include "platform/Platform.h"
 #include "search/gui/FormPath.h"
-#include "browser/ListViewEx.h"
+#include "search/gui/SearchResults.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,7 +15,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -21,90 +23,10 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <array>
 #include <filesystem>
-#include <mutex>
-
-namespace {
-
-constexpr int kColumnCount = 5;
-constexpr std::array<int, kColumnCount> kDesignedWidths{100, 50, 200, 50, 50};
-constexpr int kMinColumnWidth = 50;
-constexpr int kDesignedWidth = 499;
-constexpr int kDesignedHeight = 480;
-
-QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
-
-QString CaptionOf(char letter)
-{
-    switch (letter) {
-    case 'C': return "Comment";
-    case 'D': return "Declaration";
-    case 'F': return "File";
-    case 'L': return "Line";
-    case 'T': return "Type";
-    default: return {};
-    }
-}
-
-std::string WidthKey(int column) { return std::string(kSearchHeaderWidthPrefix) + std::to_string(column); }
-
-} // namespace
-
-// What a run hands to the window, in the order produced.
-struct TFormSearch::TEvent {
-    enum class TKind { Row, Status, Finished } kind;
-    TSearchRow row;
-    std::string status;
-};
-
-// The hand-over between a run's thread and the window: the worker appends, and posts
-// one queued drain call whenever none is outstanding, so a burst of rows reaches the
-// window as one batch, in order.
-struct TFormSearch::TChannel {
-    std::mutex mutex;
-    std::vector<TEvent> events; // guarded by mutex
-    bool posted = false;        // guarded by mutex
-};
-
-// Worker thread only.
-class TFormSearch::TQueuedSink : public ISearchSink {
-public:
-    TQueuedSink(TFormSearch* form, std::uint64_t runId, std::shared_ptr<TChannel> channel)
-        : m_form(form), m_runId(runId), m_channel(std::move(channel))
-    {
-    }
-    void AddResult(const TSearchRow& row) override { Push({TEvent::TKind::Row, row, {}}); }
-    void ShowStatus(const std::string& path) override { Push({TEvent::TKind::Status, {}, path}); }
-    void Finish() { Push({TEvent::TKind::Finished, {}, {}}); }
-
-private:
-    void Push(TEvent event)
-    {
-        bool post = false;
-        {
-            std::lock_guard lock(m_channel->mutex);
-            m_channel->events.push_back(std::move(event));
-            post = !m_channel->posted;
-            m_channel->posted = true;
-        }
-        if (post) {
-            TFormSearch* form = m_form;
-            const std::uint64_t runId = m_runId;
-            QMetaObject::invokeMethod(form, [form, runId] { form->DrainRun(runId); }, Qt::QueuedConnection);
-        }
-    }
-
-    TFormSearch* m_form;
-    std::uint64_t m_runId;
-    std::shared_ptr<TChannel> m_channel;
-};
 
 TFormSearch::TFormSearch(TAppContext& app, IPlatform& platform, TOpenInMainWindow openInMainWindow,
                          QWidget* mainWindow)
@@ -117,13 +39,19 @@ TFormSearch::TFormSearch(TAppContext& app, IPlatform& platform, TOpenInMainWindo
     resize(kDesignedWidth, kDesignedHeight);
 }
 
-TFormSearch::~TFormSearch()
+bool TFormSearch::IsSearching() const
 {
-    for (auto& run : m_runs)
-        run.thread.request_stop();
-    for (auto& run : m_runs)
-        if (run.thread.joinable())
-            run.thread.join();
+    return m_results->IsSearching();
+}
+
+std::size_t TFormSearch::RunsInProgress() const
+{
+    return m_results->RunsInProgress();
+}
+
+const std::string& TFormSearch::ColumnLetters() const
+{
+    return m_results->ColumnLetters();
 }
 
 void TFormSearch::BuildControls()
@@ -295,6 +223,9 @@ void TFormSearch::BuildControls()
             [this](const QPoint& pos) { ShowPopup(SearchRes->viewport(), pos); });
     connect(Searching, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { ShowPopup(Searching, pos); });
+
+    m_results = new TSearchResults(m_app, SearchRes, Searching, this);
+    connect(m_results, &TSearchResults::SearchingChanged, this, &TFormSearch::SetSearchingState);
 }
 
 void TFormSearch::ShowModal()
@@ -319,141 +250,17 @@ void TFormSearch::done(int result)
     QDialog::done(result);
 }
 
-void TFormSearch::FormShow()
-{
-    TConfig& config = m_app.Config();
-    FillFileTypes();
-    if (parentWidget())
-        setFont(parentWidget()->font());
-
-    // Without stored bounds (a first start) the window takes its designed size.
-    const int width = config.ReadInteger(kSearchFormWidth);
-    const int height = config.ReadInteger(kSearchFormHeight);
-    setWindowState(windowState() & ~Qt::WindowMaximized);
-    resize(width > 0 ? width : kDesignedWidth, height > 0 ? height : kDesignedHeight);
-    if (m_shownBefore) {
-        move(config.ReadInteger(kSearchFormLeft), config.ReadInteger(kSearchFormTop));
-    } else {
-        const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-        if (screen) {
-            const QRect area = screen->availableGeometry();
-            move(area.center() - QPoint(this->width() / 2, this->height() / 2));
-        }
-    }
-    if (config.ReadBool(kSearchFormMax))
-        setWindowState(windowState() | Qt::WindowMaximized);
-    m_shownBefore = true;
-
-    PathList->clear();
-    for (const auto& folder : config.ReadList(kSearchPathList))
-        PathList->addItem(FromUtf8(folder));
-
-    SearchInTitle->setChecked(config.ReadBool(kSearchInTitle));
-    SearchInDecl->setChecked(config.ReadBool(kSearchInDecl));
-    SearchInCom->setChecked(config.ReadBool(kSearchInCom));
-    SearchInType->setChecked(config.ReadBool(kSearchInType));
-
-    ApplyColumnLetters();
-
-    SearchRes->SetSortColumn(config.ReadInteger(kSearchHeaderSortCol));
-    SearchRes->SetSortOrder(config.ReadBool(kSearchHeaderSortOrder) ? TSortOption::soAscending
-                                                                    : TSortOption::soDescending);
-    // Writing the order re-sorts only when it changed; rows kept from an earlier search
-    // are sorted anew either way.
-    SearchRes->SetSortColumn(SearchRes->SortColumn());
-
-    for (int i = 0; i < CheckList->count(); ++i)
-        CheckList->item(i)->setCheckState(Qt::Checked);
-}
-
-void TFormSearch::FillFileTypes()
-{
-    CheckList->clear();
-    for (const auto& line : m_app.SharedRules().Section("VAR")) {
-        auto* item = new QListWidgetItem(FromUtf8(SearchFileTypeEntry(line)), CheckList);
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
-    }
-}
-
-void TFormSearch::ApplyColumnLetters()
-{
-    // A missing or short layout falls back to the designed columns and widths.
-    std::string letters = m_app.Config().ReadString(kSearchHeader);
-    const bool designed = letters.size() < static_cast<std::size_t>(kColumnCount);
-    if (designed)
-        letters = kDesignedColumnLetters;
-    m_columnLetters = letters;
-    for (int i = 0; i < kColumnCount; ++i) {
-        const QString caption = CaptionOf(letters[static_cast<std::size_t>(i)]);
-        if (!caption.isEmpty())
-            SearchRes->headerItem()->setText(i, caption);
-    }
-    ApplyColumnWidths(designed);
-}
-
-void TFormSearch::ApplyColumnWidths(bool designed)
-{
-    for (int i = 0; i < kColumnCount; ++i) {
-        const int designedWidth = kDesignedWidths[static_cast<std::size_t>(i)];
-        int width = designed ? designedWidth : m_app.Config().ReadInteger(WidthKey(i));
-        if (width < -2)
-            width = designedWidth;
-        SearchRes->setColumnHidden(i, width == 0);
-        if (width == -1)
-            SearchRes->resizeColumnToContents(i);
-        else if (width == -2)
-            SearchRes->setColumnWidth(i, SearchRes->header()->sectionSizeHint(i));
-        else if (width > 0)
-            SearchRes->setColumnWidth(i, std::max(width, kMinColumnWidth));
-    }
-}
-
-void TFormSearch::FormClose()
-{
-    TConfig& config = m_app.Config();
-    if (m_searchAction)
-        m_searchAction->setChecked(false);
-
-    config.WriteInteger(kSearchFormLeft, x());
-    config.WriteInteger(kSearchFormTop, y());
-    config.WriteInteger(kSearchFormWidth, width());
-    config.WriteInteger(kSearchFormHeight, height());
-    config.WriteBool(kSearchFormMax, isMaximized());
-
-    TLines folders;
-    for (int i = 0; i < PathList->count(); ++i)
-        folders.push_back(ToUtf8(PathList->item(i)->text()));
-    config.WriteList(kSearchPathList, folders);
-
-    config.WriteBool(kSearchInTitle, SearchInTitle->isChecked());
-    config.WriteBool(kSearchInDecl, SearchInDecl->isChecked());
-    config.WriteBool(kSearchInCom, SearchInCom->isChecked());
-    config.WriteBool(kSearchInType, SearchInType->isChecked());
-
-    std::string letters;
-    for (int i = 0; i < SearchRes->columnCount(); ++i) {
-        const QString caption = SearchRes->headerItem()->text(i);
-        letters += caption.isEmpty() ? ' ' : static_cast<char>(caption.at(0).toUpper().toLatin1());
-        config.WriteInteger(WidthKey(i), SearchRes->isColumnHidden(i) ? 0 : SearchRes->columnWidth(i));
-    }
-    m_columnLetters = letters;
-    config.WriteString(kSearchHeader, letters);
-    config.WriteInteger(kSearchHeaderSortCol, SearchRes->SortColumn());
-    config.WriteBool(kSearchHeaderSortOrder, SearchRes->SortOrder() == TSortOption::soAscending);
-}
-
 bool TFormSearch::IsFolder(const QString& text)
 {
     std::error_code ec;
-    return !text.isEmpty() && std::filesystem::is_directory(ToUtf8(text), ec);
+    return !text.isEmpty() && std::filesystem::is_directory(text.toStdString(), ec);
 }
 
 bool TFormSearch::ListHoldsFolder(const QString& text) const
 {
-    const std::string wanted = ToUtf8(text);
+    const std::string wanted = text.toStdString();
     for (int i = 0; i < PathList->count(); ++i)
-        if (SameText(ToUtf8(PathList->item(i)->text()), wanted))
+        if (SameText(PathList->item(i)->text().toStdString(), wanted))
             return true;
     return false;
 }
@@ -507,23 +314,20 @@ void TFormSearch::OpenDirClick()
 
 void TFormSearch::DoSearchExecute()
 {
-    const std::string keyword = ToUtf8(CKeyWords->currentText());
+    const std::string keyword = CKeyWords->currentText().toStdString();
     if (keyword.empty()) {
         m_app.DebugLog().ShowString("Need keyword !");
         return;
     }
-    // A second start while a run goes on replaces it.
-    StopSearch();
     SearchPages->setCurrentWidget(Search);
-    SearchRes->clear();
 
     TSearchRequest request;
     request.keyword = keyword;
     for (int i = 0; i < PathList->count(); ++i)
-        request.folders.push_back(ToUtf8(PathList->item(i)->text()));
+        request.folders.push_back(PathList->item(i)->text().toStdString());
     for (int i = 0; i < CheckList->count(); ++i)
         if (CheckList->item(i)->checkState() == Qt::Checked)
-            request.fileTypes.push_back(ToUtf8(CheckList->item(i)->text()));
+            request.fileTypes.push_back(CheckList->item(i)->text().toStdString());
     m_choices->Set(TSearchChoices::Titles, SearchInTitle->isChecked());
     m_choices->Set(TSearchChoices::Declarations, SearchInDecl->isChecked());
     m_choices->Set(TSearchChoices::Comments, SearchInCom->isChecked());
@@ -537,83 +341,8 @@ void TFormSearch::DoSearchExecute()
                 qApp, [target] { if (target) target->showMinimized(); }, Qt::QueuedConnection);
         };
     }
-
-    TRun& run = m_runs.emplace_back();
-    run.id = m_nextRunId++;
-    run.channel = std::make_shared<TChannel>();
-    m_activeRunId = run.id;
-    SetSearchingState(true);
-    TAppContext& app = m_app;
-    run.thread = std::jthread([this, &app, id = run.id, channel = run.channel,
-                               request = std::move(request)](std::stop_token stop) {
-        TQueuedSink sink(this, id, channel);
-        try {
-            RunSearch(request, app.SharedRules(), app.Config(), app.DebugLog(), stop, sink);
-        } catch (const std::exception& e) {
-            app.DebugLog().AddLine(std::string("error:Search;") + e.what());
-        } catch (...) {
-            app.DebugLog().AddLine("error:Search;");
-        }
-        sink.Finish();
-    });
-}
-
-void TFormSearch::DrainRun(std::uint64_t runId)
-{
-    auto run = std::find_if(m_runs.begin(), m_runs.end(), [runId](const TRun& r) { return r.id == runId; });
-    if (run == m_runs.end())
-        return;
-    std::vector<TEvent> events;
-    {
-        std::lock_guard lock(run->channel->mutex);
-        events.swap(run->channel->events);
-        run->channel->posted = false;
-    }
-    // A stopped run's rows and status texts are dropped, even those already queued.
-    const bool active = runId == m_activeRunId;
-    bool finished = false;
-    std::vector<QStringList> rows;
-    for (const auto& event : events) {
-        switch (event.kind) {
-        case TEvent::TKind::Row:
-            if (active)
-                rows.push_back(CellsOf(event.row));
-            break;
-        case TEvent::TKind::Status:
-            if (active)
-                Searching->setText(FromUtf8(event.status));
-            break;
-        case TEvent::TKind::Finished:
-            finished = true;
-            break;
-        }
-    }
-    if (!rows.empty())
-        SearchRes->AddRows(rows);
-    if (finished) {
-        if (active) {
-            m_activeRunId = 0;
-            SetSearchingState(false);
-        }
-        run->thread.join();
-        m_runs.erase(run);
-    }
-}
-
-QStringList TFormSearch::CellsOf(const TSearchRow& row) const
-{
-    // The caption is always the file; the other cells follow the column letters.
-    QStringList cells{FromUtf8(row.file)};
-    for (std::size_t i = 1; i < m_columnLetters.size(); ++i) {
-        switch (m_columnLetters[i]) {
-        case 'C': cells << FromUtf8(row.comment); break;
-        case 'D': cells << FromUtf8(row.declaration); break;
-        case 'L': cells << FromUtf8(row.line); break;
-        case 'T': cells << FromUtf8(row.type); break;
-        default: break;
-        }
-    }
-    return cells;
+    // A second start while a run goes on replaces it.
+    m_results->Start(std::move(request));
 }
 
 void TFormSearch::SetSearchingState(bool searching)
@@ -624,19 +353,7 @@ void TFormSearch::SetSearchingState(bool searching)
     ButtonStop->setEnabled(searching);
 }
 
-void TFormSearch::StopSearch()
-{
-    if (m_activeRunId == 0)
-        return;
-    for (auto& run : m_runs)
-        if (run.id == m_activeRunId)
-            run.thread.request_stop();
-    // The run ends by itself; its end is collected in DrainRun.
-    m_activeRunId = 0;
-    SetSearchingState(false);
-}
-
-void TFormSearch::ButtonStopClick() { StopSearch(); }
+void TFormSearch::ButtonStopClick() { m_results->Stop(); }
 
 void TFormSearch::BackExecute() { SearchPages->setCurrentWidget(SearchBegin); }
 
@@ -647,14 +364,14 @@ void TFormSearch::OpenItemExecute()
         return;
     reject();
     if (m_openInMainWindow)
-        m_openInMainWindow(ToUtf8(path));
+        m_openInMainWindow(path.toStdString());
 }
 
 void TFormSearch::CopyPathExecute()
 {
     const QString path = SelectedPath();
     if (!path.isEmpty())
-        m_platform.SetClipboardText(ToUtf8(path));
+        m_platform.SetClipboardText(path.toStdString());
 }
 
 QString TFormSearch::SelectedPath() const

@@ -1,19 +1,18 @@
 #pragma once
 // The search window: the "Search Start" page chooses the keyword, folders, file types
 // and fields; the "Results" page lists what the background search finds while it runs.
-// Created once by the main window and kept; shown modally. The search job runs on a
-// worker thread of its own per run; everything here is touched on the GUI thread only.
+// Created once by the main window and kept; shown modally. The runs and their rows are
+// TSearchResults' (SearchResults.h); the settings the window restores and stores are in
+// SearchFormState.cpp. Everything here is touched on the GUI thread only.
 
 #include "search/core/Search.h"
 
 #include <QDialog>
 
-#include <cstdint>
+#include <array>
 #include <functional>
-#include <list>
 #include <memory>
 #include <string>
-#include <thread>
 
 class IPlatform;
 class QAction;
@@ -28,6 +27,7 @@ class QTabWidget;
 class TAppContext;
 class TFormPath;
 class TListViewEx;
+class TSearchResults;
 
 class TFormSearch : public QDialog {
     Q_OBJECT
@@ -35,24 +35,20 @@ public:
     // Opens a path in the main window the way a file chosen in its own open dialog is opened.
     using TOpenInMainWindow = std::function<void(const std::string& path)>;
 
-    // The designed result columns: File, Line, Declaration, Comment, Type.
-    static constexpr std::string_view kDesignedColumnLetters = "FLDCT";
-
+    // The results, a child of the window, stop every run still going when the window goes
+    // and wait for its thread.
     TFormSearch(TAppContext& app, IPlatform& platform, TOpenInMainWindow openInMainWindow,
                 QWidget* mainWindow = nullptr);
-    // Stops every run still going and waits for its thread, so no worker outlives the
-    // shared objects it reads.
-    ~TFormSearch() override;
 
     // The main window's Search action, whose check mark is cleared when the window closes.
     void SetSearchAction(QAction* action) { m_searchAction = action; }
     // Brings "Search Start" to the front and shows the window modally; returns when it closes.
     void ShowModal();
 
-    bool IsSearching() const { return m_activeRunId != 0; }
+    bool IsSearching() const;
     // Runs whose threads have not ended yet, stopped ones included.
-    std::size_t RunsInProgress() const { return m_runs.size(); }
-    const std::string& ColumnLetters() const { return m_columnLetters; }
+    std::size_t RunsInProgress() const;
+    const std::string& ColumnLetters() const;
 
     // Controls, named as the window's users and tests know them.
     QTabWidget* SearchPages = nullptr;
@@ -105,44 +101,38 @@ public:
     void done(int result) override;
 
 private:
+    // The result list's columns and the window's designed size, shared by its files.
+    static constexpr int kColumnCount = 5;
+    static constexpr std::array<int, kColumnCount> kDesignedWidths{100, 50, 200, 50, 50};
+    static constexpr int kMinColumnWidth = 50;
+    static constexpr int kDesignedWidth = 499;
+    static constexpr int kDesignedHeight = 480;
+
     // The path of the selected result row, or the empty text when none is selected.
     QString SelectedPath() const;
-    struct TEvent;
-    struct TChannel;
-    class TQueuedSink;
-    struct TRun {
-        std::uint64_t id = 0;
-        std::shared_ptr<TChannel> channel;
-        std::jthread thread;
-    };
 
-    void FormShow();
-    void FormClose();
+    // The controls (FormSearch.cpp).
     void BuildControls();
-    void FillFileTypes();
-    void ApplyColumnLetters();
-    void ApplyColumnWidths(bool designed);
     void SetSearchingState(bool searching);
-    void StopSearch();
-    void DrainRun(std::uint64_t runId);
     void ShowPopup(QWidget* source, const QPoint& pos);
     bool ListHoldsFolder(const QString& text) const;
     static bool IsFolder(const QString& text);
-    QStringList CellsOf(const TSearchRow& row) const;
+
+    // The stored state (SearchFormState.cpp).
+    void FormShow();
+    void FormClose();
+    void FillFileTypes();
+    void ApplyColumnLetters();
+    void ApplyColumnWidths(bool designed);
 
     TAppContext& m_app;
     IPlatform& m_platform;
     TOpenInMainWindow m_openInMainWindow;
     QAction* m_searchAction = nullptr;
     TFormPath* m_formPath = nullptr;
-    std::string m_columnLetters{kDesignedColumnLetters};
+    TSearchResults* m_results = nullptr;
     std::shared_ptr<TSearchChoices> m_choices = std::make_shared<TSearchChoices>();
     bool m_shownBefore = false;
-
-    std::uint64_t m_nextRunId = 1;
-    std::uint64_t m_activeRunId = 0; // 0: no search runs (ActiveSearch is none)
-    // The run in front and the runs stopped but not yet ended; each ends by itself.
-    std::list<TRun> m_runs;
 };
 
 // The main window's Search action: creates the search window on first use as a child

@@ -1,8 +1,8 @@
 #pragma once
-// The outline document's plain parts, free of widgets: the location text, the
-// outline entries as the main window reads them from the scanner's result lines,
-// the walks over levels, and the history of visited locations. Used by TMForm on
-// the user-interface thread; stateless apart from THistory.
+// The outline document's plain parts: the location text, the outline entries as
+// the browser reads them from the scanner's result lines, the walks over levels,
+// the Shell page's folder paths and the history of visited locations. Used by
+// TOutlineBrowser; stateless apart from THistory.
 
 #include "scan/TextFields.h"
 
@@ -24,9 +24,17 @@ std::string SourceTypeOf(const std::string& path);
 bool IsFtpPath(const std::string& path);
 // "path?index"
 std::string MakeLocation(const std::string& path, int entryIndex);
+// A folder path as the Shell page shows it: "." and ".." resolved, no trailing "/" (the
+// root stays "/"); an empty path is the root.
+std::string CleanFolder(const std::string& folder);
+// The folder that holds a folder; the root holds itself.
+std::string ParentFolder(const std::string& folder);
+// A folder path with its trailing "/", as a folder location is written.
+std::string WithTrailingSlash(std::string folder);
 
 // One result record of the scanner, read from four lines of Entries.
 struct TOutlineEntry {
+    int index = 0;    // its entry index: the position of its first line in Entries
     std::string line; // the source line as the scanner wrote it, from 1
     int icon = 0;
     int level = 0;
@@ -48,6 +56,9 @@ TOutlineEntry EntryAt(const TLines& entries, int index);
 std::vector<int> LevelIndexes(const TLines& entries, int start);
 // The index of the first entry whose Line, read as a number, is line; -1 when none.
 int FindEntryByLine(const TLines& entries, int line);
+// The entry of the level starting at levelStart that is, or holds in its subtree, the entry
+// at index: the one a user came from who left that level for a deeper one. -1 when none.
+int LevelEntryLeadingTo(const TLines& entries, int levelStart, int index);
 // The start of the level that holds the parent entry of the level starting at
 // levelStart: the index right after the nearest earlier entry whose Level is below the
 // parent's, or 0 when there is none.
@@ -65,6 +76,9 @@ public:
     // Moves towards newer (Forward) or older (Back) entries; at either end it stays.
     void Forward();
     void Back();
+    // Removes the location at the position, one that could not be opened, and moves the
+    // position to the location that was at shownPos before the removal.
+    void RemoveCurrent(int shownPos);
     // The location at the position; empty when the history is empty.
     std::string Current() const;
     bool CanGoForward() const { return m_pos > 0; }

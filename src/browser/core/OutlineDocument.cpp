@@ -1,6 +1,9 @@
-#include "browser/OutlineDocument.h"
+#include "browser/core/OutlineDocument.h"
 
 #include "scan/Regex.h"
+
+#include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -44,6 +47,32 @@ std::string MakeLocation(const std::string& path, int entryIndex)
     return path + "?" + std::to_string(entryIndex);
 }
 
+std::string CleanFolder(const std::string& folder)
+{
+    if (folder.empty())
+        return "/";
+    std::string clean = std::filesystem::path(folder).lexically_normal().generic_string();
+    while (clean.size() > 1 && clean.back() == '/')
+        clean.pop_back();
+    return clean.empty() ? std::string("/") : clean;
+}
+
+std::string ParentFolder(const std::string& folder)
+{
+    const std::string clean = CleanFolder(folder);
+    const std::size_t slash = clean.rfind('/');
+    if (slash == std::string::npos)
+        return clean;
+    return slash == 0 ? std::string("/") : clean.substr(0, slash);
+}
+
+std::string WithTrailingSlash(std::string folder)
+{
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
 bool HasEntryAt(const TLines& entries, int index)
 {
     return index >= 0 && index % 4 == 0 && static_cast<std::size_t>(index) + 3 < entries.size();
@@ -53,7 +82,8 @@ TOutlineEntry EntryAt(const TLines& entries, int index)
 {
     const std::size_t i = static_cast<std::size_t>(index);
     const std::string& header = entries[i];
-    return {TagValue(header, "LINE"),
+    return {index,
+            TagValue(header, "LINE"),
             IntOrZero(TagValue(header, "ICON")),
             IntOrZero(TagValue(header, "LEVEL")),
             entries[i + 1],
@@ -95,6 +125,27 @@ int FindEntryByLine(const TLines& entries, int line)
     return -1;
 }
 
+int LevelEntryLeadingTo(const TLines& entries, int levelStart, int index)
+{
+    if (!HasEntryAt(entries, index))
+        return -1;
+    int found = -1;
+    for (int i : LevelIndexes(entries, levelStart)) {
+        if (i > index)
+            break;
+        found = i;
+    }
+    if (found < 0)
+        return -1;
+    // The entries from the one found up to index must all lie below it.
+    const int level = LevelAt(entries, found);
+    for (int i = found + 4; i <= index; i += 4) {
+        if (LevelAt(entries, i) <= level)
+            return -1;
+    }
+    return found;
+}
+
 int UpperLevelStart(const TLines& entries, int levelStart)
 {
     int level;
@@ -133,6 +184,17 @@ void THistory::Back()
 {
     if (m_pos + 1 < m_items.size())
         ++m_pos;
+}
+
+void THistory::RemoveCurrent(int shownPos)
+{
+    if (m_pos >= m_items.size())
+        return;
+    m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(m_pos));
+    const std::size_t shown = static_cast<std::size_t>(std::max(shownPos, 0));
+    m_pos = shown > m_pos ? shown - 1 : shown;
+    if (m_pos >= m_items.size())
+        m_pos = m_items.empty() ? 0 : m_items.size() - 1;
 }
 
 std::string THistory::Current() const

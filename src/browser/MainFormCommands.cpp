@@ -1,0 +1,282 @@
+// The main window's commands beside navigation: open, Save As, the exports, the
+// comment indicator, the search window, icon sizes, fonts, the outside programs,
+// copying, help and the about box.
+
+#include "browser/MainForm.h"
+
+#include "browser/ListViewEx.h"
+#include "browser/TextViewer.h"
+#include "config/Config.h"
+#include "config/Debug.h"
+#include "config/SettingsKeys.h"
+#include "dialogs/FormAbout.h"
+#include "dialogs/FormCfg.h"
+#include "platform/Platform.h"
+#include "search/core/FileHelpers.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QHeaderView>
+#include <QPlainTextEdit>
+
+namespace {
+
+const char* const kFileFilter = "Pascal File (*.pas *.dpr)";
+
+} // namespace
+
+std::string TMForm::ChooseOpenFile()
+{
+    return QFileDialog::getOpenFileName(this, "Open",
+                                        QString::fromStdString(FolderOf(m_browser.SourcePath())), kFileFilter)
+        .toStdString();
+}
+
+std::string TMForm::ChooseSaveFile(const std::string& suggested, const std::string& defaultSuffix,
+                                   const QString& filter)
+{
+    QFileDialog dialog(this, "Save As", QString::fromStdString(suggested), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QString::fromStdString(LowerCase(defaultSuffix)));
+    dialog.selectFile(QString::fromStdString(suggested));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first().toStdString();
+}
+
+std::optional<QFont> TMForm::ChooseFont(const QFont& initial)
+{
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, this, "Font");
+    return ok ? std::optional<QFont>(font) : std::nullopt;
+}
+
+void TMForm::FileOpenExecute()
+{
+    const std::string path = ChooseOpenFile();
+    if (!path.empty())
+        OpenFile(path);
+}
+
+void TMForm::FileSaveAsExecute()
+{
+    const std::string target = ChooseSaveFile(m_browser.SourcePath(), FileTypeKey(m_browser.SourcePath()), kFileFilter);
+    if (target.empty())
+        return;
+    try {
+        CopyFileData(m_browser.SourcePath(), target);
+    } catch (const TFileError& e) {
+        m_platform.ShowMessage(e.what(), "Quillane");
+    }
+}
+
+TExportView TMForm::CurrentExportView() const
+{
+    TExportView view;
+    const QHeaderView* header = m_listView->header();
+    for (int visual = 0; visual < header->count(); ++visual)
+        view.captions.push_back(m_listView->headerItem()->text(header->logicalIndex(visual)).toStdString());
+    for (int i = 0; i < m_listView->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = m_listView->topLevelItem(i);
+        TExportRow row;
+        row.caption = item->text(0).toStdString();
+        row.image = item->data(0, TListViewEx::kImageRole).toInt();
+        for (char letter : {'D', 'C', 'T', 'L'})
+            row.fields[letter] = FieldText(item, letter).toStdString();
+        view.rows.push_back(std::move(row));
+    }
+    view.title = SplitLines(m_memoTitle->toPlainText().toStdString());
+    view.sourcePath = m_browser.SourcePath();
+    return view;
+}
+
+void TMForm::ExportTXTExecute()
+{
+    MakeFolders(m_paths.exportFolder);
+    const std::string file = m_paths.exportFolder + "TempFile.txt";
+    try {
+        WriteLinesCrLf(file, TextTableLines(CurrentExportView()));
+    } catch (const TExportError& e) {
+        m_platform.ShowMessage(e.what(), "Quillane");
+        return;
+    }
+    m_platform.OpenInShell(file);
+}
+
+void TMForm::ExportHTMExecute()
+{
+    const std::string chosen = ChooseSaveFile("Index.html", "html", "HTML files (*.html *.htm)");
+    if (chosen.empty())
+        return;
+
+    // The walk moves through the levels with the window's own navigation.
+    class TWindowNavigator : public TExportNavigator {
+    public:
+        explicit TWindowNavigator(TMForm& form) : m_form(form) {}
+        TExportView CurrentView() const override { return m_form.CurrentExportView(); }
+        bool StepInto(int lineNumber) override { return m_form.m_browser.StepIntoLine(lineNumber); }
+        void GoUp() override { m_form.ActGoUpExecute(); }
+
+    private:
+        TMForm& m_form;
+    } navigator(*this);
+
+    std::set<std::string> written;
+    try {
+        ExportLevel(navigator, FolderOf(chosen), "", FileNameOf(chosen), written);
+    } catch (const TExportError& e) {
+        m_platform.ShowMessage(e.what(), "Quillane");
+        return;
+    }
+    m_platform.OpenInShell(chosen);
+}
+
+bool TMForm::RunConfigDialog()
+{
+    TFormCfg dialog(m_config, m_debugLog, m_platform, this);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void TMForm::ActConfigExecute()
+{
+    // The dialog has stored the new indicator, which the scan reads.
+    if (RunConfigDialog())
+        m_browser.Rescan();
+}
+
+void TMForm::ActExitExecute()
+{
+    m_exitHandler();
+}
+
+void TMForm::SetSearchHandler(std::function<void()> handler)
+{
+    m_searchHandler = std::move(handler);
+    m_search->setEnabled(static_cast<bool>(m_searchHandler));
+}
+
+void TMForm::SearchExecute()
+{
+    if (m_searchHandler)
+        m_searchHandler();
+}
+
+void TMForm::ListIcon16Execute()
+{
+    SetIconSize(16);
+    m_listIcon16->setChecked(true);
+    m_listIcon20->setChecked(false);
+    m_listIcon32->setChecked(false);
+}
+
+void TMForm::ListIcon20Execute()
+{
+    SetIconSize(20);
+    m_listIcon16->setChecked(false);
+    m_listIcon20->setChecked(true);
+    m_listIcon32->setChecked(false);
+}
+
+void TMForm::ListIcon32Execute()
+{
+    SetIconSize(32);
+    m_listIcon16->setChecked(false);
+    m_listIcon20->setChecked(false);
+    m_listIcon32->setChecked(true);
+}
+
+void TMForm::ChgFontExecute()
+{
+    const auto chosen = ChooseFont(m_memoTitle->font());
+    if (!chosen)
+        return;
+    setFont(*chosen);
+    m_memoTitle->setFont(*chosen);
+}
+
+int TMForm::SelectedSourceLine() const
+{
+    QTreeWidgetItem* row = m_listView->Selected();
+    if (!row)
+        return 0;
+    // The parent row stands for the entry whose children are shown.
+    const int parent = m_browser.LevelStart() - 4;
+    if (row->text(0).startsWith(QLatin1String("..")) && HasEntryAt(m_browser.Entries(), parent))
+        return IntOrZero(EntryAt(m_browser.Entries(), parent).line);
+    return IntOrZero(FieldText(row, 'L').toStdString());
+}
+
+void TMForm::OpenInTXTExecute()
+{
+    if (m_browser.IsShellPageShowing())
+        return;
+    if (!m_textViewer->OpenFile(m_browser.SourcePath(), SelectedSourceLine())) {
+        m_debugLog.AddLine("View Text cannot read " + m_browser.SourcePath());
+        return;
+    }
+    m_textViewer->show();
+    m_textViewer->raise();
+    m_textViewer->activateWindow();
+}
+
+void TMForm::ExtOpenExecute()
+{
+    if (!m_browser.IsShellPageShowing())
+        m_platform.OpenInShell(m_browser.SourcePath());
+}
+
+void TMForm::CopyField(char letter)
+{
+    QTreeWidgetItem* row = m_listView->Selected();
+    if (row)
+        m_platform.SetClipboardText(FieldText(row, letter).toStdString());
+}
+
+void TMForm::CopyDeclExecute()
+{
+    CopyField('D');
+}
+
+void TMForm::CopyComExecute()
+{
+    CopyField('C');
+}
+
+void TMForm::CopyTypeExecute()
+{
+    CopyField('T');
+}
+
+void TMForm::PopupMenu1Popup()
+{
+    const bool selected = m_listView->Selected() != nullptr;
+    for (QAction* a : {m_copyDecl, m_copyCom, m_copyType})
+        a->setEnabled(selected);
+}
+
+void TMForm::ActHelpExecute()
+{
+    if (!m_platform.ShowHelp(""))
+        m_debugLog.AddLine("Help file open error!");
+}
+
+void TMForm::ActContactExecute()
+{
+    const std::string address = m_config.ReadString(kContactMail);
+    if (!address.empty())
+        m_platform.OpenInShell(address);
+}
+
+void TMForm::ActHomePageExecute()
+{
+    const std::string address = m_config.ReadString(kDeveloperHomepage);
+    if (!address.empty())
+        m_platform.OpenInShell(address);
+}
+
+void TMForm::ActAboutExecute()
+{
+    TFormAbout about(m_paths, this);
+    about.exec();
+}

@@ -1,0 +1,207 @@
+// The main window's state in the settings store: restored when the window is
+// created (font, geometry, icon size, columns, sort, the start location) and
+// stored when it is closed.
+
+#include "browser/MainForm.h"
+
+#include "browser/HeaderLayout.h"
+#include "browser/ListViewEx.h"
+#include "browser/TextViewer.h"
+#include "config/Config.h"
+#include "config/FontText.h"
+#include "config/SettingsKeys.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QPlainTextEdit>
+#include <QSplitter>
+
+namespace {
+
+// Built-in widths of the outline list's columns.
+constexpr int kBuiltInWidth[] = {32, 190, 187, 187, 187};
+
+std::string ColumnKey(std::string_view prefix, int n)
+{
+    return std::string(prefix) + std::to_string(n);
+}
+
+// A font's face name; the classic dialog face stands for the platform's default font.
+bool IsDefaultFace(const std::string& face)
+{
+    return face.empty() || SameText(face, "MS Sans Serif");
+}
+
+} // namespace
+
+void TMForm::FormCreate()
+{
+    m_titleHeight = m_config.ReadInteger(kTitleHeight);
+    if (m_titleHeight < 5)
+        m_titleHeight = 100;
+    m_splitterH->setSizes({m_titleHeight, std::max(100, kBuiltInHeightPx - m_titleHeight)});
+
+    TFontDesc font;
+    if (TextToFont(m_config.ReadString(kMformFont), font)) {
+        m_fontColor = font.color;
+        m_fontCharset = font.charset;
+        setFont(FontOfDesc(font));
+        if ((m_fontColor & 0xFF000000u) == 0) {
+            // A fixed colour (not a system colour) is the text colour of the title and the list.
+            QPalette palette = m_memoTitle->palette();
+            palette.setColor(QPalette::Text, QColor::fromRgb(ColorToRgb(m_fontColor)));
+            m_memoTitle->setPalette(palette);
+            m_listView->setPalette(palette);
+        }
+    }
+
+    const int width = m_config.ReadInteger(kMformWidth);
+    const int height = m_config.ReadInteger(kMformHeight);
+    move(m_config.ReadInteger(kMformLeft), m_config.ReadInteger(kMformTop));
+    // A window without a stored size (a first start) keeps its built-in size.
+    if (width > 0 && height > 0)
+        resize(width, height);
+    if (m_config.ReadBool(kMformMax))
+        setWindowState(windowState() | Qt::WindowMaximized);
+
+    m_listIcon16->setChecked(m_config.ReadBool(kIcon16));
+    m_listIcon20->setChecked(m_config.ReadBool(kIcon20));
+    m_listIcon32->setChecked(m_config.ReadBool(kIcon32));
+    int iconSize = 20;
+    if (m_listIcon16->isChecked())
+        iconSize = 16;
+    if (m_listIcon20->isChecked())
+        iconSize = 20;
+    if (m_listIcon32->isChecked())
+        iconSize = 32;
+    SetIconSize(iconSize);
+
+    m_listView->setUpdatesEnabled(false);
+    ApplyColumnLayout();
+    ApplyColumnWidths();
+    m_listView->SetSortColumn(m_config.ReadInteger(kListHeaderSortCol));
+    m_listView->SetSortOrder(m_config.ReadBool(kListHeaderSortOrder) ? TSortOption::soAscending
+                                                                     : TSortOption::soDescending);
+    m_listView->setUpdatesEnabled(true);
+
+    if (!m_startArgument.empty())
+        m_config.WriteString(kLastView, m_startArgument);
+    if (m_config.ReadString(kLastView).empty())
+        m_config.WriteString(kLastView, m_paths.dataFolder + "Example.pas");
+    m_browser.Start(m_config.ReadString(kLastView));
+    // A column stored as "widest text" is sized once the rows are there.
+    for (int column : m_autoWidthColumns)
+        m_listView->resizeColumnToContents(column);
+}
+
+void TMForm::ApplyColumnLayout()
+{
+    const std::string stored = m_config.ReadString(kListHeader);
+    // A layout that lacks a field would leave that field without a column.
+    m_headerLayout = IsCompleteLayout(stored) ? stored : std::string(kBuiltInLayout);
+    for (int k = 1; k < kColumnCount; ++k) {
+        if (static_cast<std::size_t>(k) >= m_headerLayout.size())
+            break;
+        const std::string caption = CaptionOfLetter(m_headerLayout[static_cast<std::size_t>(k)]);
+        if (!caption.empty())
+            m_listView->headerItem()->setText(k, QString::fromStdString(caption));
+    }
+}
+
+void TMForm::ApplyColumnWidths()
+{
+    m_autoWidthColumns.clear();
+    QHeaderView* header = m_listView->header();
+    header->setStretchLastSection(false);
+    for (int n = 0; n < kColumnCount; ++n) {
+        const std::string key = ColumnKey(kListHeaderWidthPrefix, n);
+        const std::string text = m_config.ReadString(key);
+        const int stored = IntOrZero(text);
+        if (Trim(text).empty() || stored < -2) {
+            header->resizeSection(n, kBuiltInWidth[n]);
+        } else if (stored == -1) {
+            m_listView->resizeColumnToContents(n);
+            m_autoWidthColumns.push_back(n);
+        } else if (stored == -2) {
+            header->resizeSection(n, std::max(MinimumWidth(n), header->sectionSizeHint(n)));
+        } else {
+            header->resizeSection(n, std::max(MinimumWidth(n), stored));
+        }
+    }
+}
+
+void TMForm::FormClose()
+{
+    TFontDesc font;
+    const QFont f = this->font();
+    font.face = f.family().toStdString();
+    font.size = f.pointSize() > 0 ? f.pointSize() : qRound(f.pointSizeF());
+    font.bold = f.bold();
+    font.italic = f.italic();
+    font.underline = f.underline();
+    font.strikeOut = f.strikeOut();
+    font.color = m_fontColor;
+    font.charset = m_fontCharset;
+    m_config.WriteString(kMformFont, FontToText(font));
+
+    // A maximized window stores the bounds it returns to.
+    const bool maximized = isMaximized();
+    const QRect normal = maximized ? normalGeometry() : QRect(pos(), size());
+    m_config.WriteInteger(kMformLeft, normal.left());
+    m_config.WriteInteger(kMformTop, normal.top());
+    m_config.WriteInteger(kMformWidth, normal.width());
+    m_config.WriteInteger(kMformHeight, normal.height());
+    m_config.WriteBool(kMformMax, maximized);
+
+    m_config.WriteInteger(kTitleHeight, m_titleHeight);
+
+    m_config.WriteBool(kIcon16, m_listIcon16->isChecked());
+    m_config.WriteBool(kIcon20, m_listIcon20->isChecked());
+    m_config.WriteBool(kIcon32, m_listIcon32->isChecked());
+
+    m_config.WriteString(kLastView, FolderOf(m_browser.SourcePath()));
+
+    QHeaderView* header = m_listView->header();
+    std::vector<std::string> captions;
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int logical = header->logicalIndex(visual);
+        captions.push_back(m_listView->headerItem()->text(logical).toStdString());
+        m_config.WriteInteger(ColumnKey(kListHeaderWidthPrefix, visual),
+                              header->sectionSize(logical));
+    }
+    m_headerLayout = LayoutFromCaptions(captions);
+    m_config.WriteString(kListHeader, m_headerLayout);
+
+    m_config.WriteInteger(kListHeaderSortCol, m_listView->SortColumn());
+    m_config.WriteBool(kListHeaderSortOrder, m_listView->SortOrder() == TSortOption::soAscending);
+}
+
+void TMForm::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    m_textViewer->close();
+    event->accept();
+}
+
+void TMForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        UIUpdate();
+}
+
+QFont TMForm::FontOfDesc(const TFontDesc& desc) const
+{
+    QFont f = QApplication::font();
+    if (!IsDefaultFace(desc.face))
+        f.setFamily(QString::fromStdString(desc.face));
+    if (desc.size > 0)
+        f.setPointSize(desc.size);
+    f.setBold(desc.bold);
+    f.setItalic(desc.italic);
+    f.setUnderline(desc.underline);
+    f.setStrikeOut(desc.strikeOut);
+    return f;
+}

@@ -1,0 +1,69 @@
+#include "browser/core/OutlineScan.h"
+
+#include "scan/CodeScanner.h"
+#include "scan/SourceText.h"
+
+#include <filesystem>
+
+std::string OpenFailureText(const std::string& fileName, TOpenFailure failure,
+                            const std::string& detail)
+{
+    std::string reason;
+    switch (failure) {
+    case TOpenFailure::None:
+        return {};
+    case TOpenFailure::UnknownType:
+        reason = "the file type " + detail + " is unknown";
+        break;
+    case TOpenFailure::Missing:
+        reason = "the file does not exist";
+        break;
+    case TOpenFailure::Unreadable:
+        reason = "the file cannot be read";
+        break;
+    case TOpenFailure::Empty:
+        reason = "the file is empty";
+        break;
+    case TOpenFailure::ScanFailed:
+        reason = detail.empty() ? "the scan failed" : "the scan failed (" + detail + ")";
+        break;
+    }
+    return "Cannot outline " + fileName + ": " + reason;
+}
+
+TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TDebug& log,
+                         const std::string& path, std::string_view key,
+                         std::function<void()> minimize)
+{
+    TScanOutcome outcome;
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        outcome.failure = TOpenFailure::Missing;
+        return outcome;
+    }
+    std::optional<TLines> lines = LoadSourceLines(path);
+    if (!lines) {
+        outcome.failure = TOpenFailure::Unreadable;
+        return outcome;
+    }
+    if (lines->empty()) {
+        outcome.failure = TOpenFailure::Empty;
+        return outcome;
+    }
+    TCodeScanner scanner(rules, config, log);
+    scanner.SetMinimizeCallback(std::move(minimize));
+    try {
+        scanner.ScanLines(std::move(*lines), key);
+    } catch (const std::exception& e) {
+        outcome.failure = TOpenFailure::ScanFailed;
+        outcome.error = e.what();
+    }
+    // Faults of the rules: one box at most, all of them in the trace log.
+    ReportRuleFaults(scanner.RuleFaults(), log, true);
+    if (outcome.failure != TOpenFailure::None)
+        return outcome;
+    outcome.entries = scanner.Results();
+    outcome.lineCount = static_cast<int>(scanner.Codes().size());
+    outcome.title = scanner.CommentBlockAt(0);
+    return outcome;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// Reading and scanning one source file for the outline browser, with the reason
+// when the file cannot be outlined. Each call makes its own scanner, so it reads the
+// comment indicator stored last; runs on the calling thread.
+
+#include "scan/TextFields.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+class TConfig;
+class TDebug;
+class TStructureTexts;
+
+// Why a location's file could not be outlined.
+enum class TOpenFailure { None, UnknownType, Missing, Unreadable, Empty, ScanFailed };
+
+// What reading and scanning one file gave.
+struct TScanOutcome {
+    TOpenFailure failure = TOpenFailure::None;
+    std::string error; // the scanner's message when the scan failed
+    TLines entries;    // the scanner's result lines, four per entry
+    int lineCount = 0; // source lines read
+    TLines title;      // the comment block at the head of the file
+};
+
+// "Cannot outline NAME: REASON", the status bar's account of a failure. detail is the
+// file-type key of an unknown type, or the scanner's message of a failed scan.
+std::string OpenFailureText(const std::string& fileName, TOpenFailure failure,
+                            const std::string& detail);
+
+// Reads the file and scans it with the rule block VAR names for key. A missing, unreadable
+// or empty file is not scanned; an error escaping the scan gives ScanFailed. Faults of the
+// rules go to the trace log, and the first of them to the user (ShowString). minimize is
+// called before the scanner shows its trace (trace mode).
+TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TDebug& log,
+                         const std::string& path, std::string_view key,
+                         std::function<void()> minimize = {});

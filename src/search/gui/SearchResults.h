@@ -1,0 +1,74 @@
+#pragma once
+// The search window's results: each search runs on a worker thread of its own; the
+// rows and status texts it finds reach the window thread in batches and go into the
+// result list, their cells in the order of the column letters. A new run replaces
+// the one in front; a stopped run adds nothing more, ends by itself and is joined
+// when it does. Owned by the search window; used on the window thread, apart from
+// the workers' sinks.
+
+#include "search/core/Search.h"
+
+#include <QObject>
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <thread>
+
+class QLabel;
+class TAppContext;
+class TListViewEx;
+
+class TSearchResults : public QObject {
+    Q_OBJECT
+public:
+    // The designed result columns: File, Line, Declaration, Comment, Type.
+    static constexpr std::string_view kDesignedColumnLetters = "FLDCT";
+
+    // list receives the rows, status the text of the file being searched.
+    TSearchResults(TAppContext& app, TListViewEx* list, QLabel* status, QObject* parent = nullptr);
+    // Stops every run still going and waits for its thread, so no worker outlives the
+    // shared objects it reads.
+    ~TSearchResults() override;
+
+    // Empties the list and starts a run, replacing the one in front.
+    void Start(TSearchRequest request);
+    // Stops the run in front: its rows and status texts are dropped from now on.
+    void Stop();
+    bool IsSearching() const { return m_activeRunId != 0; }
+    // Runs whose threads have not ended yet, stopped ones included.
+    std::size_t RunsInProgress() const { return m_runs.size(); }
+
+    // One letter per result column, in column order: C Comment, D Declaration, F File,
+    // L Line, T Type. The worker's cells follow it.
+    const std::string& ColumnLetters() const { return m_columnLetters; }
+    void SetColumnLetters(std::string letters) { m_columnLetters = std::move(letters); }
+
+signals:
+    // A run started, or the run in front ended or was stopped.
+    void SearchingChanged(bool searching);
+
+private:
+    struct TEvent;
+    struct TChannel;
+    class TQueuedSink;
+    struct TRun {
+        std::uint64_t id = 0;
+        std::shared_ptr<TChannel> channel;
+        std::jthread thread;
+    };
+
+    void DrainRun(std::uint64_t runId);
+    QStringList CellsOf(const TSearchRow& row) const;
+
+    TAppContext& m_app;
+    TListViewEx* m_list;
+    QLabel* m_status;
+    std::string m_columnLetters{kDesignedColumnLetters};
+    std::uint64_t m_nextRunId = 1;
+    std::uint64_t m_activeRunId = 0; // 0: no search runs
+    // The run in front and the runs stopped but not yet ended; each ends by itself.
+    std::list<TRun> m_runs;
+};

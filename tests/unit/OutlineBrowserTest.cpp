@@ -1,0 +1,565 @@
+// The outline browser without a window: a source that hands out prepared outlines and
+// folder listings, and a view that records what it is told.
+
+#include "browser/core/OutlineBrowser.h"
+
+#include "OutlineTestSupport.h"
+#include "config/Debug.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+
+namespace {
+
+class TFakeSource : public IOutlineSource {
+public:
+    // A file with these entries (and as many source lines as entry lines).
+    void Add(const std::string& path, const TLines& entries, TLines title = {})
+    {
+        TScanOutcome outcome;
+        outcome.entries = entries;
+        outcome.lineCount = static_cast<int>(entries.size());
+        outcome.title = std::move(title);
+        files[path] = outcome;
+    }
+    void Fail(const std::string& path, TOpenFailure failure, const std::string& error = {})
+    {
+        files[path] = {failure, error, {}, 0, {}};
+    }
+    bool IsKnownType(const std::string& key) const override { return knownTypes.count(key) > 0; }
+    TScanOutcome Scan(const std::string& path, const std::string&) override
+    {
+        ++scans[path];
+        const auto it = files.find(path);
+        return it != files.end() ? it->second : TScanOutcome{TOpenFailure::Missing, {}, {}, 0, {}};
+    }
+    std::vector<TFolderItem> ListFolder(const std::string& folder) override
+    {
+        return folders[CleanFolder(folder)];
+    }
+
+    std::set<std::string> knownTypes{"PAS", "DPR"};
+    std::map<std::string, TScanOutcome> files;
+    std::map<std::string, std::vector<TFolderItem>> folders;
+    std::map<std::string, int> scans;
+};
+
+class TFakeView : public IOutlineView {
+public:
+    void ShowLevel(const TOutlineLevel& level) override
+    {
+        rows.clear();
+        current.clear();
+        if (level.parent)
+            rows.push_back(".." + level.parent->declaration);
+        for (const TOutlineEntry& e : level.entries) {
+            rows.push_back(e.declaration);
+            if (e.index == level.currentEntry)
+                current = e.declaration;
+        }
+    }
+    void ShowFolder(const std::string& f, const std::string& selectedPath) override
+    {
+        folder = f;
+        selected = selectedPath;
+    }
+    void ShowPage(TBrowserPage p) override { page = p; }
+    void ShowTitle(const TLines& lines) override { title = lines; }
+    void ShowCaption(const std::string& path) override { caption = path; }
+    void ShowStatus(const std::string& text) override { status = text; }
+    void ShowNotice(const std::string& text) override { notice = text; }
+    void SetBusy(bool on) override
+    {
+        busy = on;
+        busyCount += on ? 1 : 0;
+    }
+
+    std::vector<std::string> rows;
+    std::string current; // the declaration of the row made current
+    TBrowserPage page = TBrowserPage::List;
+    std::string folder;
+    std::string selected;
+    TLines title;
+    std::string caption;
+    std::string status;
+    std::string notice;
+    bool busy = false;
+    int busyCount = 0;
+};
+
+using TRows = std::vector<std::string>;
+
+class OutlineBrowserTest : public ::testing::Test {
+protected:
+    OutlineBrowserTest() { log.SetAutoSave(false); }
+
+    TLines History() const { return browser.History().Items(); }
+    // Files and folders of a folder listing, folders marked with a trailing "/".
+    void List(const std::string& folder, const std::vector<std::string>& names)
+    {
+        auto& items = source.folders[folder];
+        for (const std::string& name : names) {
+            const bool isFolder = name.back() == '/';
+            items.push_back({folder + "/" + (isFolder ? name.substr(0, name.size() - 1) : name),
+                             isFolder});
+        }
+    }
+
+    TFakeSource source;
+    TFakeView view;
+    TDebug log{(std::filesystem::temp_directory_path() / "quillane_browser_test.TXT").string()};
+    TOutlineBrowser browser{source, view, log, "/prog"};
+};
+
+const std::string kNested = "/p/Nested.pas";
+
+TEST_F(OutlineBrowserTest, StepsIntoLevelsAndUpAgain)
+{
+    source.Add(kNested, WorkedExample(), {"the title"});
+    browser.Start(kNested);
+    EXPECT_EQ(view.rows, (TRows{"A", "B"}));
+    EXPECT_EQ(view.title, TLines{"the title"});
+    EXPECT_EQ(view.status, "Line=24");
+    EXPECT_EQ(view.caption, kNested);
+    EXPECT_EQ(view.folder, "/p");
+
+    EXPECT_TRUE(browser.StepIntoLine(1));
+    EXPECT_EQ(browser.LevelStart(), 4);
+    EXPECT_EQ(view.rows, (TRows{"..A", "A1", "A2"}));
+    EXPECT_TRUE(browser.StepIntoLine(2));
+    EXPECT_EQ(view.rows, (TRows{"..A1", "A1a", "A1b"}));
+    EXPECT_FALSE(browser.StepIntoLine(99));
+
+    // Going up shows the level the user stepped in from, with that entry current.
+    browser.GoUp();
+    EXPECT_EQ(browser.LevelStart(), 4);
+    EXPECT_EQ(view.rows, (TRows{"..A", "A1", "A2"}));
+    EXPECT_EQ(view.current, "A1");
+    browser.GoUp();
+    EXPECT_EQ(view.rows, (TRows{"A", "B"}));
+    EXPECT_EQ(view.current, "A");
+
+    EXPECT_EQ(History(), (TLines{kNested + "?0", kNested + "?4", kNested + "?8", kNested + "?4",
+                                 kNested}));
+    EXPECT_EQ(source.scans[kNested], 1) << "stepping never reads the file again";
+    EXPECT_EQ(view.page, TBrowserPage::List);
+    EXPECT_FALSE(view.busy);
+}
+
+TEST_F(OutlineBrowserTest, BackAndForward)
+{
+    source.Add(kNested, WorkedExample());
+    browser.Start(kNested);
+    browser.StepIntoLine(1);
+    browser.StepIntoLine(2);
+    browser.Back();
+    EXPECT_EQ(browser.History().Pos(), 1);
+    EXPECT_EQ(view.rows, (TRows{"..A", "A1", "A2"}));
+    EXPECT_EQ(view.current, "A1");
+    browser.Back();
+    EXPECT_EQ(view.rows, (TRows{"A", "B"}));
+    EXPECT_EQ(view.current, "A");
+    EXPECT_FALSE(browser.History().CanGoBack());
+
+    // At the oldest entry Back reopens the same place and records nothing.
+    browser.Back();
+    EXPECT_EQ(browser.History().Pos(), 2);
+    EXPECT_EQ(History().size(), 3u);
+    EXPECT_EQ(view.rows, (TRows{"A", "B"}));
+
+    browser.Forward();
+    EXPECT_EQ(view.current, "") << "forward goes deeper: no entry came from there";
+    browser.Forward();
+    browser.Forward();
+    EXPECT_EQ(browser.History().Pos(), 0);
+    EXPECT_EQ(view.rows, (TRows{"..A1", "A1a", "A1b"}));
+
+    // Going back and then somewhere new drops the places ahead.
+    browser.Back();
+    browser.Back();
+    browser.StepIntoLine(1);
+    EXPECT_EQ(History(), (TLines{kNested + "?4", kNested}));
+    EXPECT_EQ(source.scans[kNested], 1);
+}
+
+TEST_F(OutlineBrowserTest, LevelsAtTheEdges)
+{
+    struct Case {
+        const char* name;
+        TLines entries;
+        int line;
+        int levelStart;
+        TRows rows;
+    };
+    const Case cases[] = {
+        // The level that follows E is shown below E as the parent row.
+        {"container without children",
+         MakeEntries({{1, 3, 1, "E"}, {3, 2, 1, "F"}, {4, 2, 1, "G"}}), 1, 4, {"..E", "F", "G"}},
+        {"container that is the last entry", MakeEntries({{1, 2, 1, "F"}, {2, 3, 1, "E"}}), 2, 8,
+         {"..E"}},
+        // Y is found by its line, which X shares: the level after X is shown below X.
+        {"two entries on one line", MakeEntries({{1, 2, 1, "X"}, {1, 3, 1, "Y"}, {2, 2, 2, "Z"}}),
+         1, 4, {"..X", "Y"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TFakeSource cs;
+        TFakeView cv;
+        TOutlineBrowser b(cs, cv, log, "/prog");
+        cs.Add("/p/u.pas", c.entries);
+        b.Start("/p/u.pas");
+        b.StepIntoLine(c.line);
+        EXPECT_EQ(b.LevelStart(), c.levelStart);
+        EXPECT_EQ(cv.rows, c.rows);
+        b.GoUp();
+        EXPECT_EQ(b.LevelStart(), 0);
+    }
+}
+
+TEST_F(OutlineBrowserTest, LocationBeyondTheEntriesShowsAnEmptyLevel)
+{
+    source.Add("/p/u.pas", MakeEntries({{1, 2, 1, "F"}}));
+    browser.Start("/p/u.pas");
+    // A location made before the file changed and was scanned anew.
+    browser.Open("/p/u.pas?400");
+    EXPECT_TRUE(view.rows.empty());
+    EXPECT_EQ(view.page, TBrowserPage::List);
+}
+
+TEST_F(OutlineBrowserTest, NextAndPreviousFile)
+{
+    List("/p", {"aaa.pas/", "sub/", "a.pas", "B.dpr", "c.PAS"});
+    for (const char* name : {"/p/a.pas", "/p/B.dpr", "/p/c.PAS"})
+        source.Add(name, MakeEntries({{1, 2, 1, name}}));
+    browser.Start("/p/a.pas");
+
+    browser.NextFile();
+    EXPECT_EQ(browser.SourcePath(), "/p/B.dpr");
+    EXPECT_EQ(view.rows, TRows{"/p/B.dpr"});
+    EXPECT_EQ(view.status, "Line=4");
+    browser.NextFile();
+    EXPECT_EQ(browser.SourcePath(), "/p/c.PAS");
+    browser.NextFile(); // wraps past the folders
+    EXPECT_EQ(browser.SourcePath(), "/p/a.pas");
+    browser.PrevFile();
+    EXPECT_EQ(browser.SourcePath(), "/p/c.PAS");
+    EXPECT_EQ(History(), (TLines{"/p/c.PAS", "/p/a.pas", "/p/c.PAS", "/p/B.dpr", "/p/a.pas"}));
+}
+
+TEST_F(OutlineBrowserTest, FileSteppingStopsAtAnUnlistedType)
+{
+    source.knownTypes = {"PAS"};
+    List("/p", {"a.pas", "b.dpr", "c.pas"});
+    source.Add("/p/a.pas", WorkedExample());
+    source.Add("/p/c.pas", WorkedExample());
+    browser.Start("/p/a.pas");
+    browser.NextFile();
+    EXPECT_EQ(browser.SourcePath(), "/p/a.pas");
+    EXPECT_EQ(History().size(), 1u);
+    browser.PrevFile();
+    EXPECT_EQ(browser.SourcePath(), "/p/c.pas");
+}
+
+TEST_F(OutlineBrowserTest, OnlySourceOfItsFolder)
+{
+    List("/p", {"a.pas"});
+    source.Add("/p/a.pas", WorkedExample());
+    browser.Start("/p/a.pas");
+    browser.NextFile();
+    EXPECT_EQ(source.scans["/p/a.pas"], 1) << "not read again";
+    EXPECT_EQ(view.rows, (TRows{"A", "B"}));
+    EXPECT_EQ(view.status, "/p/a.pas");
+    // The open file removed: no file left to step to, nothing happens.
+    source.folders["/p"].clear();
+    browser.NextFile();
+    EXPECT_EQ(browser.SourcePath(), "/p/a.pas");
+    EXPECT_EQ(History().size(), 1u);
+}
+
+TEST_F(OutlineBrowserTest, UpToTheShellPageAndTheRoot)
+{
+    const std::string source_ = "/p/deep/src/Nested.pas";
+    source.Add(source_, WorkedExample());
+    browser.Start(source_);
+    browser.GoUp();
+    EXPECT_EQ(view.page, TBrowserPage::Shell);
+    EXPECT_TRUE(browser.IsShellPageShowing());
+    EXPECT_EQ(view.folder, "/p/deep/src");
+    EXPECT_EQ(History().front(), "/p/deep/src/");
+    EXPECT_EQ(view.caption, source_) << "the caption is not changed here";
+    EXPECT_EQ(view.status, "");
+
+    browser.GoUp();
+    EXPECT_EQ(view.folder, "/p/deep");
+    EXPECT_EQ(History().front(), "/p/deep/");
+    EXPECT_EQ(view.caption, "/p/deep/");
+    browser.GoUp();
+    browser.GoUp();
+    EXPECT_EQ(browser.Folder(), "/");
+    EXPECT_EQ(History().front(), "/");
+    const std::size_t size = History().size();
+    browser.GoUp();
+    EXPECT_EQ(browser.Folder(), "/");
+    EXPECT_EQ(History().size(), size) << "the root is already the current location";
+
+    // Back leads to the source again.
+    for (int i = 0; i < 8 && browser.IsShellPageShowing(); ++i)
+        browser.Back();
+    EXPECT_EQ(browser.SourcePath(), source_);
+    EXPECT_EQ(view.rows, (TRows{"A", "B"}));
+    EXPECT_EQ(view.page, TBrowserPage::List);
+}
+
+TEST_F(OutlineBrowserTest, ShellPageItems)
+{
+    source.Add("/p/a.pas", WorkedExample());
+    source.Add("/p/b.pas", MakeEntries({{1, 2, 1, "B"}}));
+    browser.Start("/p/a.pas");
+    browser.ShowDirectory();
+    EXPECT_EQ(view.page, TBrowserPage::Shell);
+    EXPECT_EQ(view.selected, "/p/a.pas");
+
+    browser.OpenShellItem("/p/b.pas", false);
+    EXPECT_EQ(view.page, TBrowserPage::List);
+    EXPECT_EQ(view.rows, TRows{"B"});
+    EXPECT_EQ(History().front(), "/p/b.pas");
+    EXPECT_EQ(view.caption, "/p/b.pas");
+
+    browser.ShowDirectory();
+    browser.OpenShellItem("/p/sub", true);
+    EXPECT_EQ(browser.Folder(), "/p/sub");
+    EXPECT_EQ(History().front(), "/p/sub/");
+    EXPECT_EQ(view.page, TBrowserPage::Shell);
+}
+
+TEST_F(OutlineBrowserTest, FileOfAnUnknownTypeShowsItsFolderAndKeepsTheEntries)
+{
+    source.Add("/p/a.pas", WorkedExample());
+    browser.Start("/p/a.pas");
+    const TLines entries = browser.Entries();
+
+    browser.Open("/p/docs/notes.txt");
+    EXPECT_EQ(browser.SourcePath(), "/p/docs/notes.txt");
+    EXPECT_EQ(browser.SourceType(), "TXT");
+    EXPECT_EQ(view.page, TBrowserPage::Shell);
+    EXPECT_EQ(view.folder, "/p/docs");
+    EXPECT_EQ(view.selected, "/p/docs/notes.txt");
+    EXPECT_EQ(view.status, "");
+    EXPECT_EQ(view.notice, "Cannot outline notes.txt: the file type TXT is unknown");
+    EXPECT_EQ(browser.Entries(), entries);
+    EXPECT_EQ(browser.ScannedPath(), "/p/a.pas");
+
+    browser.Back();
+    EXPECT_EQ(view.page, TBrowserPage::List);
+    EXPECT_EQ(browser.SourcePath(), "/p/a.pas");
+    EXPECT_EQ(view.notice, "");
+}
+
+TEST_F(OutlineBrowserTest, FailuresSayWhyAndAreLogged)
+{
+    struct Case {
+        TOpenFailure failure;
+        std::string error;
+        std::string notice;
+        std::string logLine;
+    };
+    const Case cases[] = {
+        {TOpenFailure::Empty, "", "Cannot outline x.pas: the file is empty",
+         "error in TMForm.UpDateUName:/p/x.pas"},
+        {TOpenFailure::Missing, "", "Cannot outline x.pas: the file does not exist",
+         "error:Codes.LoadFromFile;/p/x.pas"},
+        {TOpenFailure::Unreadable, "", "Cannot outline x.pas: the file cannot be read",
+         "error:Codes.LoadFromFile;/p/x.pas"},
+        {TOpenFailure::ScanFailed, "no rule", "Cannot outline x.pas: the scan failed (no rule)",
+         "error in TMForm.UpDateUName:/p/x.pas"},
+    };
+    source.Add("/p/a.pas", WorkedExample());
+    browser.Start("/p/a.pas");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.notice);
+        source.Fail("/p/x.pas", c.failure, c.error);
+        browser.Open("/p/x.pas");
+        EXPECT_EQ(view.notice, c.notice);
+        EXPECT_EQ(log.Lines().back(), c.logLine);
+        EXPECT_EQ(browser.SourcePath(), "/p/a.pas");
+        EXPECT_FALSE(view.busy);
+    }
+    EXPECT_EQ(source.scans["/p/x.pas"], 4) << "a failed path is tried again each time";
+    EXPECT_EQ(History().size(), 1u);
+}
+
+// The failed-scan fault: a failed open used to stay in the history, so every later step
+// in or up rescanned the failed file and showed nothing new.
+TEST_F(OutlineBrowserTest, FailedOpenInTheMiddleOfTheHistory)
+{
+    source.Add(kNested, WorkedExample());
+    source.Fail("/p/empty.pas", TOpenFailure::Empty);
+    browser.Start(kNested);
+    browser.StepIntoLine(1);
+    browser.Open("/p/empty.pas");
+    EXPECT_EQ(History(), (TLines{kNested + "?4", kNested}));
+    EXPECT_EQ(browser.SourcePath(), kNested);
+    EXPECT_EQ(browser.LevelStart(), 4);
+    EXPECT_EQ(view.rows, (TRows{"..A", "A1", "A2"}));
+    EXPECT_EQ(view.status, "Line=24");
+    EXPECT_EQ(view.notice, "Cannot outline empty.pas: the file is empty");
+
+    // Navigation goes on from the document shown.
+    browser.StepIntoLine(2);
+    EXPECT_EQ(view.rows, (TRows{"..A1", "A1a", "A1b"}));
+    EXPECT_EQ(view.notice, "");
+    browser.GoUp();
+    browser.GoUp();
+    EXPECT_EQ(view.rows, (TRows{"A", "B"}));
+    browser.Back();
+    browser.Back();
+    EXPECT_EQ(view.rows, (TRows{"..A1", "A1a", "A1b"}));
+    EXPECT_EQ(History(), (TLines{kNested + "?0", kNested + "?4", kNested + "?8", kNested + "?4",
+                                 kNested}));
+    EXPECT_EQ(source.scans["/p/empty.pas"], 1);
+    EXPECT_EQ(source.scans[kNested], 1);
+}
+
+TEST_F(OutlineBrowserTest, BackAndForwardAcrossALocationThatNoLongerOpens)
+{
+    for (const char* name : {"/p/a.pas", "/p/b.pas", "/p/c.pas"})
+        source.Add(name, MakeEntries({{1, 2, 1, name}}));
+    browser.Start("/p/a.pas");
+    browser.Open("/p/b.pas");
+    browser.Open("/p/c.pas");
+    browser.Back();
+    browser.Back();
+
+    // b was emptied since it was shown: Forward stays on a, and b leaves the history.
+    source.Fail("/p/b.pas", TOpenFailure::Empty);
+    browser.Forward();
+    EXPECT_EQ(browser.SourcePath(), "/p/a.pas");
+    EXPECT_EQ(view.rows, TRows{"/p/a.pas"});
+    EXPECT_EQ(view.notice, "Cannot outline b.pas: the file is empty");
+    EXPECT_EQ(History(), (TLines{"/p/c.pas", "/p/a.pas"}));
+    EXPECT_EQ(browser.History().Pos(), 1);
+    browser.Forward();
+    EXPECT_EQ(browser.SourcePath(), "/p/c.pas");
+
+    // Going back: c removed since, so Back from b stays on b and then reaches a.
+    source.Add("/p/b.pas", MakeEntries({{1, 2, 1, "b"}}));
+    browser.Open("/p/b.pas");
+    source.Fail("/p/c.pas", TOpenFailure::Missing);
+    browser.Back();
+    EXPECT_EQ(browser.SourcePath(), "/p/b.pas");
+    EXPECT_EQ(view.notice, "Cannot outline c.pas: the file does not exist");
+    EXPECT_EQ(History(), (TLines{"/p/b.pas", "/p/a.pas"}));
+    EXPECT_EQ(browser.History().Pos(), 0);
+    browser.Back();
+    EXPECT_EQ(browser.SourcePath(), "/p/a.pas");
+}
+
+TEST_F(OutlineBrowserTest, GoingUpAfterAFailedOpen)
+{
+    source.Add(kNested, WorkedExample());
+    browser.Start(kNested);
+    browser.StepIntoLine(1);
+    browser.Open("/p/missing.pas");
+    browser.GoUp();
+    EXPECT_EQ(view.rows, (TRows{"A", "B"}));
+    EXPECT_EQ(History().front(), kNested + "?0");
+    browser.GoUp();
+    EXPECT_EQ(view.page, TBrowserPage::Shell);
+    EXPECT_EQ(History().front(), "/p/");
+    EXPECT_EQ(source.scans["/p/missing.pas"], 1);
+}
+
+TEST_F(OutlineBrowserTest, FileSteppingPassesFilesThatCannotBeOutlined)
+{
+    List("/p", {"a.pas", "empty.pas", "c.pas"});
+    source.Add("/p/a.pas", MakeEntries({{1, 2, 1, "a"}}));
+    source.Fail("/p/empty.pas", TOpenFailure::Empty);
+    source.Add("/p/c.pas", MakeEntries({{1, 2, 1, "c"}}));
+    browser.Start("/p/a.pas");
+    browser.NextFile();
+    EXPECT_EQ(browser.SourcePath(), "/p/c.pas");
+    EXPECT_EQ(view.notice, "Cannot outline empty.pas: the file is empty");
+    browser.PrevFile();
+    EXPECT_EQ(browser.SourcePath(), "/p/a.pas");
+    EXPECT_EQ(History(), (TLines{"/p/a.pas", "/p/c.pas", "/p/a.pas"}));
+
+    // With no other file that can be outlined the step comes back to the file it left.
+    source.Fail("/p/c.pas", TOpenFailure::Unreadable);
+    browser.NextFile();
+    EXPECT_EQ(browser.SourcePath(), "/p/a.pas");
+    EXPECT_EQ(view.rows, TRows{"a"});
+    EXPECT_EQ(view.notice, "Cannot outline c.pas: the file cannot be read");
+    EXPECT_EQ(History().size(), 3u);
+}
+
+TEST_F(OutlineBrowserTest, StartOnAFileThatCannotBeOutlined)
+{
+    source.Fail("/p/empty.pas", TOpenFailure::Empty);
+    browser.Start("/p/empty.pas");
+    EXPECT_EQ(view.page, TBrowserPage::Shell);
+    EXPECT_EQ(view.folder, "/p");
+    EXPECT_EQ(view.selected, "/p/empty.pas");
+    EXPECT_EQ(view.caption, "/p/");
+    EXPECT_EQ(view.notice, "Cannot outline empty.pas: the file is empty");
+    EXPECT_EQ(History(), TLines{"/p/"});
+    EXPECT_EQ(browser.SourcePath(), "/p/");
+    EXPECT_FALSE(browser.History().CanGoBack());
+    EXPECT_FALSE(view.busy);
+}
+
+TEST_F(OutlineBrowserTest, OpeningTheScannedFileAgainDoesNotReadIt)
+{
+    source.Add("/p/a.pas", WorkedExample());
+    browser.Start("/p/a.pas");
+    EXPECT_EQ(browser.OpenLocation("/p/a.pas?8"), TOutlineBrowser::TOpenResult::Opened);
+    EXPECT_EQ(browser.LevelStart(), 8);
+    EXPECT_EQ(source.scans["/p/a.pas"], 1);
+    // Another spelling of the path is another location, and is read.
+    source.Add("/p/./a.pas", MakeEntries({{1, 2, 1, "other"}}));
+    browser.OpenLocation("/p/./a.pas");
+    EXPECT_EQ(browser.Entries().size(), 4u);
+    EXPECT_EQ(browser.ScannedPath(), "/p/./a.pas");
+}
+
+TEST_F(OutlineBrowserTest, FtpLocationsReadTempDat)
+{
+    source.Add("/prog/Temp.dat", WorkedExample());
+    browser.Start("ftp:host/pub/Unit1.pas?4");
+    EXPECT_EQ(browser.SourcePath(), "/prog/Temp.dat");
+    EXPECT_EQ(browser.SourceType(), "PAS");
+    EXPECT_EQ(browser.LevelStart(), 4);
+    EXPECT_EQ(browser.ScannedPath(), "ftp:host/pub/Unit1.pas");
+    browser.StepIntoLine(2);
+    EXPECT_EQ(History().front(), "ftp:host/pub/Unit1.pas?8");
+    browser.OpenLocation("FTP:other/Unit2.pas");
+    EXPECT_EQ(browser.ScannedPath(), "FTP:other/Unit2.pas");
+    EXPECT_EQ(source.scans["/prog/Temp.dat"], 2);
+}
+
+TEST_F(OutlineBrowserTest, RescanKeepsTheLevelAndKeepsTheEntriesOnFailure)
+{
+    source.Add(kNested, WorkedExample());
+    browser.Start(kNested);
+    browser.StepIntoLine(1);
+    source.Add(kNested, MakeEntries({{1, 3, 1, "A"}, {2, 2, 2, "New"}}));
+    browser.Rescan();
+    EXPECT_EQ(view.rows, (TRows{"..A", "New"}));
+    EXPECT_EQ(view.status, "Line=8");
+
+    const TLines entries = browser.Entries();
+    source.Fail(kNested, TOpenFailure::Empty);
+    browser.Rescan();
+    EXPECT_EQ(browser.Entries(), entries);
+    EXPECT_EQ(log.Lines().back(), "error in TMForm.UpDateUName(UN:String);");
+    EXPECT_EQ(view.notice, "Cannot outline Nested.pas: the file is empty");
+    source.Add(kNested, {});
+    browser.Rescan();
+    EXPECT_EQ(browser.Entries(), entries) << "a scan that finds nothing changes nothing";
+    EXPECT_FALSE(view.busy);
+    EXPECT_EQ(source.scans[kNested], 4);
+}
+
+} // namespace

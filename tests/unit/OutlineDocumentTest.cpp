@@ -1,0 +1,211 @@
+// The outline document's plain parts: locations, folder paths, level walks and the history.
+
+#include "browser/core/OutlineDocument.h"
+
+#include "OutlineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::string> DeclarationsAt(const TLines& entries, const std::vector<int>& indexes)
+{
+    std::vector<std::string> names;
+    for (int i : indexes)
+        names.push_back(EntryAt(entries, i).declaration);
+    return names;
+}
+
+TEST(OutlineDocument, ParsesLocations)
+{
+    struct Case {
+        const char* name;
+        std::string location;
+        std::string path;
+        int levelStart;
+        std::string sourceType;
+    };
+    const Case cases[] = {
+        {"path with index", "/src/Unit1.pas?12", "/src/Unit1.pas", 12, "PAS"},
+        {"path alone", "/src/Unit1.pas", "/src/Unit1.pas", 0, "PAS"},
+        {"index that is not a number", "/src/Unit1.pas?x", "/src/Unit1.pas?x", 0, "PAS?X"},
+        {"last question mark splits", "/a?b/U.dpr?8", "/a?b/U.dpr", 8, "DPR"},
+        {"folder", "/src/", "/src/", 0, ""},
+        {"dot in a folder name only", "/a.dir/readme", "/a.dir/readme", 0, ""},
+        {"index too large for a number", "/u.pas?99999999999999", "/u.pas", 0, "PAS"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TLocation parsed = ParseLocation(c.location);
+        EXPECT_EQ(parsed.path, c.path);
+        EXPECT_EQ(parsed.levelStart, c.levelStart);
+        EXPECT_EQ(SourceTypeOf(parsed.path), c.sourceType);
+    }
+}
+
+TEST(OutlineDocument, FtpPaths)
+{
+    EXPECT_TRUE(IsFtpPath("FTP:host/src/Unit1.pas"));
+    EXPECT_TRUE(IsFtpPath("ftp:host/src/Unit1.pas"));
+    EXPECT_FALSE(IsFtpPath("/srv/ftp:host/Unit1.pas"));
+}
+
+TEST(OutlineDocument, FolderPaths)
+{
+    struct Case {
+        std::string folder;
+        std::string clean;
+        std::string parent;
+    };
+    const Case cases[] = {
+        {"/a/b/", "/a/b", "/a"},   {"/a/./c/../b", "/a/b", "/a"}, {"/a", "/a", "/"},
+        {"/", "/", "/"},           {"", "/", "/"},                {"//a//b", "/a/b", "/a"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        EXPECT_EQ(CleanFolder(c.folder), c.clean);
+        EXPECT_EQ(ParentFolder(c.folder), c.parent);
+    }
+    EXPECT_EQ(WithTrailingSlash("/a"), "/a/");
+    EXPECT_EQ(WithTrailingSlash("/"), "/");
+}
+
+TEST(OutlineDocument, LevelWalks)
+{
+    struct Case {
+        const char* name;
+        int start;
+        std::vector<std::string> level;
+        int upperStart;
+    };
+    const Case cases[] = {
+        {"top level", 0, {"A", "B"}, 0},
+        {"inside A", 4, {"A1", "A2"}, 0},
+        {"inside A1", 8, {"A1a", "A1b"}, 4},
+        {"second child of A1 onwards", 12, {"A1b"}, 4},
+        {"past the last entry", 24, {}, 0},
+        {"not an entry's first line", 6, {}, 0},
+    };
+    const TLines entries = WorkedExample();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(DeclarationsAt(entries, LevelIndexes(entries, c.start)), c.level);
+        EXPECT_EQ(UpperLevelStart(entries, c.start), c.upperStart);
+    }
+}
+
+TEST(OutlineDocument, EmptyLevelBelowTheLastEntryGoesUpToItsLevel)
+{
+    // B (level 1) is the last entry; the empty level below it lies at 8.
+    EXPECT_EQ(UpperLevelStart(MakeEntries({{1, 1, 1, "A"}, {2, 3, 1, "B"}}), 8), 0);
+    // Below A1 (level 2, the last entry) going up shows A's children again.
+    EXPECT_EQ(UpperLevelStart(MakeEntries({{1, 3, 1, "A"}, {2, 3, 2, "A1"}}), 8), 4);
+}
+
+TEST(OutlineDocument, LevelEntryLeadingToAnEntry)
+{
+    struct Case {
+        const char* name;
+        int levelStart;
+        int index;
+        int expected;
+    };
+    const Case cases[] = {
+        {"the entry itself", 0, 0, 0},
+        {"a grandchild leads to its top-level ancestor", 0, 12, 0},
+        {"a child of A1 from inside A", 4, 8, 4},
+        {"an entry after the level's end", 8, 16, -1},
+        {"an entry before the level", 4, 0, -1},
+        {"a later entry of the level is itself", 4, 16, 16},
+        {"no entry there", 0, 24, -1},
+    };
+    const TLines entries = WorkedExample();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(LevelEntryLeadingTo(entries, c.levelStart, c.index), c.expected);
+    }
+}
+
+TEST(OutlineDocument, FindsEntriesByLine)
+{
+    const TLines entries = MakeEntries({{7, 2, 1, "X"}, {7, 3, 1, "Y"}, {9, 1, 2, "Z"}});
+    EXPECT_EQ(FindEntryByLine(entries, 7), 0) << "the first of two on one line";
+    EXPECT_EQ(FindEntryByLine(entries, 9), 8);
+    EXPECT_EQ(FindEntryByLine(entries, 8), -1);
+}
+
+TEST(OutlineDocument, HistoryRecording)
+{
+    THistory history;
+    for (int i = 0; i < 100; ++i)
+        history.RecordLocation("loc" + std::to_string(i));
+    EXPECT_EQ(history.Items().size(), 100u);
+    history.RecordLocation("loc100");
+    ASSERT_EQ(history.Items().size(), 100u);
+    EXPECT_EQ(history.Items().front(), "loc100");
+    EXPECT_EQ(history.Items().back(), "loc1") << "loc0 dropped";
+
+    history.Back();
+    history.Back();
+    history.Back();
+    EXPECT_EQ(history.Pos(), 3);
+    EXPECT_EQ(history.Current(), "loc97");
+    history.RecordLocation("new");
+    // The three entries ahead of the position went first.
+    EXPECT_EQ(history.Pos(), 0);
+    ASSERT_EQ(history.Items().size(), 98u);
+    EXPECT_EQ(history.Items()[0], "new");
+    EXPECT_EQ(history.Items()[1], "loc97");
+}
+
+TEST(OutlineDocument, RecordingTheCurrentLocationChangesNothing)
+{
+    THistory history;
+    history.RecordLocation("a");
+    history.RecordLocation("b");
+    history.Back();
+    history.RecordLocation("a");
+    EXPECT_EQ(history.Pos(), 1);
+    EXPECT_EQ(history.Items().size(), 2u);
+}
+
+TEST(OutlineDocument, HistoryEnds)
+{
+    THistory history;
+    history.RecordLocation("a");
+    history.RecordLocation("b");
+    history.Forward();
+    EXPECT_EQ(history.Current(), "b");
+    history.Back();
+    history.Back();
+    EXPECT_EQ(history.Current(), "a");
+    EXPECT_FALSE(history.CanGoBack());
+    EXPECT_TRUE(history.CanGoForward());
+}
+
+TEST(OutlineDocument, RemovingAFailedLocationReturnsToTheOneShown)
+{
+    // Newest first: d c b a. Going back from c to b, or forward from a to b, and b fails.
+    struct Case {
+        const char* name;
+        int shownPos;
+        int stepTo;
+        std::string current;
+        int pos;
+    };
+    const Case cases[] = {{"back", 1, 2, "c", 1}, {"forward", 3, 2, "a", 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        THistory history;
+        for (const char* l : {"a", "b", "c", "d"})
+            history.RecordLocation(l);
+        for (int i = 0; i < c.stepTo; ++i)
+            history.Back();
+        history.RemoveCurrent(c.shownPos);
+        EXPECT_EQ(history.Items(), (TLines{"d", "c", "a"}));
+        EXPECT_EQ(history.Current(), c.current);
+        EXPECT_EQ(history.Pos(), c.pos);
+    }
+}
+
+} // namespace
