@@ -137,6 +137,8 @@ protected:
 
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // The mouse's back and forward buttons anywhere in the window step through the history.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The outline list's columns and the window's built-in size, shared by its files.
@@ -178,6 +180,9 @@ private:
 
     // The view (MainForm.cpp).
     void AddOutlineRow(const TOutlineEntry& entry, bool parent);
+    // Makes the row of the entry current, or the first entry row when it is not shown.
+    void MakeEntryCurrent(int entryIndex);
+    void FocusInPage(QWidget* widget);
 
     // The commands (MainFormCommands.cpp).
     void CopyField(char letter);

@@ -55,6 +55,11 @@ void TMForm::CreateActions()
     m_actPrevious->setIconText("Prev");
     // The toolbar's hint for going up is "Upward".
     m_actGoUp = MakeAction("ActGoUp", "&Upward", QKeySequence("Ctrl+U"), "Upward", 3);
+    // The keys other browsers use beside the menu's own; the menu shows the first. A text
+    // field that has the focus keeps Backspace for itself.
+    m_actNext->setShortcuts({QKeySequence("Ctrl+N"), QKeySequence("Alt+Right"), QKeySequence(Qt::Key_Forward)});
+    m_actPrevious->setShortcuts({QKeySequence("Ctrl+P"), QKeySequence("Alt+Left"), QKeySequence(Qt::Key_Back)});
+    m_actGoUp->setShortcuts({QKeySequence("Ctrl+U"), QKeySequence("Alt+Up"), QKeySequence(Qt::Key_Backspace)});
     m_nextFile = MakeAction("NextFile", "Next File", QKeySequence(Qt::Key_F6), "Next File", 5);
     m_nextFile->setIconText("NextFile");
     m_prevFile =

@@ -526,6 +526,7 @@ private slots:
         auto context = folder.MakeContext();
         TFakePlatform platform;
         auto form = folder.MakeForm(*context, platform, source);
+        form->ListView()->clearSelection();
         form->PopupMenu1Popup();
         QVERIFY(!ActionOf(*form, "CopyDecl")->isEnabled());
         QVERIFY(!ActionOf(*form, "CopyType")->isEnabled());
