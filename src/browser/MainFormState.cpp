@@ -174,9 +174,11 @@ void TMForm::FormClose()
         captions.push_back(
             m_listView->headerItem()->text(header->logicalIndex(visual)).toStdString());
     const std::vector<int> positions = LayoutPositions(captions);
-    for (int visual = 0; visual < header->count(); ++visual)
-        m_config.WriteInteger(ColumnKey(kListHeaderWidthPrefix, positions[static_cast<std::size_t>(visual)]),
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int position = positions[static_cast<std::size_t>(visual)];
+        m_config.WriteInteger(ColumnKey(kListHeaderWidthPrefix, position),
                               header->sectionSize(header->logicalIndex(visual)));
+    }
     m_headerLayout = LayoutFromCaptions(captions);
     m_config.WriteString(kListHeader, m_headerLayout);
 

@@ -462,7 +462,8 @@ void SearchFormTest::settingsRoundTrip()
 void SearchFormTest::draggedColumnOrderPersists()
 {
     m_form->show();
-    m_form->SearchRes->AddRows({{"/a.pas", "7", "Alpha", "first", "unit"}, {"/b.pas", "3", "Beta", "second", "unit"}});
+    m_form->SearchRes->AddRows(
+        {{"/a.pas", "7", "Alpha", "first", "unit"}, {"/b.pas", "3", "Beta", "second", "unit"}});
     m_form->SearchRes->ColumnClick(3);
     m_form->SearchRes->setColumnWidth(3, 120);
     // Comment dragged in front of Line.
