@@ -195,6 +195,7 @@ void TCodeScanner::ResetForScan()
     for (auto& macro : m_macros)
         macro.clear();
     m_linesRead = 0;
+    m_attemptCap = kMaxAttemptsPerBuffer;
     m_written = 0;
     m_faults.clear();
     m_faultKeys.clear();
@@ -363,24 +364,26 @@ void TCodeScanner::RunRules()
                           " attempts without consuming the buffer",
                       m_lineIndex);
             m_results.resize(std::min(m_results.size(), m_progressResults));
+            m_attemptCap = kMaxAttemptsAfterStall;
             break;
         }
     }
 }
 
 // Counts an attempt; true when too many were made without progress, which is a new source
-// line read or a buffer shorter than it has been since.
+// line read, a new picked-up text, or a buffer shorter than it has been since.
 bool TCodeScanner::Stalled()
 {
     const std::size_t size = Buf().size();
-    if (m_linesRead != m_progressLines || size < m_progressSize) {
+    if (m_linesRead != m_progressLines || m_pickups.size() != m_progressPickups || size < m_progressSize) {
         m_progressLines = m_linesRead;
+        m_progressPickups = m_pickups.size();
         m_progressSize = size;
         m_progressResults = m_results.size();
         m_attempts = 0;
         return false;
     }
-    return ++m_attempts >= kMaxAttemptsPerBuffer;
+    return ++m_attempts >= m_attemptCap;
 }
 
 void TCodeScanner::StartCycle()

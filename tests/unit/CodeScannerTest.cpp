@@ -46,6 +46,23 @@ std::string ManyLinesJoined()
     return text + "y";
 }
 
+// 11 000 string literals on one line, and their records.
+std::string ManyStrings()
+{
+    std::string line;
+    for (int i = 0; i < 11000; ++i)
+        line += "'a' ";
+    return line;
+}
+
+TLines ManyStringRecords()
+{
+    TLines all;
+    for (int i = 0; i < 11000; ++i)
+        all.insert(all.end(), {"[LINE]1[ICON][LEVEL]1", "", "'a'", ""});
+    return all;
+}
+
 template <std::size_t N>
 void ExpectScans(const TScanCase (&cases)[N])
 {
@@ -99,6 +116,10 @@ TEST(CodeScanner, RuleLanguage)
          ManyLines(),
          Join({Rec("[LINE]30002[ICON][LEVEL]1", "", ManyLinesJoined()), Rec("[LINE]30002[ICON][LEVEL]1", "", "z"),
                Rec("[LINE]30003[ICON][LEVEL]1", "", "w")})},
+        {"picking up more strings than the attempt cap before consuming them is progress",
+         {"[+CYC0]", ".", "S0='[^']*'", "M=!", ".", "S1=^\\S+", "D=$&", "?", "B=#2", ".", "[-CYC0]"},
+         {ManyStrings()},
+         ManyStringRecords()},
         {"a re-match joins lines until it matches",
          {"[+CYC0]", ".", "S0=begin", "S=begin(.*?)end", "T=$1", "?", "B=#2", ".", "[-CYC0]"},
          {"begin", "a", "end tail"},
@@ -190,7 +211,7 @@ TEST(CodeScanner, RuleLanguage)
          {"a", "b"},
          {},
          {},
-         {"There may be an exception at 0: the rules make no progress: 100000 attempts without consuming the "
+         {"There may be an exception at 0: the rules make no progress: 10000 attempts without consuming the "
           "buffer (set CYC0)"}},
         {"a POP that empties the stack leaves the cycle only reading lines",
          {"[+CYC0]", ".", "S0=a", "[POP]", "S1=b", "D=b", "?", ".", "[-CYC0]"},
@@ -249,7 +270,7 @@ TEST(CodeScanner, RulesThatRunAwayAreCutOffWithAFault)
          {"x"},
          Rec("[LINE]1[ICON][LEVEL]1", "", "x"),
          {},
-         {"There may be an exception at 0: the rules make no progress: 100000 attempts without consuming the "
+         {"There may be an exception at 0: the rules make no progress: 10000 attempts without consuming the "
           "buffer (set CYC0)"}},
         {"a macro that doubles itself",
          {"[+CYC0]", "3=x", ".", "S0=x", "3=#3#3", "R=x", "[IF#1THEN] S0", "[-CYC0]"},
