@@ -91,7 +91,7 @@ public:
     void SetStopToken(std::stop_token stop) { m_stop = std::move(stop); }
 
     // Cap on rule attempts (IF jumps included) on one buffer without progress: no new
-    // source line read, no new picked-up text and the buffer no shorter than it has been.
+    // source line read and the buffer no shorter than it has been.
     // Rules that never make progress are cut off there, their records since the last
     // progress are dropped, and the next line is read. Once rules of a scan have been cut
     // off, the cap is lower for the rest of the scan.
@@ -199,7 +199,6 @@ private:
     // Progress on the buffer, for the attempt cap.
     long m_linesRead = 0;
     long m_progressLines = -1;
-    std::size_t m_progressPickups = 0;
     int m_attemptCap = kMaxAttemptsPerBuffer;
     std::size_t m_progressSize = 0;
     std::size_t m_progressResults = 0;

@@ -46,23 +46,6 @@ std::string ManyLinesJoined()
     return text + "y";
 }
 
-// 11 000 string literals on one line, and their records.
-std::string ManyStrings()
-{
-    std::string line;
-    for (int i = 0; i < 11000; ++i)
-        line += "'a' ";
-    return line;
-}
-
-TLines ManyStringRecords()
-{
-    TLines all;
-    for (int i = 0; i < 11000; ++i)
-        all.insert(all.end(), {"[LINE]1[ICON][LEVEL]1", "", "'a'", ""});
-    return all;
-}
-
 template <std::size_t N>
 void ExpectScans(const TScanCase (&cases)[N])
 {
@@ -116,10 +99,6 @@ TEST(CodeScanner, RuleLanguage)
          ManyLines(),
          Join({Rec("[LINE]30002[ICON][LEVEL]1", "", ManyLinesJoined()), Rec("[LINE]30002[ICON][LEVEL]1", "", "z"),
                Rec("[LINE]30003[ICON][LEVEL]1", "", "w")})},
-        {"picking up more strings than the attempt cap before consuming them is progress",
-         {"[+CYC0]", ".", "S0='[^']*'", "M=!", ".", "S1=^\\S+", "D=$&", "?", "B=#2", ".", "[-CYC0]"},
-         {ManyStrings()},
-         ManyStringRecords()},
         {"a re-match joins lines until it matches",
          {"[+CYC0]", ".", "S0=begin", "S=begin(.*?)end", "T=$1", "?", "B=#2", ".", "[-CYC0]"},
          {"begin", "a", "end tail"},
