@@ -180,6 +180,7 @@ private:
     void CreatePages();
     void CreateStatusBar();
     int MinimumWidth(int column) const;
+    int MaximumWidth(int column) const;
     void SetIconSize(int size);
 
     // The stored state (MainFormState.cpp).

@@ -20,6 +20,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // Minimum widths and built-in captions of the outline list's columns.
@@ -66,8 +68,9 @@ void TMForm::CreateActions()
         MakeAction("PrevFile", "Previous File", QKeySequence(Qt::Key_F5), "Previous File", 4);
     m_prevFile->setIconText("PrevFile");
     m_directory = MakeAction("Directory", "&Directory", QKeySequence("Ctrl+D"), "Explore", 8);
-    // Ctrl+S belongs to Save As, which comes first in the main menu.
-    m_search = MakeAction("Search", "&Search...", {}, "Search", 7);
+    // Ctrl+S belongs to Save As; the hint names the Search key.
+    m_search = MakeAction("Search", "&Search...", QKeySequence("Ctrl+Shift+F"),
+                          "Search (Ctrl+Shift+F)", 7);
     m_search->setIconText("Search");
     m_search->setCheckable(true);
     m_search->setEnabled(false);
@@ -222,8 +225,11 @@ void TMForm::CreatePages()
     listPaneLayout->addWidget(m_listView);
     connect(m_listView->header(), &QHeaderView::sectionResized, this,
             [this](int logical, int, int size) {
-                if (logical >= 0 && logical < kColumnCount && size < MinimumWidth(logical))
-                    m_listView->header()->resizeSection(logical, MinimumWidth(logical));
+                if (logical < 0 || logical >= kColumnCount)
+                    return;
+                const int width = std::clamp(size, MinimumWidth(logical), MaximumWidth(logical));
+                if (width != size)
+                    m_listView->header()->resizeSection(logical, width);
             });
 
     m_splitterH = new QSplitter(Qt::Vertical);
@@ -289,10 +295,14 @@ int TMForm::MinimumWidth(int column) const
     return kMinimumWidth[column];
 }
 
+int TMForm::MaximumWidth(int column) const
+{
+    // The icon column is exactly as wide as its icons need: 32 pixels for the smaller icons.
+    return column == 0 ? MinimumWidth(0) : QWIDGETSIZE_MAX;
+}
+
 void TMForm::SetIconSize(int size)
 {
     m_listView->setIconSize(QSize(size, size));
-    QHeaderView* header = m_listView->header();
-    if (header->sectionSize(0) < MinimumWidth(0))
-        header->resizeSection(0, MinimumWidth(0));
+    m_listView->header()->resizeSection(0, MinimumWidth(0));
 }

@@ -3,6 +3,11 @@
 #include "scan/CodeScanner.h"
 #include "search/core/FileHelpers.h"
 
+#include "config/Debug.h"
+
+#include <set>
+#include <tuple>
+
 void TSearchChoices::Set(TField field, bool on)
 {
     if (on)
@@ -73,6 +78,33 @@ private:
     std::chrono::steady_clock::time_point m_lastSent;
 };
 
+// The faults of the rules met in one search: each to the trace log once, with the first
+// file it was met in, and the first of them also to the user, however many files meet them.
+class TSearchFaults {
+public:
+    explicit TSearchFaults(TDebug& log) : m_log(log) {}
+
+    // Returns how many new faults the scan of path met.
+    std::size_t Add(const std::string& path, const std::vector<TRuleFault>& faults)
+    {
+        std::size_t added = 0;
+        for (const auto& fault : faults) {
+            if (!m_seen.emplace(fault.set, fault.ruleLine, fault.rule).second)
+                continue;
+            ++added;
+            m_log.AddLine(path + ": " + fault.Text());
+            if (m_seen.size() == 1)
+                m_log.ShowString(path + ":\n" + fault.Text() + "\n\nFurther faults of the rules go to the trace log " +
+                                 m_log.FileName());
+        }
+        return added;
+    }
+
+private:
+    TDebug& m_log;
+    std::set<std::tuple<std::string, int, std::string>> m_seen;
+};
+
 } // namespace
 
 TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& sharedRules,
@@ -97,6 +129,7 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
     if (request.minimizeMainWindow)
         scanner.SetMinimizeCallback(request.minimizeMainWindow);
     TStatusThrottle status(sink);
+    TSearchFaults faults(debugLog);
     auto add = [&](TSearchRow row) {
         if (stop.stop_requested())
             return false;
@@ -112,9 +145,17 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
         }
         status.Show(path);
         ++summary.filesScanned;
+        bool scanned = true;
         try {
             scanner.ScanFile(path, FileTypeKey(path));
+        } catch (const TScanStopped&) {
+            summary.stopped = true;
+            return summary;
         } catch (...) {
+            scanned = false;
+        }
+        summary.ruleFaults += faults.Add(path, scanner.RuleFaults());
+        if (!scanned) {
             ++summary.filesSkipped;
             continue;
         }
