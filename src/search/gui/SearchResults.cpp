@@ -2,6 +2,7 @@
 
 #include "browser/ListViewEx.h"
 #include "config/AppContext.h"
+#include "search/core/OutlineCache.h"
 
 #include <QLabel>
 
@@ -32,7 +33,11 @@ public:
     {
     }
     void AddResult(const TSearchRow& row) override { Push({TEvent::TKind::Row, row, {}}); }
-    void ShowStatus(const std::string& path) override { Push({TEvent::TKind::Status, {}, path}); }
+    void ShowProgress(const TSearchProgress& progress) override
+    {
+        Push({TEvent::TKind::Status, {},
+              progress.phase == TSearchProgress::TPhase::Scanning ? progress.path : ProgressText(progress)});
+    }
     void Finish() { Push({TEvent::TKind::Finished, {}, {}}); }
 
 private:
@@ -82,6 +87,8 @@ void TSearchResults::Start(TSearchRequest request)
     m_activeRunId = run.id;
     emit SearchingChanged(true);
     TAppContext& app = m_app;
+    if (!app.Paths().cacheFolder.empty())
+        request.cacheFile = TOutlineCache::FileIn(app.Paths().cacheFolder);
     run.thread = std::jthread([this, &app, id = run.id, channel = run.channel,
                                request = std::move(request)](std::stop_token stop) {
         TQueuedSink sink(this, id, channel);
