@@ -146,6 +146,9 @@ int RunScanMode(const TScanOptions& options)
     } catch (const std::exception& e) {
         return Fail("scanning " + options.source + " failed: " + e.what(), 1);
     }
+    // Faults of the rules: the outline below is what the rules still made of the source.
+    for (const auto& fault : scanner.RuleFaults())
+        std::cerr << "quillane: " << fault.Text() << '\n';
     if (options.mode == "--records") {
         for (const auto& line : scanner.Results())
             std::cout << line << '\n';
@@ -156,7 +159,7 @@ int RunScanMode(const TScanOptions& options)
         PrintOutline(scanner.Results());
     }
     std::cout.flush();
-    return 0;
+    return scanner.RuleFaults().empty() ? 0 : 1;
 }
 
 } // namespace

@@ -196,12 +196,14 @@ int RunSearchCommand(const std::vector<std::string>& args)
     }
 
     TPrintingSink sink;
+    TSearchSummary summary;
     try {
-        RunSearch(request, app.SharedRules(), app.Config(), app.DebugLog(), {}, sink);
+        summary = RunSearch(request, app.SharedRules(), app.Config(), app.DebugLog(), {}, sink);
     } catch (const std::exception& e) {
         std::fflush(stdout);
         return Fail(std::string("the search failed: ") + e.what(), 1);
     }
     std::fflush(stdout);
-    return 0;
+    // The first fault of the rules went to standard error; all are in the trace log.
+    return summary.ruleFaults == 0 ? 0 : 1;
 }

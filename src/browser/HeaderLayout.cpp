@@ -52,11 +52,20 @@ std::string ParentDecoration(const std::string& text)
     return "..< " + text + " >";
 }
 
+namespace {
+
+char LetterOfCaption(const std::string& caption)
+{
+    return caption.empty() ? ' ' : UpperCase(caption.substr(0, 1))[0];
+}
+
+} // namespace
+
 std::string LayoutFromCaptions(const std::vector<std::string>& captionsInViewOrder)
 {
     std::string layout;
     for (const auto& caption : captionsInViewOrder)
-        layout += caption.empty() ? ' ' : UpperCase(caption.substr(0, 1))[0];
+        layout += LetterOfCaption(caption);
     if (layout.empty())
         return layout;
     for (std::size_t p = 1; p < layout.size(); ++p) {
@@ -65,4 +74,19 @@ std::string LayoutFromCaptions(const std::vector<std::string>& captionsInViewOrd
     }
     layout[0] = ' ';
     return layout;
+}
+
+std::vector<int> LayoutPositions(const std::vector<std::string>& captionsInViewOrder)
+{
+    std::vector<int> positions;
+    for (std::size_t p = 0; p < captionsInViewOrder.size(); ++p)
+        positions.push_back(static_cast<int>(p));
+    for (std::size_t p = 1; p < captionsInViewOrder.size(); ++p) {
+        if (LetterOfCaption(captionsInViewOrder[p]) == ' ') {
+            positions[0] = static_cast<int>(p);
+            positions[p] = 0;
+            break;
+        }
+    }
+    return positions;
 }

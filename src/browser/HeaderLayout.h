@@ -33,3 +33,8 @@ std::string ParentDecoration(const std::string& text);
 // each caption, upper-cased), with the icon column's blank moved back to the front: every
 // blank after position 1 takes the character that stood first.
 std::string LayoutFromCaptions(const std::vector<std::string>& captionsInViewOrder);
+// For each on-screen column, the 0-based position it takes in that layout: its own, except
+// that the icon column (the first blank caption after position 1) takes position 0 and the
+// column that stood first takes the icon column's place. A column's stored width and the
+// stored sort column follow it there, so they name the same field after a restart.
+std::vector<int> LayoutPositions(const std::vector<std::string>& captionsInViewOrder);

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
 
@@ -47,6 +48,7 @@ TMForm::TMForm(const TMFormServices& services, QWidget* parent)
     CreateMenus();
     CreateToolBar();
     m_textViewer = new TTextViewer(this);
+    qApp->installEventFilter(this);
     move(kBuiltInLeft, kBuiltInTop);
     resize(kBuiltInWidthPx, kBuiltInHeightPx);
     FormCreate();
@@ -69,15 +71,29 @@ void TMForm::ShowLevel(const TOutlineLevel& level)
         AddOutlineRow(entry, false);
     // Writing the sort column again sorts the new rows and sets the header arrow.
     m_listView->SetSortColumn(m_listView->SortColumn());
-    for (int i = 0; level.currentEntry >= 0 && i < m_listView->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* row = m_listView->topLevelItem(i);
-        if (row->data(0, kEntryRole).toInt() == level.currentEntry) {
-            m_listView->setCurrentItem(row);
-            m_listView->scrollToItem(row);
-            break;
-        }
-    }
+    MakeEntryCurrent(level.currentEntry);
     m_listView->setUpdatesEnabled(true);
+}
+
+void TMForm::MakeEntryCurrent(int entryIndex)
+{
+    // The entry asked for; otherwise the first entry in the list's order, so that the
+    // arrow keys work at once (the parent row only when the level has no entries).
+    QTreeWidgetItem* wanted = nullptr;
+    QTreeWidgetItem* firstEntry = nullptr;
+    for (int i = 0; i < m_listView->topLevelItemCount() && !wanted; ++i) {
+        QTreeWidgetItem* row = m_listView->topLevelItem(i);
+        const int entry = row->data(0, kEntryRole).toInt();
+        if (entryIndex >= 0 && entry == entryIndex)
+            wanted = row;
+        else if (!firstEntry && entry >= 0)
+            firstEntry = row;
+    }
+    QTreeWidgetItem* current = wanted ? wanted : firstEntry ? firstEntry : m_listView->topLevelItem(0);
+    if (current) {
+        m_listView->setCurrentItem(current);
+        m_listView->scrollToItem(current);
+    }
 }
 
 void TMForm::AddOutlineRow(const TOutlineEntry& entry, bool parent)
@@ -103,6 +119,18 @@ void TMForm::ShowFolder(const std::string& folder, const std::string& selectedPa
 void TMForm::ShowPage(TBrowserPage page)
 {
     m_pageCtr->setCurrentWidget(page == TBrowserPage::List ? m_tabList : m_tabShell);
+    // The keys work on the page shown, without a click first.
+    FocusInPage(page == TBrowserPage::List ? static_cast<QWidget*>(m_listView) : m_shellList);
+}
+
+void TMForm::FocusInPage(QWidget* widget)
+{
+    // A busy window is disabled and takes no focus: the widget gets it when the busy
+    // state ends.
+    if (m_busy)
+        m_focusBeforeBusy = widget;
+    else
+        widget->setFocus();
 }
 
 bool TMForm::IsShellPageShowing() const
@@ -162,6 +190,22 @@ void TMForm::SetBusy(bool on)
             m_focusBeforeBusy->setFocus();
         m_focusBeforeBusy = nullptr;
     }
+}
+
+bool TMForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+        if (widget && widget->window() == this &&
+            (button == Qt::BackButton || button == Qt::ForwardButton)) {
+            QAction* step = button == Qt::BackButton ? m_actPrevious : m_actNext;
+            if (step->isEnabled())
+                step->trigger();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- What the browser asks for ----

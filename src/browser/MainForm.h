@@ -137,6 +137,8 @@ protected:
 
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // The mouse's back and forward buttons anywhere in the window step through the history.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The outline list's columns and the window's built-in size, shared by its files.
@@ -167,6 +169,7 @@ private:
     void CreatePages();
     void CreateStatusBar();
     int MinimumWidth(int column) const;
+    int MaximumWidth(int column) const;
     void SetIconSize(int size);
 
     // The stored state (MainFormState.cpp).
@@ -177,6 +180,9 @@ private:
 
     // The view (MainForm.cpp).
     void AddOutlineRow(const TOutlineEntry& entry, bool parent);
+    // Makes the row of the entry current, or the first entry row when it is not shown.
+    void MakeEntryCurrent(int entryIndex);
+    void FocusInPage(QWidget* widget);
 
     // The commands (MainFormCommands.cpp).
     void CopyField(char letter);

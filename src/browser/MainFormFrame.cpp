@@ -18,6 +18,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // Minimum widths and built-in captions of the outline list's columns.
@@ -53,14 +55,20 @@ void TMForm::CreateActions()
     m_actPrevious->setIconText("Prev");
     // The toolbar's hint for going up is "Upward".
     m_actGoUp = MakeAction("ActGoUp", "&Upward", QKeySequence("Ctrl+U"), "Upward", 3);
+    // The keys other browsers use beside the menu's own; the menu shows the first. A text
+    // field that has the focus keeps Backspace for itself.
+    m_actNext->setShortcuts({QKeySequence("Ctrl+N"), QKeySequence("Alt+Right"), QKeySequence(Qt::Key_Forward)});
+    m_actPrevious->setShortcuts({QKeySequence("Ctrl+P"), QKeySequence("Alt+Left"), QKeySequence(Qt::Key_Back)});
+    m_actGoUp->setShortcuts({QKeySequence("Ctrl+U"), QKeySequence("Alt+Up"), QKeySequence(Qt::Key_Backspace)});
     m_nextFile = MakeAction("NextFile", "Next File", QKeySequence(Qt::Key_F6), "Next File", 5);
     m_nextFile->setIconText("NextFile");
     m_prevFile =
         MakeAction("PrevFile", "Previous File", QKeySequence(Qt::Key_F5), "Previous File", 4);
     m_prevFile->setIconText("PrevFile");
     m_directory = MakeAction("Directory", "&Directory", QKeySequence("Ctrl+D"), "Explore", 8);
-    // Ctrl+S belongs to Save As, which comes first in the main menu.
-    m_search = MakeAction("Search", "&Search...", {}, "Search", 7);
+    // Ctrl+S belongs to Save As; the hint names the Search key.
+    m_search = MakeAction("Search", "&Search...", QKeySequence("Ctrl+Shift+F"),
+                          "Search (Ctrl+Shift+F)", 7);
     m_search->setIconText("Search");
     m_search->setCheckable(true);
     m_search->setEnabled(false);
@@ -196,8 +204,11 @@ void TMForm::CreatePages()
     connect(m_listView, &TListViewEx::EnterPressed, this, &TMForm::ListViewDblClick);
     connect(m_listView->header(), &QHeaderView::sectionResized, this,
             [this](int logical, int, int size) {
-                if (logical >= 0 && logical < kColumnCount && size < MinimumWidth(logical))
-                    m_listView->header()->resizeSection(logical, MinimumWidth(logical));
+                if (logical < 0 || logical >= kColumnCount)
+                    return;
+                const int width = std::clamp(size, MinimumWidth(logical), MaximumWidth(logical));
+                if (width != size)
+                    m_listView->header()->resizeSection(logical, width);
             });
 
     m_splitterH = new QSplitter(Qt::Vertical);
@@ -263,10 +274,14 @@ int TMForm::MinimumWidth(int column) const
     return kMinimumWidth[column];
 }
 
+int TMForm::MaximumWidth(int column) const
+{
+    // The icon column is exactly as wide as its icons need: 32 pixels for the smaller icons.
+    return column == 0 ? MinimumWidth(0) : QWIDGETSIZE_MAX;
+}
+
 void TMForm::SetIconSize(int size)
 {
     m_listView->setIconSize(QSize(size, size));
-    QHeaderView* header = m_listView->header();
-    if (header->sectionSize(0) < MinimumWidth(0))
-        header->resizeSection(0, MinimumWidth(0));
+    m_listView->header()->resizeSection(0, MinimumWidth(0));
 }

@@ -81,6 +81,9 @@ void TMForm::FormCreate()
     m_listView->setUpdatesEnabled(false);
     ApplyColumnLayout();
     ApplyColumnWidths();
+    // The sort column is the sorted column's place in the stored layout. Files written before
+    // it was stored that way hold the column's index in the run that wrote them, which is the
+    // same place unless the columns were dragged in that run; such a file is read alike.
     m_listView->SetSortColumn(m_config.ReadInteger(kListHeaderSortCol));
     m_listView->SetSortOrder(m_config.ReadBool(kListHeaderSortOrder) ? TSortOption::soAscending
                                                                      : TSortOption::soDescending);
@@ -163,18 +166,26 @@ void TMForm::FormClose()
 
     m_config.WriteString(kLastView, FolderOf(m_browser.SourcePath()));
 
+    // The layout, the widths and the sort column are stored in the on-screen order, which
+    // is the columns' order after the next start.
     QHeaderView* header = m_listView->header();
     std::vector<std::string> captions;
+    for (int visual = 0; visual < header->count(); ++visual)
+        captions.push_back(
+            m_listView->headerItem()->text(header->logicalIndex(visual)).toStdString());
+    const std::vector<int> positions = LayoutPositions(captions);
     for (int visual = 0; visual < header->count(); ++visual) {
-        const int logical = header->logicalIndex(visual);
-        captions.push_back(m_listView->headerItem()->text(logical).toStdString());
-        m_config.WriteInteger(ColumnKey(kListHeaderWidthPrefix, visual),
-                              header->sectionSize(logical));
+        const int position = positions[static_cast<std::size_t>(visual)];
+        m_config.WriteInteger(ColumnKey(kListHeaderWidthPrefix, position),
+                              header->sectionSize(header->logicalIndex(visual)));
     }
     m_headerLayout = LayoutFromCaptions(captions);
     m_config.WriteString(kListHeader, m_headerLayout);
 
-    m_config.WriteInteger(kListHeaderSortCol, m_listView->SortColumn());
+    int sortColumn = m_listView->SortColumn();
+    if (sortColumn >= 0 && sortColumn < header->count())
+        sortColumn = positions[static_cast<std::size_t>(header->visualIndex(sortColumn))];
+    m_config.WriteInteger(kListHeaderSortCol, sortColumn);
     m_config.WriteBool(kListHeaderSortOrder, m_listView->SortOrder() == TSortOption::soAscending);
 }
 

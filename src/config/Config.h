@@ -20,8 +20,10 @@ public:
     // then writes the store's own file.
     void Load(const std::string& seedFile = {});
     // Writes every line (each ended by CR LF) when the store holds any; an empty store
-    // writes nothing. Goes through a temporary file renamed over the old one, so a
-    // failed write never destroys the existing file. Returns false on failure.
+    // writes nothing. Goes through a temporary file of its own, flushed to the disk and
+    // renamed over the old one, so a failed write never destroys the existing file and
+    // two instances saving at once never publish a half-written one. Returns false on
+    // failure.
     bool Save() const;
 
     std::string ReadString(std::string_view name) const;

@@ -8,7 +8,7 @@ TDebug::TDebug(std::string fileName) : m_fileName(std::move(fileName)) {}
 TDebug::~TDebug()
 {
     std::lock_guard lock(m_mutex);
-    if (!m_lines.empty())
+    if (!m_lines.empty() && !m_file.is_open())
         SaveLocked();
 }
 
@@ -17,7 +17,9 @@ void TDebug::AddLine(const std::string& text)
     std::lock_guard lock(m_mutex);
     m_lines.push_back(text);
     if (m_autoSave)
-        SaveLocked();
+        AppendLocked(text);
+    else
+        m_file.close(); // the file no longer holds every line
 }
 
 bool TDebug::SaveLog()
@@ -26,16 +28,38 @@ bool TDebug::SaveLog()
     return SaveLocked();
 }
 
+void TDebug::AppendLocked(const std::string& text)
+{
+    if (m_file.is_open()) {
+        m_file << text << "\r\n";
+        m_file.flush();
+        if (m_file)
+            return;
+        m_file.close();
+    }
+    // The first line of the run, or the file failed before: write every line afresh.
+    SaveLocked();
+}
+
+// Writes every line, replacing the file, and opens it for appending the lines to come
+// (each at the file's end, whatever else writes to it).
 bool TDebug::SaveLocked()
 {
-    std::ofstream out(m_fileName, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
-    for (const auto& line : m_lines) {
-        out << line << "\r\n";
+    m_file.close();
+    {
+        std::ofstream out(m_fileName, std::ios::binary | std::ios::trunc);
+        for (const auto& line : m_lines) {
+            if (!out)
+                break;
+            out << line << "\r\n";
+        }
+        out.flush();
+        if (!out)
+            return false;
     }
-    out.flush();
-    return static_cast<bool>(out);
+    m_file.clear();
+    m_file.open(m_fileName, std::ios::binary | std::ios::app);
+    return true;
 }
 
 void TDebug::ShowString(const std::string& text)

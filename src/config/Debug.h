@@ -1,11 +1,13 @@
 #pragma once
-// The trace log: lines of handled failures, rewritten whole to the log file after
-// every line, and ShowString, the one plain message to the user. Shared by the
-// window's thread and the search worker: an append and its save are one step
-// under m_mutex.
+// The trace log: lines of handled failures, each appended to the log file and flushed
+// as it comes (the first line of a run starts the file afresh), so the file is complete
+// even when the program ends abruptly; and ShowString, the one plain message to the user.
+// Shared by the window's thread and the search worker: an append and its write are one
+// step under m_mutex.
 
 #include "scan/TextFields.h"
 
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -20,6 +22,9 @@ public:
     TDebug(const TDebug&) = delete;
     TDebug& operator=(const TDebug&) = delete;
 
+    // Keeps the line and, with AutoSave on, appends it to the log file. While the file
+    // cannot be written the lines stay in memory, and the next line that can be written
+    // writes them all.
     void AddLine(const std::string& text);
     // Rewrites the log file with every line of the run. A failed write keeps the lines,
     // so the next successful save writes them all; returns false then.
@@ -34,11 +39,14 @@ public:
     const std::string& FileName() const { return m_fileName; }
 
 private:
-    bool SaveLocked(); // needs m_mutex held
+    // Both need m_mutex held.
+    bool SaveLocked();
+    void AppendLocked(const std::string& text);
 
     const std::string m_fileName;
     mutable std::mutex m_mutex;
     TLines m_lines;          // guarded by m_mutex
     bool m_autoSave = true;  // guarded by m_mutex
     TMessageSink m_sink;     // guarded by m_mutex
+    std::ofstream m_file;    // open while it holds exactly m_lines; guarded by m_mutex
 };

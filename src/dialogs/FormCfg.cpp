@@ -59,6 +59,9 @@ void TFormCfg::FormShow()
 {
     if (parentWidget())
         setFont(parentWidget()->font());
+    // The number is selected, so what the user types at once replaces it.
+    EditCI->setFocus();
+    EditCI->selectAll();
 }
 
 void TFormCfg::ButtonOKClick()

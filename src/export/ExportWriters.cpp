@@ -31,6 +31,12 @@ std::string Padded(const std::string& text, std::size_t width)
 
 bool IsIconColumn(const std::string& caption) { return caption.empty() || caption[0] == ' '; }
 
+std::string ChildPageName(int sourceLine) { return std::to_string(sourceLine) + ".html"; }
+
+// A link to a page of the same folder: the file name as a URL (so "#", "?", "%" and blanks
+// stay part of the name), then escaped for the attribute.
+std::string PageHref(const std::string& page) { return HtmlEscape(UrlEncode(page)); }
+
 } // namespace
 
 std::string TExportRow::Field(char letter) const
@@ -109,9 +115,31 @@ std::string HtmlEscape(std::string_view text)
     return out;
 }
 
+std::string UrlEncode(std::string_view text)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                                c == '-' || c == '.' || c == '_' || c == '~';
+        if (unreserved)
+            out += c;
+        else {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0F];
+        }
+    }
+    return out;
+}
+
 TLines HtmlPageLines(const TExportView& view, const std::string& parentPage)
 {
-    TLines lines = {"<html>", "<head>", "<title>Export Table</title>", "</head>", "<body>", "<br>",
+    // The pages are written as UTF-8; the head says so, or a browser may guess another code page.
+    TLines lines = {"<!DOCTYPE html>", "<html>", "<head>", "<meta charset=\"utf-8\">",
+                    "<title>Export Table</title>", "</head>", "<body>", "<br>",
                     "<table width=\"95%\" align=\"center\" border=\"0\" cellpadding=\"2\" cellspacing=\"1\" "
                     "bgcolor=\"#000000\">",
                     "<pre>"};
@@ -130,9 +158,9 @@ TLines HtmlPageLines(const TExportView& view, const std::string& parentPage)
                 continue;
             const std::string text = HtmlEscape(row.Field(caption[0]));
             if (row.IsContainer() && !row.IsParentRow())
-                lines.push_back("<td><a href=\"" + std::to_string(row.LineNumber()) + ".html\">" + text + "</a></td>");
+                lines.push_back("<td><a href=\"" + PageHref(ChildPageName(row.LineNumber())) + "\">" + text + "</a></td>");
             else if (row.IsParentRow() && parentPage.size() > 1)
-                lines.push_back("<td><a href=\"" + HtmlEscape(parentPage) + "\">" + text + "</a></td>");
+                lines.push_back("<td><a href=\"" + PageHref(parentPage) + "\">" + text + "</a></td>");
             else
                 lines.push_back("<td>" + text + "</td>");
         }
@@ -154,7 +182,7 @@ void ExportLevel(TExportNavigator& navigator, const std::string& folder, const s
         if (!row.IsContainer() || row.IsParentRow())
             continue;
         const int line = row.LineNumber();
-        const std::string childPage = std::to_string(line) + ".html";
+        const std::string childPage = ChildPageName(line);
         if (writtenPages.count(childPage) || !navigator.StepInto(line))
             continue;
         ExportLevel(navigator, folder, page, childPage, writtenPages);

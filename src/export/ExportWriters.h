@@ -63,6 +63,8 @@ void ExportLevel(TExportNavigator& navigator, const std::string& folder, const s
                  const std::string& page, std::set<std::string>& writtenPages);
 
 std::string HtmlEscape(std::string_view text);
+// Percent-encodes every byte but ASCII letters, digits and "-._~" (UTF-8 bytes one by one).
+std::string UrlEncode(std::string_view text);
 
 class TExportError : public std::runtime_error {
 public:

@@ -1,10 +1,16 @@
 #include "platform/HelpViewer.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QFileInfo>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
+
+namespace {
+const QString kTitle = QStringLiteral("Quillane Help");
+}
 
 THelpViewer::THelpViewer(std::string helpFolder, QWidget* parent)
     : QWidget(parent, Qt::Window), m_helpFolder(std::move(helpFolder)),
@@ -13,7 +19,7 @@ THelpViewer::THelpViewer(std::string helpFolder, QWidget* parent)
     setObjectName("HelpViewer");
     // Closing the main window ends the program even while help is open.
     setAttribute(Qt::WA_QuitOnClose, false);
-    setWindowTitle("Quillane Help");
+    setWindowTitle(kTitle);
     m_browser->setOpenExternalLinks(true);
     m_browser->setSearchPaths({QString::fromStdString(m_helpFolder)});
     auto* tools = new QToolBar(this);
@@ -24,8 +30,11 @@ THelpViewer::THelpViewer(std::string helpFolder, QWidget* parent)
     forward->setEnabled(false);
     connect(m_browser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
     connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
-    connect(m_browser, &QTextBrowser::sourceChanged, this,
-            [this] { setWindowTitle(m_browser->documentTitle() + " - Quillane Help"); });
+    connect(m_browser, &QTextBrowser::sourceChanged, this, [this] {
+        // The contents page is itself titled "Quillane Help".
+        const QString page = m_browser->documentTitle();
+        setWindowTitle(page.isEmpty() || page == kTitle ? kTitle : page + " - " + kTitle);
+    });
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -41,8 +50,48 @@ bool THelpViewer::ShowTopic(const std::string& topic)
     if (!QFileInfo(page).isFile())
         return false;
     m_browser->setSource(QUrl::fromLocalFile(page));
+    FollowModalWindow();
     show();
     raise();
     activateWindow();
     return true;
+}
+
+void THelpViewer::FollowModalWindow()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == this || modal == parentWidget())
+        return;
+    ReleaseOwner();
+    if (!modal)
+        return;
+    // A modal window blocks every window but its own: help becomes one of them.
+    const QRect frame = geometry();
+    setParent(modal, windowFlags());
+    setGeometry(frame);
+    m_owner = modal;
+    m_owner->installEventFilter(this);
+}
+
+void THelpViewer::ReleaseOwner()
+{
+    if (!m_owner)
+        return;
+    m_owner->removeEventFilter(this);
+    m_owner = nullptr;
+    const bool shown = isVisible();
+    const QRect frame = geometry();
+    setParent(nullptr, windowFlags());
+    setGeometry(frame);
+    if (shown)
+        show();
+}
+
+bool THelpViewer::eventFilter(QObject* watched, QEvent* event)
+{
+    // The owner hides before it may be destroyed: help stands alone again and stays open.
+    // A minimized owner stays visible and keeps it.
+    if (watched == m_owner && event->type() == QEvent::Hide && !m_owner->isVisible())
+        ReleaseOwner();
+    return QWidget::eventFilter(watched, event);
 }

@@ -3,6 +3,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
+#include <algorithm>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -15,6 +16,9 @@ struct TCodeDeleter {
 struct TMatchDataDeleter {
     void operator()(pcre2_match_data* data) const { pcre2_match_data_free(data); }
 };
+struct TMatchContextDeleter {
+    void operator()(pcre2_match_context* context) const { pcre2_match_context_free(context); }
+};
 using TCodePtr = std::unique_ptr<pcre2_code, TCodeDeleter>;
 
 constexpr std::uint32_t kCaseless = PCRE2_CASELESS;
@@ -23,6 +27,12 @@ constexpr std::uint32_t kUngreedy = PCRE2_UNGREEDY;
 constexpr std::uint32_t kMultiline = PCRE2_MULTILINE;
 constexpr std::uint32_t kExtended = PCRE2_EXTENDED;
 constexpr int kMaxGroups = 64;
+// The engine's own limits, so that a pattern that backtracks without end fails with the
+// engine's message instead of running for minutes or taking the machine's memory. The
+// match limit grows with the subject, so patterns that walk a long text once still run.
+constexpr std::uint32_t kMatchLimit = 10'000'000;
+constexpr std::uint32_t kMatchLimitPerByte = 16;
+constexpr std::uint32_t kHeapLimitKib = 256 * 1024;
 
 std::string ErrorText(int code)
 {
@@ -35,9 +45,14 @@ std::string ErrorText(int code)
 
 struct TRegex::TImpl {
     // One pattern text and its compiled forms, one per set of options it was used with.
+    struct TCompiled {
+        std::uint32_t options;
+        TCodePtr code;
+        bool partialJit = false; // compiled for partial matching too
+    };
     struct TInterned {
         std::string text;
-        std::vector<std::pair<std::uint32_t, TCodePtr>> codes;
+        std::vector<TCompiled> codes;
     };
 
     // "isg-mxr": caseless, dot-all and greedy on; multi-line and extended off.
@@ -45,12 +60,17 @@ struct TRegex::TImpl {
     std::vector<TInterned> patterns;                 // by pattern id
     std::unordered_map<std::string, int> idsByText;  // pattern text -> id
     int patternId = -1;                              // the pattern in force; -1 none
-    pcre2_code* current = nullptr;                   // its compiled form for options
+    TCompiled* current = nullptr;                    // its compiled form for options
     std::unique_ptr<pcre2_match_data, TMatchDataDeleter> matchData{
         pcre2_match_data_create(kMaxGroups, nullptr)};
-    std::string subject; // the text of the last successful search
+    std::unique_ptr<pcre2_match_context, TMatchContextDeleter> context{pcre2_match_context_create(nullptr)};
+    // The part of the last successful search's subject that its sub-matches cover.
+    std::string span;
+    std::size_t spanStart = 0;
     bool matched = false;
     int groups = 0;
+
+    TImpl() { pcre2_set_heap_limit(context.get(), kHeapLimitKib); }
 
     int Intern(std::string_view text)
     {
@@ -63,16 +83,16 @@ struct TRegex::TImpl {
         return id;
     }
 
-    pcre2_code* Compile()
+    TCompiled& Compile()
     {
         if (current)
-            return current;
+            return *current;
         if (patternId < 0 || patterns[static_cast<std::size_t>(patternId)].text.empty())
             throw TRegexError("empty regular expression");
         TInterned& interned = patterns[static_cast<std::size_t>(patternId)];
-        for (const auto& [codeOptions, code] : interned.codes)
-            if (codeOptions == options)
-                return current = code.get();
+        for (auto& compiled : interned.codes)
+            if (compiled.options == options)
+                return *(current = &compiled);
         int error = 0;
         PCRE2_SIZE offset = 0;
         const std::uint32_t flags = options | PCRE2_UTF | PCRE2_MATCH_INVALID_UTF;
@@ -80,11 +100,34 @@ struct TRegex::TImpl {
         pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
                                          flags, &error, &offset, nullptr);
         if (!code)
-            throw TRegexError(ErrorText(error) + " at offset " + std::to_string(offset) + " in '" +
-                              pattern + "'");
+            throw TRegexError(ErrorText(error) + " at offset " + std::to_string(offset) + " of the pattern");
         pcre2_jit_compile(code, PCRE2_JIT_COMPLETE); // falls back to the interpreter on failure
-        interned.codes.emplace_back(options, TCodePtr(code));
-        return current = code;
+        // The vector's elements move when it grows: the one in force is found again.
+        interned.codes.push_back({options, TCodePtr(code)});
+        return *(current = &interned.codes.back());
+    }
+
+    // One match attempt; the engine's errors other than "no match" and "partial" throw.
+    int Match(pcre2_code* code, std::string_view subject, std::size_t startOffset, std::uint32_t flags)
+    {
+        if (startOffset > subject.size())
+            return PCRE2_ERROR_NOMATCH;
+        pcre2_set_match_limit(context.get(),
+                              kMatchLimit + kMatchLimitPerByte * static_cast<std::uint32_t>(
+                                                std::min<std::size_t>(subject.size(), 100'000'000)));
+        const auto text = reinterpret_cast<PCRE2_SPTR>(subject.data());
+        int rc = pcre2_match(code, text, subject.size(), startOffset, flags, matchData.get(), context.get());
+        // Compiled code keeps its backtracking points on a small fixed stack that long texts
+        // can outgrow; the interpreter keeps them on the heap and gives the answer instead.
+        if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
+            rc = pcre2_match(code, text, subject.size(), startOffset, flags | PCRE2_NO_JIT, matchData.get(),
+                             context.get());
+        if (rc < 0 && rc != PCRE2_ERROR_NOMATCH && rc != PCRE2_ERROR_PARTIAL) {
+            matched = false;
+            groups = 0;
+            throw TRegexError(ErrorText(rc));
+        }
+        return rc;
     }
 
     const PCRE2_SIZE* Ovector() const { return pcre2_get_ovector_pointer(matchData.get()); }
@@ -150,30 +193,53 @@ const std::string& TRegex::Pattern() const
     return m->patternId < 0 ? none : m->patterns[static_cast<std::size_t>(m->patternId)].text;
 }
 
-bool TRegex::Search(std::string_view subject)
+bool TRegex::Search(std::string_view subject, std::size_t startOffset)
 {
-    pcre2_code* code = m->Compile();
-    const auto subjectText = reinterpret_cast<PCRE2_SPTR>(subject.data());
-    int rc = pcre2_match(code, subjectText, subject.size(), 0, 0, m->matchData.get(), nullptr);
-    // Compiled code keeps its backtracking points on a small fixed stack that long texts
-    // can outgrow; the interpreter keeps them on the heap and gives the answer instead.
-    if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
-        rc = pcre2_match(code, subjectText, subject.size(), 0, PCRE2_NO_JIT, m->matchData.get(), nullptr);
+    const int rc = m->Match(m->Compile().code.get(), subject, startOffset, 0);
     if (rc == PCRE2_ERROR_NOMATCH) {
         m->matched = false;
         m->groups = 0;
         return false;
     }
-    if (rc < 0) {
-        m->matched = false;
-        m->groups = 0;
-        throw TRegexError(ErrorText(rc));
-    }
-    // Only a match needs the text kept for its sub-matches; most searches fail.
-    m->subject.assign(subject);
     m->matched = true;
     m->groups = rc == 0 ? kMaxGroups : rc;
+    // Keep the text from the first to the last character any sub-match covers (a
+    // lookaround may capture outside the whole match).
+    const PCRE2_SIZE* ovector = m->Ovector();
+    std::size_t low = ovector[0], high = ovector[1];
+    for (int n = 1; n < m->groups; ++n) {
+        if (ovector[2 * n] == PCRE2_UNSET || ovector[2 * n + 1] < ovector[2 * n])
+            continue;
+        low = std::min<std::size_t>(low, ovector[2 * n]);
+        high = std::max<std::size_t>(high, ovector[2 * n + 1]);
+    }
+    high = std::max(low, high);
+    m->spanStart = low;
+    m->span.assign(subject.substr(low, high - low));
     return true;
+}
+
+std::size_t TRegex::EarliestStart(std::string_view subject, std::size_t startOffset)
+{
+    TImpl::TCompiled& compiled = m->Compile();
+    // \G stands for the start offset itself: such a pattern is searched from the start.
+    if (Pattern().find("\\G") != std::string::npos)
+        return 0;
+    if (!compiled.partialJit) {
+        pcre2_jit_compile(compiled.code.get(), PCRE2_JIT_COMPLETE | PCRE2_JIT_PARTIAL_HARD);
+        compiled.partialJit = true;
+    }
+    // A hard partial match reports the earliest start from which some path reached the end
+    // of the subject; from every start before it the pattern failed on what it read, and
+    // more text at the end cannot change that.
+    const int rc = m->Match(compiled.code.get(), subject, startOffset, PCRE2_PARTIAL_HARD);
+    // The ovector now holds the partial match; callers ask this only after a search that
+    // found nothing, which stays the last search.
+    m->matched = false;
+    m->groups = 0;
+    if (rc == PCRE2_ERROR_NOMATCH)
+        return subject.size();
+    return std::min<std::size_t>(m->Ovector()[0], subject.size());
 }
 
 bool TRegex::Matched() const { return m->matched; }
@@ -198,14 +264,16 @@ std::size_t TRegex::MatchLen(int n) const
 std::string TRegex::MatchText(int n) const
 {
     const std::size_t len = MatchLen(n);
-    return len ? m->subject.substr(MatchPos(n), len) : std::string();
+    return len ? m->span.substr(MatchPos(n) - m->spanStart, len) : std::string();
 }
 
-std::string TRegex::Substitute(std::string_view templ) const
+std::string TRegex::Substitute(std::string_view templ, std::size_t maxSize) const
 {
     std::string out;
     out.reserve(templ.size() + 32);
     for (std::size_t i = 0; i < templ.size(); ++i) {
+        if (out.size() > maxSize)
+            throw TRegexError("the substitution grows past " + std::to_string(maxSize) + " bytes");
         const char c = templ[i];
         if (c == '\\' && i + 1 < templ.size()) {
             out += templ[++i];
@@ -240,5 +308,7 @@ std::string TRegex::Substitute(std::string_view templ) const
             out += c;
         }
     }
+    if (out.size() > maxSize)
+        throw TRegexError("the substitution grows past " + std::to_string(maxSize) + " bytes");
     return out;
 }

@@ -2,7 +2,8 @@
 // The scanner's one matcher over UTF-8 byte texts: modifiers set from a text such
 // as "isg-mxr", a pattern, the last search made, its sub-matches, and template
 // substitution from that last search. Compiled patterns are cached per object by
-// pattern and modifiers and JIT-compiled. Owned by one scanner; one thread at a time.
+// pattern and modifiers and JIT-compiled. A search keeps only the text its sub-matches
+// cover, never the whole subject. Owned by one scanner; one thread at a time.
 
 #include <memory>
 #include <stdexcept>
@@ -32,9 +33,16 @@ public:
     void SetPatternId(int id);
     const std::string& Pattern() const;
 
-    // Searches the whole subject for the first match of the pattern; it becomes the last
-    // search. Throws TRegexError for an empty or malformed pattern.
-    bool Search(std::string_view subject);
+    // Searches the subject for the first match of the pattern that starts at or after
+    // startOffset (text before it still counts for lookbehinds); it becomes the last
+    // search. Throws TRegexError for an empty or malformed pattern, or when the engine
+    // gives up (its match or memory limit), with the engine's own message.
+    bool Search(std::string_view subject, std::size_t startOffset = 0);
+    // For a subject that failed to match and may grow at its end: the offset from which a
+    // match of the longer subject can start at the earliest (subject.size() when only in
+    // the new text). Asked after a search that found nothing, which stays the last search
+    // made. Throws like Search.
+    std::size_t EarliestStart(std::string_view subject, std::size_t startOffset = 0);
     bool Matched() const;
     // Sub-match n of the last search (0: the whole match); offsets count bytes from 0.
     // A sub-match that took no part has length 0 and an empty text.
@@ -42,8 +50,9 @@ public:
     std::size_t MatchLen(int n) const;
     std::string MatchText(int n) const;
     // "$1" (one digit), "${12}" and "$&" stand for sub-matches of the last search; a
-    // backslash takes the next character literally.
-    std::string Substitute(std::string_view templ) const;
+    // backslash takes the next character literally. Throws TRegexError when the result
+    // would grow past maxSize bytes.
+    std::string Substitute(std::string_view templ, std::size_t maxSize = std::string::npos) const;
 
 private:
     struct TImpl;

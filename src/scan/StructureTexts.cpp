@@ -33,19 +33,40 @@ void TStructureTexts::LoadFromFile(const std::string& fileName)
             text.resize(nul);
         m_lines = SplitLines(text);
     }
+    m_lineNumbers.clear();
     Prepare();
 }
 
-void TStructureTexts::LoadFromList(const TLines& lines)
+void TStructureTexts::LoadFromList(const TLines& lines, const std::vector<int>& lineNumbers)
 {
     m_lines = lines;
+    m_lineNumbers = lineNumbers;
     Prepare();
 }
 
-void TStructureTexts::Prepare() { TrimLines(m_lines); }
+void TStructureTexts::Prepare()
+{
+    if (m_lineNumbers.size() != m_lines.size()) {
+        m_lineNumbers.resize(m_lines.size());
+        for (std::size_t i = 0; i < m_lines.size(); ++i)
+            m_lineNumbers[i] = static_cast<int>(i) + 1;
+    }
+    // TrimLines, keeping each line's number with it.
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        std::string line = Trim(m_lines[i]);
+        if (line.empty())
+            continue;
+        m_lines[out] = std::move(line);
+        m_lineNumbers[out] = m_lineNumbers[i];
+        ++out;
+    }
+    m_lines.resize(out);
+    m_lineNumbers.resize(out);
+}
 
 // Walks lines 1..last (line 0 only plays the outer begin line) and calls
-// visit(line, group, depth, marker) for each; visit returns false to stop.
+// visit(index, group, depth, marker) for each; visit returns false to stop.
 // A list of one line has that line examined.
 template <typename Visit>
 void TStructureTexts::Walk(Visit visit) const
@@ -72,46 +93,54 @@ void TStructureTexts::Walk(Visit visit) const
                     marker = false;
             }
         }
-        if (!visit(m_lines[cursor], group, depth, marker))
+        if (!visit(cursor, group, depth, marker))
             return;
         if (cursor + 1 >= m_lines.size())
             return;
     }
 }
 
-TLines TStructureTexts::Section(std::string_view name) const
+TLines TStructureTexts::Section(std::string_view name, std::vector<int>* lineNumbers) const
 {
     const std::string start = "+" + std::string(name);
     const std::string end = "-" + std::string(name);
     TLines result;
     bool inside = false;
-    Walk([&](const std::string& line, const std::string& group, int depth, bool) {
+    Walk([&](std::size_t i, const std::string& group, int depth, bool) {
         if (group == start && depth == 1) {
             inside = true;
         } else if (group == end && depth == 1) {
             return false;
         } else if (inside) {
-            result.push_back(line);
+            result.push_back(m_lines[i]);
+            if (lineNumbers)
+                lineNumbers->push_back(m_lineNumbers[i]);
         }
         return true;
     });
     return result;
 }
 
-TLines TStructureTexts::Block(std::string_view name) const
+TLines TStructureTexts::Block(std::string_view name, std::vector<int>* lineNumbers) const
 {
     TLines result;
     bool inside = false;
-    Walk([&](const std::string& line, const std::string& group, int depth, bool marker) {
+    auto take = [&](std::size_t i) {
+        result.push_back(m_lines[i]);
+        if (lineNumbers)
+            lineNumbers->push_back(m_lineNumbers[i]);
+    };
+    Walk([&](std::size_t i, const std::string& group, int depth, bool marker) {
         const TRole role = RoleOf(group);
-        if (role == TRole::Begin && depth == 2 && !marker && PairValue(TagTail(line, 1), "NAME") == name) {
-            result.push_back(line);
+        if (role == TRole::Begin && depth == 2 && !marker &&
+            PairValue(TagTail(m_lines[i], 1), "NAME") == name) {
+            take(i);
             inside = true;
         } else if (role == TRole::End && depth == 2 && inside) {
-            result.push_back(line);
+            take(i);
             inside = false;
         } else if (inside) {
-            result.push_back(line);
+            take(i);
         }
         return true;
     });

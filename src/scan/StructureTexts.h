@@ -1,27 +1,32 @@
 #pragma once
 // A rule file held as trimmed, non-empty lines, answering the Section and Block
-// queries. The shared instance is loaded once at start and read-only afterwards:
+// queries. Each line remembers its number in the file, for messages about rules. The shared instance is loaded once at start and read-only afterwards:
 // every query keeps its walk state to itself, so both threads may query it
 // without a lock.
 
 #include "scan/TextFields.h"
 
 #include <string>
+#include <vector>
 
 class TStructureTexts {
 public:
     // Reads the named file (a name of one character or less keeps the stored name);
     // any read error leaves the rule set empty and is not reported.
     void LoadFromFile(const std::string& fileName);
-    void LoadFromList(const TLines& lines);
+    // The lines of a list; lineNumbers gives their numbers in the file they come from
+    // (1, 2, ... when empty).
+    void LoadFromList(const TLines& lines, const std::vector<int>& lineNumbers = {});
     void Prepare();
 
-    // The lines of section NAME at depth 1, without its marker lines.
-    TLines Section(std::string_view name) const;
+    // The lines of section NAME at depth 1, without its marker lines; their numbers in
+    // the file go to lineNumbers when given.
+    TLines Section(std::string_view name, std::vector<int>* lineNumbers = nullptr) const;
     // The lines of every rule block at depth 2 named NAME, begin and end lines included.
-    TLines Block(std::string_view name) const;
+    TLines Block(std::string_view name, std::vector<int>* lineNumbers = nullptr) const;
 
     const TLines& Lines() const { return m_lines; }
+    const std::vector<int>& LineNumbers() const { return m_lineNumbers; }
     const std::string& FileName() const { return m_fileName; }
 
 private:
@@ -29,5 +34,6 @@ private:
     void Walk(Visit visit) const;
 
     TLines m_lines;
+    std::vector<int> m_lineNumbers; // of each line in the file, from 1
     std::string m_fileName;
 };

@@ -80,13 +80,22 @@ check "failed scan status" 1 "$rc"
 
 printf 'fail\n' > "$dir/msg.pas"
 "$prog" --records "$dir/msg.pas" --rules "$dir/rules.dll" >/dev/null 2>"$dir/err"; rc=$?
-check "messages go to standard error, a repeated failure is reported once" \
-    $'failing at fail\nThere may be an exception at 0\nfailing at fail' "$(head -c 2000 "$dir/err")"
-check "messages do not fail the run" 0 "$rc"
+check "messages go to standard error, a fault of the rules once, with its line and rule" \
+    $'failing at fail\nfailing at fail\nquillane: There may be an exception at 0: empty regular expression (rules.dll line 36, set CYC1: S9=)' \
+    "$(head -c 2000 "$dir/err")"
+check "a fault of the rules fails the run" 1 "$rc"
+
+# A rule file cut short after the block's begin line.
+head -n 5 "$dir/rules.dll" > "$dir/cut.dll"
+out=$("$prog" --records "$dir/demo.pas" --rules "$dir/cut.dll" 2>"$dir/err"); rc=$?
+check "a block without rules is named" \
+    "quillane: the rule block P has no rules: its set CYC0 is missing or empty (cut.dll line 5, set P: [BEGIN] NAME=P)" \
+    "$(cat "$dir/err")"
+check "a block without rules fails the run" 1 "$rc"
 
 "$prog" --records "$dir/demo.pas" --indicator x >/dev/null 2>&1; rc=$?
 check "bad option value" 2 "$rc"
 "$prog" --help | grep -q -- "--records" || { echo "FAIL: help"; failures=$((failures + 1)); }
 
-echo "$((9 - failures)) passed, $failures failed"
+echo "$((11 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -103,7 +103,8 @@ private slots:
         const QString a = FileText(dir + "3.html");
         const QString a1 = FileText(dir + "4.html");
         const QString b = FileText(dir + "9.html");
-        QVERIFY(index.startsWith("<html>\n<head>\n<title>Export Table</title>"));
+        QVERIFY(index.startsWith("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
+                                 "<title>Export Table</title>"));
         QVERIFY(index.contains("<pre>\nExport: &lt;b&gt;not bold&lt;/b&gt; &amp; more\n</pre>"));
         QVERIFY(index.contains("<td><a href=\"3.html\">A</a></td>"));
         QVERIFY(index.contains("<td><a href=\"3.html\">holds &lt;T&gt; &amp; more</a></td>"));

@@ -46,7 +46,8 @@ private slots:
         QTest::newRow("up at 5 stays 5") << 5 << "u" << 5;
         QTest::newRow("down at -5 stays -5") << -5 << "d" << -5;
         QTest::newRow("typing 9 keeps the last valid value") << 2 << "9" << 2;
-        QTest::newRow("typing -3 takes it") << 0 << "-3" << -3;
+        QTest::newRow("typing -3 replaces the value shown") << 0 << "-3" << -3;
+        QTest::newRow("typing -1 over 4") << 4 << "-1" << -1;
         QTest::newRow("up from 1") << 1 << "u" << 2;
     }
     void range()
@@ -59,15 +60,15 @@ private slots:
         THelpOnlyPlatform platform;
         TFormCfg form(*m_config, *m_log, platform);
         form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        // Keys go where the open dialog has its focus, with no click first.
+        QCOMPARE(QApplication::focusWidget(), form.EditCI);
         if (keys == "u")
-            QTest::keyClick(form.EditCI, Qt::Key_Up);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
         else if (keys == "d")
-            QTest::keyClick(form.EditCI, Qt::Key_Down);
-        else if (!keys.isEmpty()) {
-            form.EditCI->selectAll();
-            QTest::keyClicks(form.EditCI, keys);
-        }
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        else if (!keys.isEmpty())
+            QTest::keyClicks(QApplication::focusWidget(), keys);
         QTest::mouseClick(form.ButtonOK, Qt::LeftButton);
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(m_config->ReadString(kCmtIndicator), std::to_string(written));

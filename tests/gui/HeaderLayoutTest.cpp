@@ -53,16 +53,22 @@ private slots:
                  (std::vector<std::string>{"TMyClass", "class", "12"}));
     }
 
+    // The layout built from the captions in on-screen order, and the position each
+    // on-screen column takes in it.
     void layoutFromCaptions_data()
     {
         QTest::addColumn<QStringList>("captions");
         QTest::addColumn<QString>("layout");
+        QTest::addColumn<std::vector<int>>("positions");
         QTest::newRow("built-in order")
-            << QStringList{"  ", "Declaration", "Comment", "Type", "Line"} << " DCTL";
+            << QStringList{"  ", "Declaration", "Comment", "Type", "Line"} << " DCTL"
+            << std::vector<int>{0, 1, 2, 3, 4};
         QTest::newRow("icon column dragged to the third place")
-            << QStringList{"Declaration", "Comment", "  ", "Type", "Line"} << " CDTL";
+            << QStringList{"Declaration", "Comment", "  ", "Type", "Line"} << " CDTL"
+            << std::vector<int>{2, 1, 0, 3, 4};
         QTest::newRow("icon column dragged to the end")
-            << QStringList{"Type", "Line", "Declaration", "Comment", "  "} << " LDCT";
+            << QStringList{"Type", "Line", "Declaration", "Comment", "  "} << " LDCT"
+            << std::vector<int>{4, 1, 2, 3, 0};
     }
     void layoutFromCaptions()
     {
@@ -71,7 +77,9 @@ private slots:
         for (const QString& c : captions)
             texts.push_back(c.toStdString());
         QFETCH(QString, layout);
+        QFETCH(std::vector<int>, positions);
         QCOMPARE(QString::fromStdString(LayoutFromCaptions(texts)), layout);
+        QCOMPARE(LayoutPositions(texts), positions);
     }
 };
 

@@ -3,7 +3,10 @@
 
 #include "platform/HelpViewer.h"
 
+#include <QDialog>
 #include <QDir>
+#include <QPointer>
+#include <QScrollBar>
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QtTest>
@@ -16,21 +19,52 @@ private slots:
         QTest::addColumn<QString>("topic");
         QTest::addColumn<bool>("shown");
         QTest::addColumn<QString>("title");
-        QTest::newRow("contents") << "" << true << "Quillane Help";
-        QTest::newRow("comment indicator")
-            << "AboutCommentIndicator.htm" << true << "The comment indicator";
-        QTest::newRow("missing page") << "NoSuchPage.htm" << false << "";
+        QTest::addColumn<QString>("windowTitle");
+        QTest::newRow("contents") << "" << true << "Quillane Help" << "Quillane Help";
+        QTest::newRow("comment indicator") << "AboutCommentIndicator.htm" << true
+                                           << "The comment indicator"
+                                           << "The comment indicator - Quillane Help";
+        QTest::newRow("missing page") << "NoSuchPage.htm" << false << "" << "Quillane Help";
     }
     void topics()
     {
         QFETCH(QString, topic);
         QFETCH(bool, shown);
         QFETCH(QString, title);
+        QFETCH(QString, windowTitle);
         THelpViewer viewer(QUILLANE_DATA_DIR "/help/");
         QCOMPARE(viewer.ShowTopic(topic.toStdString()), shown);
         QCOMPARE(viewer.isVisible(), shown);
         if (shown)
             QCOMPARE(viewer.Browser()->documentTitle(), title);
+        QCOMPARE(viewer.windowTitle(), windowTitle);
+    }
+
+    // Help asked for while a dialog is modal must take keys, and stay open after the dialog.
+    void usableWhileADialogIsModal()
+    {
+        QWidget mainWindow;
+        mainWindow.show();
+        auto* dialog = new QDialog(&mainWindow);
+        dialog->setWindowModality(Qt::ApplicationModal);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QCOMPARE(QApplication::activeModalWidget(), dialog);
+
+        QPointer<THelpViewer> viewer = new THelpViewer(QUILLANE_DATA_DIR "/help/");
+        QVERIFY(viewer->ShowTopic("index.htm"));
+        viewer->resize(320, 160); // shorter than the page, so End has somewhere to go
+        QVERIFY(QTest::qWaitForWindowExposed(viewer));
+        viewer->Browser()->setFocus();
+        QCOMPARE(viewer->Browser()->verticalScrollBar()->value(), 0);
+        QTest::keyClick(viewer->windowHandle(), Qt::Key_End);
+        QVERIFY2(viewer->Browser()->verticalScrollBar()->value() > 0, "End did not reach the help window");
+
+        delete dialog;
+        QVERIFY2(viewer, "help closed with the dialog");
+        QVERIFY(viewer->isVisible());
+        QVERIFY(viewer->parentWidget() == nullptr);
+        delete viewer;
     }
 
     void linksLeadToPages()

@@ -273,7 +273,7 @@ private slots:
             QCOMPARE(form->size(), QSize(720, 480));
             QCOMPARE(form->pos(), QPoint(40, 50));
             QHeaderView* header = form->ListView()->header();
-            QCOMPARE(header->sectionSize(0), 44); // widened to hold the 32-pixel icons
+            QCOMPARE(header->sectionSize(0), 44); // as wide as the 32-pixel icons need
             QCOMPARE(header->sectionSize(1), 150);
             QCOMPARE(header->sectionSize(2), 160);
             QCOMPARE(header->sectionSize(3), 187); // below -2: the built-in width
@@ -303,11 +303,12 @@ private slots:
         QCOMPARE(config.ReadString(kIcon16), std::string("T"));
         QCOMPARE(config.ReadString(kIcon32), std::string("F"));
         QCOMPARE(config.ReadString(kLastView), folder.Path() + "src/");
-        // Declaration, Comment, icon, Type, Line on screen: the blank goes back to the front.
+        // Declaration, Comment, icon, Type, Line on screen: the blank goes back to the front,
+        // and the widths follow their columns.
         QCOMPARE(config.ReadString(kListHeader), std::string(" CDTL"));
-        QCOMPARE(config.ReadInteger("LIST_HEADER_L_0"), 150);
+        QCOMPARE(config.ReadInteger("LIST_HEADER_L_0"), 32);
         QCOMPARE(config.ReadInteger("LIST_HEADER_L_1"), 210);
-        QCOMPARE(config.ReadInteger("LIST_HEADER_L_2"), 44);
+        QCOMPARE(config.ReadInteger("LIST_HEADER_L_2"), 150);
         QCOMPARE(config.ReadInteger("LIST_HEADER_L_3"), 187);
         QCOMPARE(config.ReadInteger(kListHeaderSortCol), 3);
         QCOMPARE(config.ReadString(kListHeaderSortOrder), std::string("T"));
@@ -319,6 +320,79 @@ private slots:
         QCOMPARE(form->ShellList()->Folder(), folder.Path() + "src");
         QCOMPARE(form->HeaderLayout(), std::string(" CDTL"));
         QCOMPARE(form->ListView()->headerItem()->text(1), QString("Comment"));
+    }
+
+    // The user drags a column, sorts and sets a width; after a restart the same field is
+    // sorted and has that width.
+    void dragSortAndWidthSurviveARestart_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("sortBy");
+        QTest::addColumn<QString>("layout");
+        QTest::newRow("Line dragged to the front, sorted by Type")
+            << 4 << 0 << "Type" << " LDCT";
+        QTest::newRow("icon column dragged to the third place, sorted by Declaration")
+            << 0 << 2 << "Declaration" << " CDTL";
+    }
+    void dragSortAndWidthSurviveARestart()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QString, sortBy);
+        QFETCH(QString, layout);
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        auto columnOf = [](const TMForm& form, const QString& caption) {
+            for (int c = 0; c < form.ListView()->columnCount(); ++c)
+                if (form.ListView()->headerItem()->text(c) == caption)
+                    return c;
+            return -1;
+        };
+        {
+            auto context = folder.MakeContext();
+            TFakePlatform platform;
+            auto form = folder.MakeForm(*context, platform, source);
+            form->ListView()->header()->moveSection(from, to);
+            form->ListView()->header()->resizeSection(columnOf(*form, sortBy), 123);
+            form->ListView()->ColumnClick(columnOf(*form, sortBy));
+            form->close();
+        }
+        auto context = folder.MakeContext();
+        QCOMPARE(context->Config().ReadString(kListHeader), layout.toStdString());
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        QCOMPARE(form->ListView()->SortColumn(), columnOf(*form, sortBy));
+        QCOMPARE(form->ListView()->SortOrder(), TSortOption::soAscending);
+        QCOMPARE(form->ListView()->header()->sectionSize(columnOf(*form, sortBy)), 123);
+        QCOMPARE(form->ListView()->header()->sectionSize(0), 32);
+    }
+
+    // However the icon column is sized, it keeps the width its icons need.
+    void iconColumnWidthIsFixed_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("dragged");
+        QTest::addColumn<int>("width");
+        QTest::newRow("dragged wider") << "" << 120 << 32;
+        QTest::newRow("stored wider") << "LIST_HEADER_L_0=100" << 0 << 32;
+        QTest::newRow("32-pixel icons dragged wider") << "ICON32=T" << 120 << 44;
+    }
+    void iconColumnWidthIsFixed()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, dragged);
+        QFETCH(int, width);
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        folder.WriteSettings({stored.toStdString()});
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        QHeaderView* header = form->ListView()->header();
+        if (dragged > 0)
+            header->resizeSection(0, dragged);
+        QCOMPARE(header->sectionSize(0), width);
     }
 
     void exitStoresNoneOfTheWindowsKeys()
@@ -452,6 +526,7 @@ private slots:
         auto context = folder.MakeContext();
         TFakePlatform platform;
         auto form = folder.MakeForm(*context, platform, source);
+        form->ListView()->clearSelection();
         form->PopupMenu1Popup();
         QVERIFY(!ActionOf(*form, "CopyDecl")->isEnabled());
         QVERIFY(!ActionOf(*form, "CopyType")->isEnabled());
@@ -560,6 +635,16 @@ private slots:
         form->SearchAction()->trigger();
         QCOMPARE(runs, 1);
         QVERIFY(form->SearchAction()->isChecked());
+
+        // Ctrl+Shift+F runs it; Ctrl+S stays with Save As. The menu shows the key, the hint names it.
+        QCOMPARE(form->SearchAction()->shortcut(), QKeySequence("Ctrl+Shift+F"));
+        QCOMPARE(form->SearchAction()->toolTip(), QString("Search (Ctrl+Shift+F)"));
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(runs, 2);
+        QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(runs, 2);
     }
 
     void framePartsAndCaptions()

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QPlainTextEdit>
 #include <QtTest>
 
 namespace {
@@ -67,6 +68,63 @@ private slots:
         QCOMPARE(form.windowTitle(), QString::fromStdString(source + " - Quillane"));
         QVERIFY(!ActionOf(form, "ActNext")->isEnabled());
         QVERIFY(ActionOf(form, "ActPrevious")->isEnabled());
+    }
+
+    // Every kind of step leaves the keyboard in the list, with a row current: the entry the
+    // user came from after going up, back or forward, the first entry otherwise.
+    void focusAndCurrentRowAfterEachStep()
+    {
+        TWindow w;
+        const std::string nested = w.folder.Write("Nested.pas", kNestedUnit);
+        const std::string shapes = w.folder.Write("Shapes.pas", kShapesUnit);
+        w.Open(nested);
+        TTestForm& form = *w.form;
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QWidget* list = form.ListView();
+        auto key = [list](Qt::Key k, Qt::KeyboardModifiers m = {}) {
+            return [list, k, m] { QTest::keyClick(list, k, m); };
+        };
+        auto mouse = [&form](Qt::MouseButton button) {
+            return [&form, button] {
+                QTest::mouseClick(form.MemoTitle()->viewport(), button, {}, QPoint(4, 4));
+            };
+        };
+        struct Step {
+            const char* name;
+            std::function<void()> run;
+            QStringList rows;
+            QString current;
+        };
+        const Step steps[] = {
+            {"start", [] {}, {"A", "B"}, "A"},
+            {"Enter steps in", key(Qt::Key_Return), {"..< A >", "A1", "A2"}, "A1"},
+            {"Enter again", key(Qt::Key_Enter), {"..< A1 >", "A1a", "A1b"}, "A1a"},
+            {"Backspace goes up", key(Qt::Key_Backspace), {"..< A >", "A1", "A2"}, "A1"},
+            {"Alt+Up goes up", key(Qt::Key_Up, Qt::AltModifier), {"A", "B"}, "A"},
+            {"Alt+Left goes back", key(Qt::Key_Left, Qt::AltModifier), {"..< A >", "A1", "A2"}, "A1"},
+            {"back again", key(Qt::Key_Left, Qt::AltModifier), {"..< A1 >", "A1a", "A1b"}, "A1a"},
+            {"Alt+Right goes forward", key(Qt::Key_Right, Qt::AltModifier), {"..< A >", "A1", "A2"}, "A1"},
+            {"mouse back button", mouse(Qt::BackButton), {"..< A1 >", "A1a", "A1b"}, "A1a"},
+            {"mouse forward button", mouse(Qt::ForwardButton), {"..< A >", "A1", "A2"}, "A1"},
+            {"open a file", [&form, shapes] {
+                 form.openAnswer = shapes;
+                 form.FileOpenExecute();
+             }, {"Shapes", "TShape", "TPoint", "MaxShapes", "Clear"}, "Shapes"},
+            {"previous file", key(Qt::Key_F5), {"A", "B"}, "A"},
+            {"file from the Shell page", [&form, shapes] {
+                 form.DirectoryExecute();
+                 form.ShellListDblClick(QString::fromStdString(shapes), false);
+             }, {"Shapes", "TShape", "TPoint", "MaxShapes", "Clear"}, "Shapes"},
+        };
+        for (const Step& step : steps) {
+            step.run();
+            QCOMPARE(Declarations(form), step.rows);
+            QVERIFY2(form.ListView()->currentItem(), step.name);
+            QCOMPARE(form.FieldText(form.ListView()->currentItem(), 'D'), step.current);
+            QVERIFY2(QApplication::focusWidget() == list, step.name);
+        }
     }
 
     void onlyContainersCanBeEntered()

@@ -78,6 +78,9 @@ private slots:
     void openItemClosesAndOpensInMainWindow();
     void popupAndCopyPath();
     void settingsRoundTrip();
+    void draggedColumnOrderPersists();
+    void keywordHasFocusOnSearchStart_data();
+    void keywordHasFocusOnSearchStart();
     void missingHeaderFallsBackToDesignedColumns();
     void closingAWindowNeverShownKeepsTheSettings();
     void showingAgainKeepsResults();
@@ -153,12 +156,13 @@ void SearchFormTest::addAndReplaceFolders_data()
     QTest::newRow("add a missing folder") << "add" << -1 << "missing" << QStringList{"one", "Two"};
     QTest::newRow("add an empty text") << "add" << -1 << "" << QStringList{"one", "Two"};
     QTest::newRow("add a listed folder") << "add" << -1 << "one" << QStringList{"one", "Two"};
-    QTest::newRow("add differing only in case") << "add" << -1 << "TWO" << QStringList{"one", "Two"};
+    // Paths that differ in letter case are different folders.
+    QTest::newRow("add differing only in case") << "add" << -1 << "TWO" << QStringList{"one", "Two", "TWO"};
     QTest::newRow("replace the selected folder") << "replace" << 0 << "three" << QStringList{"three", "Two"};
     QTest::newRow("replace without selection appends") << "replace" << -1 << "three"
                                                         << QStringList{"one", "Two", "three"};
     QTest::newRow("replace with a missing folder") << "replace" << 1 << "missing" << QStringList{"one", "Two"};
-    QTest::newRow("replace differing only in case") << "replace" << 0 << "TWO" << QStringList{"one", "Two"};
+    QTest::newRow("replace differing only in case") << "replace" << 0 << "TWO" << QStringList{"TWO", "Two"};
 }
 
 void SearchFormTest::addAndReplaceFolders()
@@ -433,7 +437,7 @@ void SearchFormTest::settingsRoundTrip()
     for (int i = 0; i < m_form->CheckList->count(); ++i)
         QCOMPARE(m_form->CheckList->item(i)->checkState(), Qt::Checked);
 
-    m_form->PathList->takeItem(0);
+    delete m_form->PathList->takeItem(0);
     m_form->SearchInDecl->setChecked(true);
     m_form->SearchRes->ColumnClick(4);
     m_form->SearchRes->setColumnWidth(0, 180);
@@ -459,6 +463,72 @@ void SearchFormTest::settingsRoundTrip()
     // The next showing keeps the stored position.
     m_form->show();
     QCOMPARE(m_form->pos(), QPoint(70, 80));
+}
+
+void SearchFormTest::draggedColumnOrderPersists()
+{
+    m_form->show();
+    m_form->SearchRes->AddRows(
+        {{"/a.pas", "7", "Alpha", "first", "unit"}, {"/b.pas", "3", "Beta", "second", "unit"}});
+    m_form->SearchRes->ColumnClick(3);
+    m_form->SearchRes->setColumnWidth(3, 120);
+    // Comment dragged in front of Line.
+    m_form->SearchRes->header()->moveSection(3, 1);
+    m_form->ButtonCancel->click();
+
+    const TConfig& config = m_app->Config();
+    QCOMPARE(config.ReadString(kSearchHeader), std::string("FCLDT"));
+    QCOMPARE(config.ReadInteger("SEARCH_HEADER_L_1"), 120);
+    QCOMPARE(config.ReadInteger(kSearchHeaderSortCol), 1);
+
+    // Shown again, the columns are in that order and the rows' cells moved with them.
+    m_form->show();
+    QCOMPARE(m_form->ColumnLetters(), std::string("FCLDT"));
+    QCOMPARE(m_form->SearchRes->headerItem()->text(1), QString("Comment"));
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(m_form->SearchRes->header()->logicalIndex(i), i);
+    QCOMPARE(Column(m_form->SearchRes, 1), (QStringList{"first", "second"}));
+    QCOMPARE(Column(m_form->SearchRes, 2), (QStringList{"7", "3"}));
+    QCOMPARE(m_form->SearchRes->SortColumn(), 1);
+    QCOMPARE(m_form->SearchRes->columnWidth(1), 120);
+}
+
+void SearchFormTest::keywordHasFocusOnSearchStart_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("first showing") << "show";
+    QTest::newRow("showing again after the results") << "show again";
+    QTest::newRow("back from the results") << "back";
+}
+
+void SearchFormTest::keywordHasFocusOnSearchStart()
+{
+    QFETCH(QString, how);
+    if (how == "show again") {
+        QTimer::singleShot(0, [&] {
+            m_form->SearchPages->setCurrentWidget(m_form->Search);
+            m_form->ButtonOpen->setFocus();
+            m_form->reject();
+        });
+        m_form->ShowModal();
+    }
+    bool focused = false;
+    QString selected;
+    QTimer::singleShot(0, [&] {
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        if (how == "back") {
+            m_form->SearchPages->setCurrentWidget(m_form->Search);
+            m_form->ButtonBack->setFocus();
+            m_form->ButtonBack->click();
+        }
+        focused = m_form->CKeyWords->hasFocus();
+        selected = m_form->CKeyWords->lineEdit()->selectedText();
+        m_form->reject();
+    });
+    m_form->ShowModal();
+    QVERIFY(focused);
+    // Selected, so that typing replaces it.
+    QCOMPARE(selected, QString("Put search keyword here"));
 }
 
 void SearchFormTest::missingHeaderFallsBackToDesignedColumns()

@@ -10,6 +10,7 @@ struct TScanCase {
     TLines source;
     TLines expected; // the Results lines
     TLines shown = {};
+    TLines faults = {}; // the rule faults' texts; the rule block starts on line 6
     int indicator = 0;
 };
 
@@ -26,6 +27,38 @@ TLines Join(std::initializer_list<TLines> records)
     for (const auto& r : records)
         all.insert(all.end(), r.begin(), r.end());
     return all;
+}
+
+// "begin", 30 000 lines "x", "y; z" and "w".
+TLines ManyLines()
+{
+    TLines lines = {"begin"};
+    lines.insert(lines.end(), 30000, "x");
+    lines.insert(lines.end(), {"y; z", "w"});
+    return lines;
+}
+
+std::string ManyLinesJoined()
+{
+    std::string text;
+    for (int i = 0; i < 30000; ++i)
+        text += "x ";
+    return text + "y";
+}
+
+template <std::size_t N>
+void ExpectScans(const TScanCase (&cases)[N])
+{
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TScannerHarness h(c.rules, c.indicator);
+        EXPECT_EQ(h.Scan(c.source), c.expected);
+        EXPECT_EQ(h.shown, c.shown);
+        TLines faults;
+        for (const auto& fault : h.scanner->RuleFaults())
+            faults.push_back(fault.Text());
+        EXPECT_EQ(faults, c.faults);
+    }
 }
 
 TEST(CodeScanner, RuleLanguage)
@@ -56,6 +89,16 @@ TEST(CodeScanner, RuleLanguage)
          {"[+CYC0]", ".", "S0=begin", "S=zzz", "T=#2|#0|#1", "?", "B=", ".", "[-CYC0]"},
          {"begin", "a", "b"},
          Rec("[LINE]2[ICON][LEVEL]1", "begin||", "")},
+        {"a re-match that gives up on the last line stays within the source",
+         {"[+CYC0]", ".", "S0=a", "S=zzz", "<=w", "D=x", "?", "B=", ".", "[-CYC0]"},
+         {"x", "a"},
+         Rec("[LINE]2[ICON][LEVEL]1", "", "x")},
+        {"a re-match over many lines stops at the first line that completes it",
+         {"[+CYC0]", ".", "S0=^begin", "S=^begin([^;]*);", "D=$1", "?", "B=#2", ".", "S1=(\\w+)", "D=$1", "?",
+          "B=#2", ".", "[-CYC0]"},
+         ManyLines(),
+         Join({Rec("[LINE]30002[ICON][LEVEL]1", "", ManyLinesJoined()), Rec("[LINE]30002[ICON][LEVEL]1", "", "z"),
+               Rec("[LINE]30003[ICON][LEVEL]1", "", "w")})},
         {"a re-match joins lines until it matches",
          {"[+CYC0]", ".", "S0=begin", "S=begin(.*?)end", "T=$1", "?", "B=#2", ".", "[-CYC0]"},
          {"begin", "a", "end tail"},
@@ -118,27 +161,37 @@ TEST(CodeScanner, RuleLanguage)
          {"[+CYC0]", ".", "S0=", "[-CYC0]"},
          {"abc", "def"},
          {},
-         {"There may be an exception at 0", "There may be an exception at 1"}},
+         {},
+         {"There may be an exception at 0: empty regular expression (rule file line 8, set CYC0: S0=)"}},
         {"work done before a failing command stays done",
          {"[+CYC0]", ".", "S0=a", "D=$&", "?", "B=#2", "[MODIFIER] q", "[-CYC0]"},
          {"aab"},
          Join({Rec("[LINE]1[ICON][LEVEL]1", "", "a"), Rec("[LINE]1[ICON][LEVEL]1", "", "a")}),
-         {"There may be an exception at 0", "There may be an exception at 0"}},
-        {"a rule whose commands fail before changing anything is reported once per buffer",
+         {},
+         {"There may be an exception at 0: unknown modifier 'q' (rule file line 12, set CYC0: [MODIFIER] q)"}},
+        {"a rule whose commands fail before changing anything is reported once",
          {"[+CYC0]", ".", "S0=a", "D=$&", "?", "[MODIFIER] q", "[-CYC0]"},
-         {"a"},
-         Join({Rec("[LINE]1[ICON][LEVEL]1", "", "a"), Rec("[LINE]1[ICON][LEVEL]1", "", "a")}),
-         {"There may be an exception at 0"}},
+         {"a", "a"},
+         Join({Rec("[LINE]1[ICON][LEVEL]1", "", "a"), Rec("[LINE]1[ICON][LEVEL]1", "", "a"),
+               Rec("[LINE]2[ICON][LEVEL]1", "", "a"), Rec("[LINE]2[ICON][LEVEL]1", "", "a")}),
+         {},
+         {"There may be an exception at 0: unknown modifier 'q' (rule file line 11, set CYC0: [MODIFIER] q)"}},
         {"failing rules one after another are each tried",
          {"[+CYC0]", ".", "S0=q", ".", "S1=(", "S2=[", "S3=x", "D=$&", "?", "B=", ".", "[-CYC0]"},
          {"x"},
          Rec("[LINE]1[ICON][LEVEL]1", "", "x"),
-         {"There may be an exception at 0", "There may be an exception at 0"}},
-        {"rules that never consume the buffer are cut off once",
+         {},
+         {"There may be an exception at 0: missing closing parenthesis at offset 1 of the pattern (rule file "
+          "line 10, set CYC0: S1=()",
+          "There may be an exception at 0: missing terminating ] for character class at offset 1 of the pattern "
+          "(rule file line 11, set CYC0: S2=[)"}},
+        {"rules that never consume the buffer are cut off, reported once",
          {"[+CYC0]", ".", "S0=a", ".", "[-CYC0]"},
          {"a", "b"},
          {},
-         {"There may be an exception at 0", "There may be an exception at 1"}},
+         {},
+         {"There may be an exception at 0: the rules make no progress: 100000 attempts without consuming the "
+          "buffer (set CYC0)"}},
         {"a POP that empties the stack leaves the cycle only reading lines",
          {"[+CYC0]", ".", "S0=a", "[POP]", "S1=b", "D=b", "?", ".", "[-CYC0]"},
          {"a", "b"},
@@ -153,12 +206,66 @@ TEST(CodeScanner, RuleLanguage)
          {"'a' clear"},
          Rec("[LINE]1[ICON][LEVEL]1", "", "_!0_")},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TScannerHarness h(c.rules, c.indicator);
-        EXPECT_EQ(h.Scan(c.source), c.expected);
-        EXPECT_EQ(h.shown, c.shown);
-    }
+    ExpectScans(cases);
+}
+
+TEST(CodeScanner, RulesThatRunAwayAreCutOffWithAFault)
+{
+    const std::string words = [] {
+        std::string text;
+        for (int i = 0; i < 1100; ++i)
+            text += "w ";
+        return text;
+    }();
+    const TScanCase cases[] = {
+        // The set in force is already the one entered when its first lines fail: the
+        // rest of the line finds no rule there.
+        {"a set whose first lines enter the set itself",
+         {"[+CYC0]", ".", "S0=(\\w+)", "D=$1", "?", "B=#2", "[PUSH] LOOP", "[-CYC0]", "[+LOOP]", "[PUSH] LOOP",
+          "[-LOOP]"},
+         {"a b"},
+         Rec("[LINE]1[ICON][LEVEL]1", "", "a"),
+         {},
+         {"There may be an exception at 0: sets entered while entering a set, more than 64 deep: set prologues "
+          "enter sets without end (rule file line 15, set LOOP: [PUSH] LOOP)"}},
+        {"sets that enter each other",
+         {"[+CYC0]", ".", "S0=(\\w+)", "B=#2", "[PUSH] A", "[-CYC0]", "[+A]", "[PUSH] B", "[-A]", "[+B]",
+          "[PUSH] A", "[-B]"},
+         {"a"},
+         {},
+         {},
+         {"There may be an exception at 0: sets entered while entering a set, more than 64 deep: set prologues "
+          "enter sets without end (rule file line 13, set A: [PUSH] B)"}},
+        {"a set stack that only grows",
+         {"[+CYC0]", ".", "S0=(\\w+)", "B=#2", "[PUSH] CYC0", "[-CYC0]"},
+         {words},
+         {},
+         {},
+         {"There may be an exception at 0: more than 1000 rule sets on the stack: [PUSH] CYC0 (rule file line 10, "
+          "set CYC0: [PUSH] CYC0)"}},
+        // The records of the attempts after the first that made no progress are dropped.
+        {"an IF jump back to the running rule",
+         {"[+CYC0]", ".", "S0=x", "D=x", "?", "R=x", "[IF#1THEN] S0", "[-CYC0]"},
+         {"x"},
+         Rec("[LINE]1[ICON][LEVEL]1", "", "x"),
+         {},
+         {"There may be an exception at 0: the rules make no progress: 100000 attempts without consuming the "
+          "buffer (set CYC0)"}},
+        {"a macro that doubles itself",
+         {"[+CYC0]", "3=x", ".", "S0=x", "3=#3#3", "R=x", "[IF#1THEN] S0", "[-CYC0]"},
+         {"x"},
+         {},
+         {},
+         {"There may be an exception at 0: a macro expansion grows past 32 MB (rule file line 10, set CYC0: "
+          "3=#3#3)"}},
+        {"a pattern that backtracks past the matcher's limit",
+         {"[+CYC0]", ".", "S0=(a|aa)+b", "[-CYC0]"},
+         {std::string(60, 'a') + "cb"},
+         {},
+         {},
+         {"There may be an exception at 0: match limit exceeded (rule file line 8, set CYC0: S0=(a|aa)+b)"}},
+    };
+    ExpectScans(cases);
 }
 
 TEST(CodeScanner, CommentIndicatorPicksTheCommentLine)

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
+#include <thread>
 
 namespace {
 
@@ -89,17 +92,24 @@ TEST_F(ConfigTest, Lists)
     const TCase cases[] = {
         {"markers with blanks and lower case are read, entries untrimmed",
          "A=1\n[ +p ]\n  /a \n/b\n[-P]\n", {}, false, {}, {"  /a ", "/b"}},
-        {"a closing marker before the opening one ends the read",
-         "[-P]\n[+P]\n/a\n[-P]\n", {}, false, {}, {}},
+        {"a stray closing marker before the block is ignored, and dropped on writing",
+         "[-P]\n[+P]\n/a\n[-P]\n", {"/a", "/b"}, true, {"[+P]", "/a", "/b", "[-P]"}, {"/a", "/b"}},
+        {"a stray closing marker before the block does not empty the list",
+         "[-P]\n[+P]\n/a\n[-P]\n", {}, false, {}, {"/a"}},
         {"a new list goes to the very top", "A=1\nB=2\n", {"/x"}, true,
          {"[+P]", "/x", "[-P]", "A=1", "B=2"}, {"/x"}},
         {"an existing block is replaced in place", "A=1\n[+P]\n/old\n[-P]\nB=2\n", {"/n1", "/n2"}, true,
          {"A=1", "[+P]", "/n1", "/n2", "[-P]", "B=2"}, {"/n1", "/n2"}},
         {"an empty list removes the block", "A=1\n[+P]\n/old\n[-P]\n", {}, true, {"A=1"}, {}},
-        {"an unclosed last block stays and the new block goes above it", "A=1\n[+P]\n/old\n", {"/n"},
-         true, {"A=1", "[+P]", "/n", "[-P]", "[+P]", "/old"}, {"/n"}},
-        {"the last opening marker's block is replaced", "[+P]\n/a\n[-P]\n[+P]\n/b\n[-P]\n", {"/c"}, true,
-         {"[+P]", "/a", "[-P]", "[+P]", "/c", "[-P]"}, {"/a"}},
+        {"an unclosed block ends at the next key", "[+P]\n/a\nA=1\n[+Q]\n/q\n[-Q]\n", {}, false, {},
+         {"/a"}},
+        {"an unclosed block ends at the next list", "[+P]\n/a\n[+Q]\n/q\n[-Q]\n", {}, false, {}, {"/a"}},
+        {"an unclosed block is replaced up to the next key", "A=1\n[+P]\n/old\nmform_left=5\n", {"/n"}, true,
+         {"A=1", "[+P]", "/n", "[-P]", "mform_left=5"}, {"/n"}},
+        {"of two blocks the first is read", "[+P]\n/a\n[-P]\n[+P]\n/b\n[-P]\n", {}, false, {}, {"/a"}},
+        {"of two blocks the first is replaced and the later one dropped",
+         "A=1\n[+P]\n/a\n[-P]\nB=2\n[+P]\n/b\n[-P]\n", {"/c"}, true, {"A=1", "[+P]", "/c", "[-P]", "B=2"},
+         {"/c"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -133,22 +143,64 @@ TEST_F(ConfigTest, SaveWritesCrLfAndOnlyWhenNotEmpty)
     EXPECT_EQ(again.Lines(), config.Lines());
 }
 
-TEST_F(ConfigTest, FailedSaveKeepsTheOldFile)
+TEST_F(ConfigTest, FailedSaveLeavesNothingBehind)
 {
-    WriteFile("OLD=1\r\n");
-    const std::string blocked = (m_dir / "blocked").string();
-    fs::create_directories(blocked + "/quillane.ini.new"); // the temporary file cannot be created
-    TConfig config(blocked + "/quillane.ini");
+    TConfig config((m_dir / "missing" / "quillane.ini").string());
     config.WriteString("A", "1");
-    EXPECT_FALSE(config.Save());
+    EXPECT_FALSE(config.Save()) << "the temporary file cannot be made";
 
-    // A write that cannot replace the target leaves the old content whole.
-    fs::create_directories(m_file + ".new");
-    TConfig other(m_file);
-    other.Load();
+    // A save that cannot replace its target (here a folder) removes its temporary file.
+    fs::create_directories(m_dir / "folder.ini" / "x");
+    TConfig other((m_dir / "folder.ini").string());
     other.WriteString("NEW", "2");
     EXPECT_FALSE(other.Save());
-    EXPECT_EQ(ReadFile(), "OLD=1\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
+}
+
+// Two stores saving the same file at once, each a text of its own: every save succeeds,
+// and the file always holds one whole text or the other.
+TEST_F(ConfigTest, ConcurrentSavesPublishWholeFiles)
+{
+    const auto text = [](char c) {
+        TLines lines;
+        for (int i = 0; i < 2000; ++i)
+            lines.push_back(std::string(1, c) + std::to_string(i) + "=" + std::string(40, c));
+        return lines;
+    };
+    const TLines texts[] = {text('A'), text('B')};
+    const auto whole = [](const TLines& lines) {
+        std::string all;
+        for (const auto& line : lines)
+            all += line + "\r\n";
+        return all;
+    };
+    std::atomic<int> failures{0};
+    std::atomic<bool> done{false};
+    auto saver = [&](const TLines& lines) {
+        TConfig config(m_file);
+        for (const auto& line : lines)
+            config.WriteString(line.substr(0, line.find('=')), line.substr(line.find('=') + 1));
+        for (int i = 0; i < 100; ++i)
+            if (!config.Save())
+                ++failures;
+    };
+    std::set<std::string> seen;
+    std::thread reader([&] {
+        while (!done) {
+            const std::string content = ReadFile();
+            if (!content.empty())
+                seen.insert(content);
+        }
+    });
+    std::thread a(saver, texts[0]), b(saver, texts[1]);
+    a.join();
+    b.join();
+    done = true;
+    reader.join();
+    EXPECT_EQ(failures, 0);
+    for (const auto& content : seen)
+        EXPECT_TRUE(content == whole(texts[0]) || content == whole(texts[1])) << content.size() << " bytes";
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1) << "no file left behind";
 }
 
 TEST(FontText, RoundTripsAndColours)

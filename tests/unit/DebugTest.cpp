@@ -3,10 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <thread>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,15 +34,42 @@ protected:
     fs::path m_dir;
 };
 
-TEST_F(DebugTest, EveryLineRewritesTheWholeLog)
+TEST_F(DebugTest, TheFirstLineStartsTheLogAndEveryLineIsAppended)
 {
     const auto file = m_dir / "quillane.TXT";
+    std::ofstream(file, std::ios::binary) << "an earlier run\r\n";
     TDebug log(file.string());
     log.AddLine("one");
     EXPECT_EQ(ReadAll(file), "one\r\n");
     log.AddLine("two\nlines");
+    EXPECT_EQ(ReadAll(file), "one\r\ntwo\nlines\r\n");
+    // Appended, not rewritten: what stands in the file stays.
+    std::ofstream(file, std::ios::binary | std::ios::app) << "(marked)\r\n";
     log.AddLine("three");
-    EXPECT_EQ(ReadAll(file), "one\r\ntwo\nlines\r\nthree\r\n");
+    EXPECT_EQ(ReadAll(file), "one\r\ntwo\nlines\r\n(marked)\r\nthree\r\n");
+}
+
+// A process that logs line after line and is killed leaves whole lines, in order.
+TEST_F(DebugTest, AKilledRunLeavesItsLinesWhole)
+{
+    const auto file = m_dir / "quillane.TXT";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        TDebug log(file.string());
+        for (int i = 0;; ++i)
+            log.AddLine("line " + std::to_string(i) + " " + std::string(100, 'x'));
+    }
+    while (!fs::exists(file) || fs::file_size(file) < 200000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    const std::string text = ReadAll(file);
+    ASSERT_GE(text.size(), 2u);
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << "the last line is whole";
+    const TLines lines = SplitLines(text);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        ASSERT_EQ(lines[i], "line " + std::to_string(i) + " " + std::string(100, 'x'));
 }
 
 TEST_F(DebugTest, ARunWithoutLinesLeavesTheOldLog)
@@ -48,7 +80,7 @@ TEST_F(DebugTest, ARunWithoutLinesLeavesTheOldLog)
     EXPECT_EQ(ReadAll(file), "earlier\r\n");
 }
 
-TEST_F(DebugTest, AnUnwritableLogKeepsItsLines)
+TEST_F(DebugTest, AnUnwritableLogKeepsItsLinesForTheNextWrite)
 {
     const auto blocked = m_dir / "blocked";
     fs::create_directories(blocked / "quillane.TXT"); // a folder where the file should be
@@ -56,6 +88,9 @@ TEST_F(DebugTest, AnUnwritableLogKeepsItsLines)
     EXPECT_NO_THROW(log.AddLine("kept"));
     EXPECT_FALSE(log.SaveLog());
     EXPECT_EQ(log.Lines(), (TLines{"kept"}));
+    fs::remove(blocked / "quillane.TXT");
+    log.AddLine("then");
+    EXPECT_EQ(ReadAll(blocked / "quillane.TXT"), "kept\r\nthen\r\n");
 }
 
 TEST_F(DebugTest, ConcurrentAppendsNeverInterleave)

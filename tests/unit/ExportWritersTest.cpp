@@ -76,7 +76,9 @@ TEST(HtmlExport, CellsLinksAndEscaping)
     view.title = {"{ <b>not bold</b> }"};
     const TLines page = HtmlPageLines(view, "Index.html");
     auto has = [&](const std::string& line) { return std::find(page.begin(), page.end(), line) != page.end(); };
-    EXPECT_EQ(page.front(), "<html>");
+    EXPECT_EQ(TLines(page.begin(), page.begin() + 5),
+              (TLines{"<!DOCTYPE html>", "<html>", "<head>", "<meta charset=\"utf-8\">", "<title>Export Table</title>"}))
+        << "the page says it is UTF-8";
     EXPECT_EQ(page.back(), "</html>");
     EXPECT_TRUE(has("{ &lt;b&gt;not bold&lt;/b&gt; }"));
     EXPECT_TRUE(has("<td><strong>Declaration</strong></td>"));
@@ -92,6 +94,30 @@ TEST(HtmlExport, CellsLinksAndEscaping)
     const TLines first = HtmlPageLines(view, "");
     EXPECT_NE(std::find(first.begin(), first.end(), "<td>..&lt; TList&lt;T&gt; &gt;</td>"), first.end())
         << "on the first page the parent row has plain cells";
+}
+
+TEST(HtmlExport, LinksToTheFirstPageKeepItsName)
+{
+    struct TCase {
+        const char* page;
+        const char* href;
+    };
+    const TCase cases[] = {
+        {"Index.html", "Index.html"},
+        {"My Outline.html", "My%20Outline.html"},
+        {"C#.html", "C%23.html"},
+        {"why?.html", "why%3F.html"},
+        {"100%.html", "100%25.html"},
+        {"Tom&Jerry's.html", "Tom%26Jerry%27s.html"},
+        {"Gr\xC3\xB6\xC3\x9F" "e.html", "Gr%C3%B6%C3%9Fe.html"},
+    };
+    const TExportView view = View({{"..", 3, {{'D', "..< TFoo >"}, {'L', "..< 4 >"}}}});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.page);
+        const TLines page = HtmlPageLines(view, c.page);
+        const std::string cell = std::string("<td><a href=\"") + c.href + "\">..&lt; TFoo &gt;</a></td>";
+        EXPECT_TRUE(std::find(page.begin(), page.end(), cell) != page.end()) << "no line " << cell;
+    }
 }
 
 // An outline of levels keyed by the container's line; level 0 is the top.

@@ -69,6 +69,7 @@ TEST_P(GoldenScan, RecordsAndTitleMatchTheExpectedFiles)
     EXPECT_EQ(JoinLines(scanner.Results()), ReadText(folder / "expected.txt"));
     EXPECT_EQ(JoinLines(scanner.CommentBlockAt(0)), ReadText(folder / "title.txt"));
     // A rule that fails or stops making progress reports itself; the rules must not.
+    EXPECT_TRUE(scanner.RuleFaults().empty()) << scanner.RuleFaults().front().Text();
     EXPECT_TRUE(messages.empty()) << messages.front();
 }
 

@@ -18,15 +18,27 @@ namespace fs = std::filesystem;
 
 TEST(OutlineScan, ReadsAndScansOrSaysWhyNot)
 {
-    // One record per word; a word that looks like a pick-up placeholder fails the scan
-    // when the records are completed.
-    TStructureTexts rules;
-    rules.LoadFromList({"[BEGIN]", "[+VAR]", "PAS=P", "[-VAR]", "[BEGIN] NAME=P", "[+CYC0]", ".",
-                        "S0=//\\s*", "*=#2", "B=#0", ".", "S1=(\\S+)", "D=$1", "?", "B=#2", ".",
-                        "[-CYC0]", "[END]", "[END]"});
+    // One record per word; rules whose cycle fails at its start fail the scan; rules with a
+    // bad pattern among good ones still outline, and report the fault.
+    const auto rulesOf = [](const TLines& cycle) {
+        TLines file = {"[BEGIN]", "[+VAR]", "PAS=P", "[-VAR]", "[BEGIN] NAME=P", "[+CYC0]"};
+        file.insert(file.end(), cycle.begin(), cycle.end());
+        file.insert(file.end(), {"[-CYC0]", "[END]", "[END]"});
+        TStructureTexts rules;
+        rules.LoadFromList(file);
+        return rules;
+    };
+    const TLines words = {".", "S0=//\\s*", "*=#2", "B=#0", ".", "S1=(\\w+)", "D=$1", "?", "B=#2", "."};
+    TLines badPattern = words;
+    badPattern.insert(badPattern.end(), {"S2=(", "."});
+    const TStructureTexts rules = rulesOf(words);
+    const TStructureTexts failing = rulesOf({"[MODIFIER] q", "."});
+    const TStructureTexts faulty = rulesOf(badPattern);
     TConfig config;
     TDebug log((fs::temp_directory_path() / "quillane_outline_scan.TXT").string());
     log.SetAutoSave(false);
+    TLines shown;
+    log.SetMessageSink([&](const std::string& text) { shown.push_back(text); });
     const fs::path dir = fs::temp_directory_path() / ("quillane_outline_scan_" + std::to_string(::getpid()));
     fs::create_directories(dir / "folder.pas");
     const auto write = [&](const char* name, const char* text) {
@@ -36,22 +48,30 @@ TEST(OutlineScan, ReadsAndScansOrSaysWhyNot)
 
     struct Case {
         std::string path;
+        const TStructureTexts& rules;
         TOpenFailure failure;
         std::size_t entryLines;
+        std::size_t faults; // lines in the trace log, one box for any number
     };
     const Case cases[] = {
-        {write("good.pas", "// the title\nalpha beta\n"), TOpenFailure::None, 8},
-        {(dir / "missing.pas").string(), TOpenFailure::Missing, 0},
-        {(dir / "folder.pas").string(), TOpenFailure::Unreadable, 0},
-        {write("empty.pas", ""), TOpenFailure::Empty, 0},
-        {write("bad.pas", "_!5_\n"), TOpenFailure::ScanFailed, 0},
+        {write("good.pas", "// the title\nalpha beta\n"), rules, TOpenFailure::None, 8, 0},
+        {(dir / "missing.pas").string(), rules, TOpenFailure::Missing, 0, 0},
+        {(dir / "folder.pas").string(), rules, TOpenFailure::Unreadable, 0, 0},
+        {write("empty.pas", ""), rules, TOpenFailure::Empty, 0, 0},
+        {write("placeholder.pas", "_!5_\n"), rules, TOpenFailure::None, 8, 0},
+        {(dir / "good.pas").string(), failing, TOpenFailure::ScanFailed, 0, 1},
+        {write("signs.pas", "a ;\nb ;\n"), faulty, TOpenFailure::None, 8, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        const TScanOutcome outcome = ScanOutline(rules, config, log, c.path, "PAS");
+        shown.clear();
+        const std::size_t logged = log.Lines().size();
+        const TScanOutcome outcome = ScanOutline(c.rules, config, log, c.path, "PAS");
         EXPECT_EQ(outcome.failure, c.failure);
         EXPECT_EQ(outcome.entries.size(), c.entryLines);
         EXPECT_EQ(outcome.error.empty(), c.failure != TOpenFailure::ScanFailed);
+        EXPECT_EQ(log.Lines().size() - logged, c.faults);
+        EXPECT_EQ(shown.size(), c.faults == 0 ? 0u : 1u);
     }
     const TScanOutcome good = ScanOutline(rules, config, log, cases[0].path, "PAS");
     EXPECT_EQ(good.lineCount, 2);

@@ -180,6 +180,41 @@ TEST_F(Search, SkippedFiles)
     EXPECT_EQ(summary.filesSkipped, 3u);
 }
 
+TEST_F(Search, AFaultOfTheRulesIsReportedOncePerSearch)
+{
+    m_rules.LoadFromList({"[BEGIN]", "[+VAR]", "PAS=P", "[-VAR]", "[BEGIN] NAME=P", "[+CYC0]", ".", "S0=(\\w+)",
+                          "D=$1", "T=procedure", "?", "B=#2", ".", "S1=(", "[-CYC0]", "[END]", "[END]"});
+    Write("a.pas", "key ;\n");
+    Write("b.pas", "key ;\n");
+    TLines shown;
+    m_log.SetAutoSave(false);
+    m_log.SetMessageSink([&](const std::string& text) { shown.push_back(text); });
+
+    TRecordingSink sink;
+    const auto summary = Run(Request("key"), sink);
+    EXPECT_EQ(sink.rows.size(), 2u) << "the rules that work still outline both files";
+    EXPECT_EQ(summary.ruleFaults, 1u);
+    const std::string fault =
+        "There may be an exception at 0: missing closing parenthesis at offset 1 of the pattern (rules.dll "
+        "line 14, set CYC0: S1=()";
+    const std::string first = sink.rows.front().file;
+    EXPECT_EQ(m_log.Lines(), (TLines{first + ": " + fault})) << "logged once, with the file it was met in";
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].rfind(first + ":\n" + fault, 0), 0u) << shown[0];
+
+    // Files whose scan met faults are not cached, so every search reports them.
+    TSearchRequest cached = Request("key");
+    cached.cacheFile = Path("cache/outlines.sqlite");
+    for (const char* pass : {"cold", "warm"}) {
+        SCOPED_TRACE(pass);
+        TRecordingSink again;
+        const auto next = Run(cached, again);
+        EXPECT_EQ(next.ruleFaults, 1u);
+        EXPECT_EQ(next.filesFromCache, 0u);
+        EXPECT_EQ(again.rows, sink.rows);
+    }
+}
+
 TEST_F(Search, StopEndsTheRunBeforeTheNextRow)
 {
     for (int i = 0; i < 5; ++i)

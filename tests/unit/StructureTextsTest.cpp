@@ -60,6 +60,14 @@ TEST(StructureTexts, BlockFindsNamedBlocksAmongOtherPairs)
     EXPECT_TRUE(rules.Block("pascal").empty()) << "block names compare exactly";
     EXPECT_TRUE(rules.Block("MISSING").empty());
     EXPECT_EQ(Rules(block).Section("CYC0"), (TLines{"S0=a", "."}));
+    std::vector<int> numbers;
+    const TLines blockC = rules.Block("C", &numbers);
+    EXPECT_EQ(numbers, (std::vector<int>{13, 14, 15, 16, 17}));
+    TStructureTexts copy;
+    copy.LoadFromList(blockC, numbers);
+    numbers.clear();
+    EXPECT_EQ(copy.Section("CYC0", &numbers), (TLines{"S0=c"}));
+    EXPECT_EQ(numbers, (std::vector<int>{15})) << "a copied block keeps the numbers of the file";
 }
 
 TEST(StructureTexts, EdgeShapes)
@@ -101,11 +109,13 @@ TEST(StructureTexts, LoadFromFileReadsLineEndsAndStopsAtNul)
     const auto path = std::filesystem::temp_directory_path() / "quillane_rules_test.dll";
     {
         std::ofstream out(path, std::ios::binary);
-        out << "[BEGIN]\r\n[+VAR]\rPAS=P\n[-VAR]\n" << '\0' << "[+VAR]\nDPR=D\n[-VAR]\n";
+        out << "[BEGIN]\r\n[+VAR]\r\n  \nPAS=P\n[-VAR]\n" << '\0' << "[+VAR]\nDPR=D\n[-VAR]\n";
     }
     TStructureTexts rules;
     rules.LoadFromFile(path.string());
-    EXPECT_EQ(rules.Section("VAR"), (TLines{"PAS=P"}));
+    std::vector<int> numbers;
+    EXPECT_EQ(rules.Section("VAR", &numbers), (TLines{"PAS=P"}));
+    EXPECT_EQ(numbers, (std::vector<int>{4})) << "a line keeps its number in the file past blank lines";
     std::filesystem::remove(path);
 
     rules.LoadFromFile("/nonexistent/CodeScan.dll");

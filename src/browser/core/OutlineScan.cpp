@@ -57,8 +57,11 @@ TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TD
     } catch (const std::exception& e) {
         outcome.failure = TOpenFailure::ScanFailed;
         outcome.error = e.what();
-        return outcome;
     }
+    // Faults of the rules: one box at most, all of them in the trace log.
+    ReportRuleFaults(scanner.RuleFaults(), log, true);
+    if (outcome.failure != TOpenFailure::None)
+        return outcome;
     outcome.entries = scanner.Results();
     outcome.lineCount = static_cast<int>(scanner.Codes().size());
     outcome.title = scanner.CommentBlockAt(0);

@@ -31,7 +31,8 @@ std::string OpenFailureText(const std::string& fileName, TOpenFailure failure,
                             const std::string& detail);
 
 // Reads the file and scans it with the rule block VAR names for key. A missing, unreadable
-// or empty file is not scanned; an error escaping the scan gives ScanFailed. minimize is
+// or empty file is not scanned; an error escaping the scan gives ScanFailed. Faults of the
+// rules go to the trace log, and the first of them to the user (ShowString). minimize is
 // called before the scanner shows its trace (trace mode).
 TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TDebug& log,
                          const std::string& path, std::string_view key,

@@ -1,5 +1,6 @@
 #include "search/core/Search.h"
 
+#include "config/Debug.h"
 #include "scan/CodeScanner.h"
 #include "search/core/FileHelpers.h"
 #include "search/core/OutlineCache.h"
@@ -13,6 +14,7 @@
 #include <optional>
 #include <set>
 #include <thread>
+#include <tuple>
 #include <unordered_set>
 #include <vector>
 
@@ -129,6 +131,33 @@ private:
     std::chrono::steady_clock::time_point m_lastSent;
 };
 
+// The faults of the rules met in one search: each to the trace log once, with the first
+// file it was met in, and the first of them also to the user, however many files meet them.
+class TSearchFaults {
+public:
+    explicit TSearchFaults(TDebug& log) : m_log(log) {}
+
+    // Returns how many new faults the scan of path met.
+    std::size_t Add(const std::string& path, const std::vector<TRuleFault>& faults)
+    {
+        std::size_t added = 0;
+        for (const auto& fault : faults) {
+            if (!m_seen.emplace(fault.set, fault.ruleLine, fault.rule).second)
+                continue;
+            ++added;
+            m_log.AddLine(path + ": " + fault.Text());
+            if (m_seen.size() == 1)
+                m_log.ShowString(path + ":\n" + fault.Text() + "\n\nFurther faults of the rules go to the trace log " +
+                                 m_log.FileName());
+        }
+        return added;
+    }
+
+private:
+    TDebug& m_log;
+    std::set<std::tuple<std::string, int, std::string>> m_seen;
+};
+
 // One gathered file on its way from a worker to the hand-over.
 struct TFileWork {
     enum class TState { Waiting, Outline, Skipped };
@@ -136,6 +165,7 @@ struct TFileWork {
 
     TState state = TState::Waiting;
     TFileOutline outline;
+    std::vector<TRuleFault> faults; // met by the scan, reported at the hand-over
     bool fromCache = false;
     TCacheAction cacheAction = TCacheAction::None;
     std::string cachePath; // the file's absolute path: its key in the cache
@@ -248,13 +278,23 @@ TFileWork WorkOnFile(const std::string& path, TCodeScanner& scanner, TOutlineCac
     }
 
     work.state = TFileWork::TState::Skipped;
+    bool scanned = true;
     try {
         scanner.ScanFile(path, key);
+    } catch (const TScanStopped&) {
+        work.cacheAction = TFileWork::TCacheAction::None;
+        return work;
     } catch (...) {
-        // A failed scan is not stored: it may be a stop, or pass with the next run.
+        scanned = false;
+    }
+    work.faults = scanner.RuleFaults();
+    // A failed scan is not stored (it may pass with the next run), nor one that met faults
+    // of the rules: a later search must report them again.
+    if (!scanned || !work.faults.empty()) {
         if (work.cacheAction == TFileWork::TCacheAction::Store)
             work.cacheAction = TFileWork::TCacheAction::None;
-        return work;
+        if (!scanned)
+            return work;
     }
     const TLines& results = scanner.Results();
     if (results.empty() && scanner.Codes().empty()) {
@@ -323,6 +363,7 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
     const TSearchChoices noChoices;
     const TSearchChoices& choices = request.choices ? *request.choices : noChoices;
     TStatusThrottle status(sink);
+    TSearchFaults faults(debugLog);
 
     const TLines files = GatherSearchFiles(request, stop, [&](std::size_t found) {
         if (status.Due() && !stop.stop_requested())
@@ -399,6 +440,7 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
         ++summary.filesScanned;
         if (work->fromCache)
             ++summary.filesFromCache;
+        summary.ruleFaults += faults.Add(files[i], work->faults);
         if (work->state == TFileWork::TState::Outline)
             MatchOutline(files[i], work->outline, request.keyword, choices, add);
         else

@@ -90,6 +90,7 @@ struct TSearchSummary {
     std::size_t filesFromCache = 0;
     std::size_t filesSkipped = 0;   // unreadable, failed to scan, or without entries
     std::size_t rows = 0;
+    std::size_t ruleFaults = 0; // distinct faults of the rules met, each logged once
     bool stopped = false;
 };
 

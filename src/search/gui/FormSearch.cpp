@@ -200,6 +200,10 @@ void TFormSearch::BuildControls()
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(SearchPages);
 
+    connect(SearchPages, &QTabWidget::currentChanged, this, [this] {
+        if (SearchPages->currentWidget() == SearchBegin)
+            FocusKeyword();
+    });
     connect(PathList, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0)
             PathListClick();
@@ -236,9 +240,19 @@ void TFormSearch::ShowModal()
 
 void TFormSearch::setVisible(bool visible)
 {
-    if (visible && !isVisible())
+    const bool showing = visible && !isVisible();
+    if (showing)
         FormShow();
     QDialog::setVisible(visible);
+    if (showing && SearchPages->currentWidget() == SearchBegin)
+        FocusKeyword();
+}
+
+void TFormSearch::FocusKeyword()
+{
+    // The keyword is selected, so typing replaces it.
+    CKeyWords->setFocus(Qt::OtherFocusReason);
+    CKeyWords->lineEdit()->selectAll();
 }
 
 void TFormSearch::done(int result)
@@ -258,9 +272,9 @@ bool TFormSearch::IsFolder(const QString& text)
 
 bool TFormSearch::ListHoldsFolder(const QString& text) const
 {
-    const std::string wanted = text.toStdString();
+    // Paths that differ in letter case name different folders.
     for (int i = 0; i < PathList->count(); ++i)
-        if (SameText(PathList->item(i)->text().toStdString(), wanted))
+        if (PathList->item(i)->text() == text)
             return true;
     return false;
 }

@@ -114,6 +114,8 @@ private:
     // The controls (FormSearch.cpp).
     void BuildControls();
     void SetSearchingState(bool searching);
+    // Puts the focus into the keyword field whenever "Search Start" shows.
+    void FocusKeyword();
     void ShowPopup(QWidget* source, const QPoint& pos);
     bool ListHoldsFolder(const QString& text) const;
     static bool IsFolder(const QString& text);

@@ -32,6 +32,55 @@ QString CaptionOf(char letter)
 
 std::string WidthKey(int column) { return std::string(kSearchHeaderWidthPrefix) + std::to_string(column); }
 
+// Makes the order in which the user dragged the result columns their own order: captions,
+// widths, hidden columns, the rows' cells and the sort column move along, and the header
+// shows the columns unmoved. The letters, widths and sort column read from the columns
+// then follow the on-screen order.
+void AdoptOnScreenOrder(TListViewEx* list)
+{
+    QHeaderView* header = list->header();
+    if (!header->sectionsMoved())
+        return;
+    struct TColumn {
+        QString caption;
+        int width;
+        bool hidden;
+    };
+    const int count = list->columnCount();
+    std::vector<int> logicalAt;
+    std::vector<TColumn> columns;
+    for (int v = 0; v < count; ++v) {
+        const int l = header->logicalIndex(v);
+        logicalAt.push_back(l);
+        columns.push_back({list->headerItem()->text(l), list->columnWidth(l), list->isColumnHidden(l)});
+    }
+    std::vector<QStringList> rows;
+    for (int r = 0; r < list->topLevelItemCount(); ++r) {
+        QStringList cells;
+        for (int l : logicalAt)
+            cells << list->topLevelItem(r)->text(l);
+        rows.push_back(cells);
+    }
+    const int sorted = list->SortColumn();
+    const int sortedOnScreen = sorted >= 0 && sorted < count ? header->visualIndex(sorted) : sorted;
+
+    for (int v = 0; v < count; ++v)
+        header->moveSection(header->visualIndex(v), v);
+    for (int v = 0; v < count; ++v) {
+        const TColumn& column = columns[static_cast<std::size_t>(v)];
+        list->headerItem()->setText(v, column.caption);
+        list->setColumnHidden(v, column.hidden);
+        if (!column.hidden)
+            list->setColumnWidth(v, column.width);
+    }
+    for (int r = 0; r < list->topLevelItemCount(); ++r) {
+        const QStringList& cells = rows[static_cast<std::size_t>(r)];
+        for (int v = 0; v < count; ++v)
+            list->topLevelItem(r)->setText(v, cells[v]);
+    }
+    list->SetSortColumn(sortedOnScreen);
+}
+
 } // namespace
 
 void TFormSearch::FormShow()
@@ -146,6 +195,7 @@ void TFormSearch::FormClose()
     config.WriteBool(kSearchInCom, SearchInCom->isChecked());
     config.WriteBool(kSearchInType, SearchInType->isChecked());
 
+    AdoptOnScreenOrder(SearchRes);
     std::string letters;
     for (int i = 0; i < SearchRes->columnCount(); ++i) {
         const QString caption = SearchRes->headerItem()->text(i);
