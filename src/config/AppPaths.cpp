@@ -58,6 +58,7 @@ TAppPaths TAppPaths::InFolder(const std::string& folder)
     paths.settingsFile = folder + "quillane.ini";
     paths.logFile = folder + "quillane.TXT";
     paths.exportFolder = folder;
+    paths.cacheFolder = folder;
     return paths;
 }
 
@@ -109,6 +110,8 @@ TAppPaths PlacesFor(const TPlaceFacts& facts)
         paths.exportFolder = cache + kUserFolderName;
         paths.writePlace = TAppPaths::TWritePlace::UserFolders;
     }
+    // Files the program can make again: always the user's, even in a portable folder.
+    paths.cacheFolder = cache.empty() ? std::string() : cache + kUserFolderName;
     // A settings file away from the data starts from the delivered one.
     if (FolderOf(paths.settingsFile) != paths.dataFolder)
         paths.seedSettingsFile = paths.dataFolder + SettingsName(programName);
