@@ -19,7 +19,7 @@ constexpr const char* kUsage =
     "       quillane --outline SOURCE [--rules RULEFILE] [--indicator N]\n"
     "       quillane --search KEYWORD FOLDER... [--in title,decl,comment,type]\n"
     "                         [--types pas,dpr] [--rules RULEFILE] [--jobs N] [--no-cache]\n"
-    "       quillane --screenshot FILE [--filter TEXT] [LOCATION]\n"
+    "       quillane --screenshot FILE [--filter TEXT] [--line N] [LOCATION]\n"
     "\n"
     "Without options, opens the outline browser on LOCATION (a Pascal source, a folder,\n"
     "or SOURCE?ENTRY), or on the place viewed last. Further locations are opened in turn\n"
@@ -42,6 +42,7 @@ constexpr const char* kUsage =
     "              open the window on LOCATION, save a picture of it to FILE (PNG) and end,\n"
     "              without storing anything in the settings\n"
     "  --filter    with --screenshot: type TEXT into the filter field first\n"
+    "  --line      with --screenshot: take the text viewer showing line N of the source\n"
     "  --help      show this text\n"
     "  --version   show the program's version\n";
 

@@ -6,6 +6,7 @@
 #include "app/QtPlatform.h"
 #include "browser/MainForm.h"
 #include "browser/OutlineImages.h"
+#include "browser/TextViewer.h"
 #include "browser/core/OutlineDocument.h"
 #include "config/AppContext.h"
 #include "search/gui/FormSearch.h"
@@ -57,12 +58,13 @@ std::string StartLocation(const std::string& argument)
     return path + argument.substr(location.path.size());
 }
 
-// --screenshot FILE [--filter TEXT] [LOCATION...]: shows the window on LOCATION (with TEXT
-// in the filter field), saves a picture of it to FILE and ends without storing anything
-// in the settings.
+// --screenshot FILE [--filter TEXT] [--line N] [LOCATION...]: shows the window on
+// LOCATION (with TEXT in the filter field), saves a picture of it (or of the text viewer
+// at line N of the source) to FILE and ends without storing anything in the settings.
 struct TScreenshot {
     std::string file;
     std::string filter;
+    int line = 0; // from 1; 0: the main window
 };
 
 // Takes the screenshot options from the front of args, leaving the locations; none when an
@@ -83,11 +85,17 @@ std::optional<TScreenshot> TakeScreenshotOptions(std::vector<std::string>& args)
     if (!file)
         return std::nullopt;
     shot.file = *file;
-    while (!args.empty() && args[0] == "--filter") {
-        const auto text = take("a text");
-        if (!text)
+    while (!args.empty() && (args[0] == "--filter" || args[0] == "--line")) {
+        const bool filter = args[0] == "--filter";
+        const auto value = take(filter ? "a text" : "a line number");
+        if (!value)
             return std::nullopt;
-        shot.filter = *text;
+        if (filter) {
+            shot.filter = *value;
+        } else if ((shot.line = IntOrZero(*value)) < 1) {
+            std::cerr << "quillane: --line needs a line number from 1, not '" << *value << "'\n";
+            return std::nullopt;
+        }
     }
     return shot;
 }
@@ -151,7 +159,13 @@ int main(int argc, char* argv[])
             form.FilterEdit()->setText(QString::fromStdString(screenshot->filter));
             QApplication::processEvents();
         }
-        const bool saved = form.grab().save(QString::fromStdString(screenshot->file));
+        QWidget* shown = &form;
+        if (screenshot->line > 0) {
+            form.ViewSourceLine(screenshot->line);
+            shown = form.TextViewer();
+            QApplication::processEvents();
+        }
+        const bool saved = shown->grab().save(QString::fromStdString(screenshot->file));
         if (!saved)
             std::cerr << "quillane: cannot write " << screenshot->file << '\n';
         return saved ? 0 : 1;

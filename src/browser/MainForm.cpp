@@ -262,6 +262,9 @@ void TMForm::ListViewDblClick()
             return;
         }
         m_browser.StepIntoLine(IntOrZero(FieldText(row, 'L').toStdString()));
+    } else {
+        // An entry that holds nothing: its line in the text viewer.
+        ViewSourceLine(IntOrZero(FieldText(row, 'L').toStdString()));
     }
     UIUpdate();
 }

@@ -69,6 +69,9 @@ public:
 
     // Opens a file the way a file chosen in the open dialog is opened (the search window's Open).
     void OpenFile(const std::string& path);
+    // Shows the source's line (from 1) highlighted in the text viewer beside the window,
+    // keeping the keyboard here: what Enter on an entry that holds nothing does.
+    void ViewSourceLine(int sourceLine);
     // Enables the actions by the page and the history, and sets the caption on the List page.
     void UIUpdate();
     // Stores the window's state in the settings store; runs when the window is closed.
@@ -213,6 +216,8 @@ private:
     // The commands (MainFormCommands.cpp).
     void CopyField(char letter);
     int SelectedSourceLine() const;
+    // Shows the source at the line in the viewer; false (and says why) when it cannot.
+    bool ShowInViewer(int sourceLine);
     // The level on screen as the exports read it: captions and rows in on-screen order.
     TExportView CurrentExportView() const;
 
