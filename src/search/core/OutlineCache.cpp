@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <thread>
 #include <sys/stat.h>
 
 namespace {
@@ -106,8 +107,18 @@ bool TOutlineCache::Open(TAccess access)
             return false;
         }
     }
-    sqlite3_busy_timeout(m_db, static_cast<int>(m_options.busyTimeout.count()));
+    sqlite3_busy_handler(m_db, &TOutlineCache::WaitWhileBusy, this);
     return true;
+}
+
+int TOutlineCache::WaitWhileBusy(void* cache, int tries)
+{
+    constexpr std::chrono::milliseconds kStep{5};
+    const TOptions& options = static_cast<TOutlineCache*>(cache)->m_options;
+    if (options.stop.stop_requested() || tries * kStep >= options.busyTimeout)
+        return 0;
+    std::this_thread::sleep_for(kStep);
+    return 1;
 }
 
 bool TOutlineCache::SetUpSchema()
@@ -132,13 +143,16 @@ bool TOutlineCache::SetUpSchema()
             Close();
         return m_db != nullptr;
     }
+    // Both take effect only on a database still empty, before its journal becomes a WAL.
+    // Pages hold a few outlines each, most of which are a few kilobytes.
+    if (version == 0 && (!Exec("PRAGMA page_size=16384") || !Exec("PRAGMA auto_vacuum=INCREMENTAL")))
+        return false;
     if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=NORMAL") ||
         !Exec("PRAGMA journal_size_limit=4194304"))
         return false;
     if (version == kSchemaVersion)
         return true;
-    // auto_vacuum takes effect only on a database that has no tables yet.
-    if (!Exec("PRAGMA auto_vacuum=INCREMENTAL") || !Exec("BEGIN IMMEDIATE"))
+    if (!Exec("BEGIN IMMEDIATE"))
         return false;
     if (version != 0 && (!Exec("DROP TABLE IF EXISTS outlines") || !Exec("DROP TABLE IF EXISTS contexts")))
         return false;

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <unordered_set>
 
@@ -46,7 +47,10 @@ public:
         // Above this size (of the database's used pages) Trim drops the entries used
         // longest ago.
         std::int64_t capBytes = 256ll << 20;
+        // How long to wait for a database another connection holds locked; a stop
+        // request ends the wait.
         std::chrono::milliseconds busyTimeout{1000};
+        std::stop_token stop;
     };
     struct THit {
         TFileOutline outline;
@@ -108,6 +112,8 @@ private:
     bool Exec(const char* sql);
     void Fail(const char* what);
     void Close();
+    // SQLite's busy handler: 0 gives up, anything else tries again.
+    static int WaitWhileBusy(void* cache, int tries);
     std::int64_t Today() const;
 
     std::string m_file;

@@ -341,6 +341,46 @@ void MatchOutline(const std::string& path, const TFileOutline& outline, const st
     });
 }
 
+// The cache's scan context of each file type among files that the rule file knows.
+std::map<std::string, std::int64_t> ScanContexts(TOutlineCache& cache, const TLines& files,
+                                                 const TStructureTexts& rules, int commentIndicator)
+{
+    std::set<std::string> keys;
+    for (const auto& path : files)
+        keys.insert(FileTypeKey(path));
+    std::map<std::string, std::int64_t> contexts;
+    for (const auto& key : keys) {
+        const auto text = RuleBlockText(rules, key);
+        if (!text)
+            continue;
+        if (const auto id = cache.ContextId(*text, commentIndicator))
+            contexts.emplace(key, *id);
+    }
+    return contexts;
+}
+
+// After a whole run: writes what is held, drops the entries of files under the searched
+// folders that are gone, and keeps the cache under its cap.
+void TidyCache(TOutlineCache& cache, const TLines& folders, const TLines& files, const std::stop_token& stop)
+{
+    cache.Flush();
+    if (!cache.Usable())
+        return;
+    std::unordered_set<std::string> present;
+    for (const auto& path : files)
+        present.insert(AbsolutePath(path));
+    for (const auto& folder : folders) {
+        if (folder.empty() || stop.stop_requested())
+            continue;
+        std::string absolute = AbsolutePath(folder);
+        if (absolute.back() != '/')
+            absolute += '/';
+        cache.DropVanished(absolute, present);
+    }
+    if (!stop.stop_requested())
+        cache.Trim();
+}
+
 // Stops the workers and waits for them when the run ends, however it ends.
 struct TJoinWorkers {
     std::stop_source& stop;
@@ -391,19 +431,12 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
 
     // The cache: written on this thread only; each worker reads through its own connection.
     std::optional<TOutlineCache> cache;
+    TOutlineCache::TOptions cacheOptions;
+    cacheOptions.stop = runStop.get_token();
     std::map<std::string, std::int64_t> contexts;
     if (!request.cacheFile.empty() && !files.empty()) {
-        cache.emplace(request.cacheFile, TOutlineCache::TAccess::ReadWrite, debugLog);
-        std::set<std::string> keys;
-        for (const auto& path : files)
-            keys.insert(FileTypeKey(path));
-        for (const auto& key : keys) {
-            const auto text = RuleBlockText(sharedRules, key);
-            if (!text || !cache->Usable())
-                continue;
-            if (const auto id = cache->ContextId(*text, scanners.front()->CommentIndicator()))
-                contexts.emplace(key, *id);
-        }
+        cache.emplace(request.cacheFile, TOutlineCache::TAccess::ReadWrite, debugLog, cacheOptions);
+        contexts = ScanContexts(*cache, files, sharedRules, scanners.front()->CommentIndicator());
     }
 
     TFileQueue queue(files.size(), kFilesPerWorker * jobs);
@@ -413,7 +446,7 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
         workers.emplace_back([&, scanner = scanners[j].get(), token = runStop.get_token()] {
             std::optional<TOutlineCache> reader;
             if (!contexts.empty())
-                reader.emplace(request.cacheFile, TOutlineCache::TAccess::Read, debugLog);
+                reader.emplace(request.cacheFile, TOutlineCache::TAccess::Read, debugLog, cacheOptions);
             while (const auto index = queue.Take(token)) {
                 TFileWork work;
                 try {
@@ -465,23 +498,10 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
         return summary;
     }
 
-    if (cache && cache->Usable()) {
-        cache->Flush();
-        // Entries of files under the searched folders that are gone are of no more use.
-        std::unordered_set<std::string> present;
-        for (const auto& path : files)
-            present.insert(AbsolutePath(path));
-        for (const auto& folder : request.folders) {
-            std::string absolute = AbsolutePath(folder);
-            if (!folder.empty() && !stop.stop_requested()) {
-                if (absolute.back() != '/')
-                    absolute += '/';
-                cache->DropVanished(absolute, present);
-            }
-        }
-        cache->Trim();
-    }
-    if (!stop.stop_requested()) {
+    if (cache)
+        TidyCache(*cache, request.folders, files, stop);
+    summary.stopped = stop.stop_requested();
+    if (!summary.stopped) {
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
         sink.ShowProgress({TSearchProgress::TPhase::Done, files.size(), summary.filesScanned, summary.rows, {},
                            seconds.count()});
