@@ -48,6 +48,17 @@ void BindBlob(sqlite3_stmt* statement, int index, std::string_view bytes)
 
 } // namespace
 
+std::string ProgramBuild()
+{
+    static const std::string build = [] {
+        std::string text = QUILLANE_VERSION;
+        if (const auto program = StampOf("/proc/self/exe"))
+            text += " " + std::to_string(program->size) + " " + std::to_string(program->mtimeNs);
+        return text;
+    }();
+    return build;
+}
+
 std::optional<TFileStamp> StampOf(const std::string& path)
 {
     struct stat info {};
@@ -79,6 +90,7 @@ TOutlineCache::~TOutlineCache() { Close(); }
 
 void TOutlineCache::Close()
 {
+    m_hitsInTransaction = -1;
     sqlite3_finalize(m_find);
     m_find = nullptr;
     sqlite3_close_v2(m_db);
@@ -229,11 +241,35 @@ std::optional<std::int64_t> TOutlineCache::ContextId(const std::string& ruleBloc
     return find();
 }
 
+void TOutlineCache::EndRead()
+{
+    if (m_hitsInTransaction >= 0 && m_db)
+        sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    m_hitsInTransaction = -1;
+}
+
 std::optional<TOutlineCache::THit> TOutlineCache::Find(const std::string& path, const TFileStamp& stamp,
                                                        std::int64_t context)
 {
+    // Hits come in runs on a warm search: one snapshot serves many of them. A miss ends it:
+    // a scan follows, and a snapshot held through it would keep the log from being reused.
+    constexpr int kHitsPerTransaction = 256;
     if (!m_db)
         return std::nullopt;
+    if (m_access == TAccess::Read && m_hitsInTransaction < 0) {
+        if (!Exec("BEGIN"))
+            return std::nullopt;
+        m_hitsInTransaction = 0;
+    }
+    auto hit = Lookup(path, stamp, context);
+    if (!hit || ++m_hitsInTransaction >= kHitsPerTransaction)
+        EndRead();
+    return hit;
+}
+
+std::optional<TOutlineCache::THit> TOutlineCache::Lookup(const std::string& path, const TFileStamp& stamp,
+                                                         std::int64_t context)
+{
     if (!m_find && sqlite3_prepare_v3(m_db,
                                       "SELECT size, mtime_ns, inode, context, used, outline"
                                       " FROM outlines WHERE path=?1",

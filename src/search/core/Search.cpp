@@ -176,6 +176,7 @@ struct TFileWork {
 // The files of a run between the workers and the hand-over. A worker takes the next
 // file only while it lies within a window of files past the one to hand over next, and
 // puts its work into that file's slot; the run thread takes the slots in file order.
+// Each side is woken only when the other made room or finished what it waits for.
 class TFileQueue {
 public:
     TFileQueue(std::size_t files, std::size_t window) : m_files(files), m_slots(window) {}
@@ -185,7 +186,7 @@ public:
     std::optional<std::size_t> Take(std::stop_token stop)
     {
         std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, stop, [&] { return m_nextToTake >= m_files || m_nextToTake < m_nextToHand + m_slots.size(); });
+        m_roomMade.wait(lock, stop, [&] { return m_nextToTake >= m_files || m_nextToTake < m_nextToHand + m_slots.size(); });
         if (stop.stop_requested() || m_nextToTake >= m_files)
             return std::nullopt;
         return m_nextToTake++;
@@ -193,11 +194,14 @@ public:
 
     void Finish(std::size_t index, TFileWork work)
     {
+        bool awaited = false;
         {
             std::lock_guard lock(m_mutex);
             m_slots[index % m_slots.size()] = std::move(work);
+            awaited = index == m_nextToHand;
         }
-        m_changed.notify_all();
+        if (awaited)
+            m_finished.notify_one();
     }
 
     // Run thread: the work of the next file in order once it is finished; none on stop.
@@ -207,20 +211,21 @@ public:
         {
             std::unique_lock lock(m_mutex);
             TFileWork& slot = m_slots[m_nextToHand % m_slots.size()];
-            if (!m_changed.wait(lock, stop, [&] { return slot.state != TFileWork::TState::Waiting; }))
+            if (!m_finished.wait(lock, stop, [&] { return slot.state != TFileWork::TState::Waiting; }))
                 return std::nullopt;
             work = std::move(slot);
             slot = TFileWork();
             ++m_nextToHand;
         }
-        m_changed.notify_all();
+        m_roomMade.notify_one();
         return work;
     }
 
 private:
     const std::size_t m_files;
     std::mutex m_mutex;
-    std::condition_variable_any m_changed;
+    std::condition_variable_any m_roomMade; // workers wait here for a file within the window
+    std::condition_variable_any m_finished; // the run thread waits here for the next file
     std::size_t m_nextToTake = 0;   // guarded by m_mutex
     std::size_t m_nextToHand = 0;   // guarded by m_mutex
     std::vector<TFileWork> m_slots; // guarded by m_mutex; file i in slot i % size
