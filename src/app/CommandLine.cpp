@@ -19,7 +19,7 @@ constexpr const char* kUsage =
     "       quillane --outline SOURCE [--rules RULEFILE] [--indicator N]\n"
     "       quillane --search KEYWORD FOLDER... [--in title,decl,comment,type]\n"
     "                         [--types pas,dpr] [--rules RULEFILE] [--jobs N] [--no-cache]\n"
-    "       quillane --screenshot FILE [LOCATION]\n"
+    "       quillane --screenshot FILE [--filter TEXT] [LOCATION]\n"
     "\n"
     "Without options, opens the outline browser on LOCATION (a Pascal source, a folder,\n"
     "or SOURCE?ENTRY), or on the place viewed last. Further locations are opened in turn\n"
@@ -41,6 +41,7 @@ constexpr const char* kUsage =
     "  --screenshot\n"
     "              open the window on LOCATION, save a picture of it to FILE (PNG) and end,\n"
     "              without storing anything in the settings\n"
+    "  --filter    with --screenshot: type TEXT into the filter field first\n"
     "  --help      show this text\n"
     "  --version   show the program's version\n";
 
