@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <memory>
 #include <thread>
 #include <sys/stat.h>
 
