@@ -4,7 +4,8 @@
 # one thread, cold on every core, and warm (the outline cache filled by the run before),
 # all four fields, every file type of the rule file's VAR section. Prints files, MB,
 # seconds, MB/s and peak memory of each run, the machine's load, and checks that the
-# three searches printed the same rows.
+# three searches printed the same rows. CPU s, the user and system time of all threads,
+# shows the work done, which the elapsed seconds hide when other programs share the machine.
 #
 #   bash bench/search_bench.sh QUILLANE [RULEFILE] [TREE] [KEYWORD]
 #
@@ -40,21 +41,23 @@ export XDG_CACHE_HOME=$WORK/cache
 printf 'machine    %s cores, load %s\n' "$(nproc)" "$(cut -d' ' -f1-3 /proc/loadavg)"
 printf 'tree       %s\nrules      %s (types: %s)\nkeyword    %s, all fields\n\n' \
     "$TREE" "$RULES" "${KEYS[*]}" "$KEYWORD"
-printf '%-34s %6s %7s %7s %7s %8s\n' run files MB seconds MB/s "peak MB"
+printf '%-34s %6s %7s %7s %7s %7s %8s\n' run files MB seconds MB/s "CPU s" "peak MB"
 
 declare -A SECONDS_OF
 # measure NAME FILES BYTES COMMAND...: runs the command once, its output in $WORK/NAME.
 measure() {
     local name=$1 files=$2 bytes=$3
     shift 3
-    /usr/bin/time -f '%e %M' -o "$WORK/$name.time" "$@" > "$WORK/$name.out" 2> "$WORK/$name.err" || {
+    /usr/bin/time -f '%e %M %U %S' -o "$WORK/$name.time" "$@" > "$WORK/$name.out" 2> "$WORK/$name.err" || {
         echo "$name failed:" >&2; tail -5 "$WORK/$name.err" >&2; exit 1; }
-    local secs kb
-    read -r secs kb < "$WORK/$name.time"
+    local secs kb user sys
+    read -r secs kb user sys < "$WORK/$name.time"
     SECONDS_OF[$name]=$secs
-    awk -v name="$name" -v files="$files" -v bytes="$bytes" -v secs="$secs" -v kb="$kb" 'BEGIN {
+    awk -v name="$name" -v files="$files" -v bytes="$bytes" -v secs="$secs" -v kb="$kb" \
+        -v user="$user" -v sys="$sys" 'BEGIN {
         mb = bytes / 1e6
-        printf "%-34s %6d %7.1f %7.2f %7.1f %8.1f\n", name, files, mb, secs, (secs > 0 ? mb / secs : 0), kb / 1024 }'
+        printf "%-34s %6d %7.1f %7.2f %7.1f %7.2f %8.1f\n", name, files, mb, secs, (secs > 0 ? mb / secs : 0),
+               user + sys, kb / 1024 }'
 }
 
 if command -v ctags > /dev/null; then

@@ -58,7 +58,6 @@ TAppPaths TAppPaths::InFolder(const std::string& folder)
     paths.settingsFile = folder + "quillane.ini";
     paths.logFile = folder + "quillane.TXT";
     paths.exportFolder = folder;
-    paths.cacheFolder = folder;
     return paths;
 }
 

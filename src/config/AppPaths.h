@@ -29,7 +29,7 @@ struct TAppPaths {
     // The places of the running program (PlacesFor of ProgramFacts).
     static TAppPaths ForProgram();
     // Everything inside one folder (ending with "/"): quillane.TXT, quillane.ini,
-    // CodeScan.dll, the exports and the outline cache.
+    // CodeScan.dll and the exports; no outline cache.
     static TAppPaths InFolder(const std::string& folder);
 };
 

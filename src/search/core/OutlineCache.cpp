@@ -6,6 +6,8 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <memory>
+#include <thread>
 #include <sys/stat.h>
 
 namespace {
@@ -47,6 +49,17 @@ void BindBlob(sqlite3_stmt* statement, int index, std::string_view bytes)
 
 } // namespace
 
+std::string ProgramBuild()
+{
+    static const std::string build = [] {
+        std::string text = QUILLANE_VERSION;
+        if (const auto program = StampOf("/proc/self/exe"))
+            text += " " + std::to_string(program->size) + " " + std::to_string(program->mtimeNs);
+        return text;
+    }();
+    return build;
+}
+
 std::optional<TFileStamp> StampOf(const std::string& path)
 {
     struct stat info {};
@@ -78,6 +91,7 @@ TOutlineCache::~TOutlineCache() { Close(); }
 
 void TOutlineCache::Close()
 {
+    m_hitsInTransaction = -1;
     sqlite3_finalize(m_find);
     m_find = nullptr;
     sqlite3_close_v2(m_db);
@@ -106,8 +120,18 @@ bool TOutlineCache::Open(TAccess access)
             return false;
         }
     }
-    sqlite3_busy_timeout(m_db, static_cast<int>(m_options.busyTimeout.count()));
+    sqlite3_busy_handler(m_db, &TOutlineCache::WaitWhileBusy, this);
     return true;
+}
+
+int TOutlineCache::WaitWhileBusy(void* cache, int tries)
+{
+    constexpr std::chrono::milliseconds kStep{5};
+    const TOptions& options = static_cast<TOutlineCache*>(cache)->m_options;
+    if (options.stop.stop_requested() || tries * kStep >= options.busyTimeout)
+        return 0;
+    std::this_thread::sleep_for(kStep);
+    return 1;
 }
 
 bool TOutlineCache::SetUpSchema()
@@ -132,13 +156,16 @@ bool TOutlineCache::SetUpSchema()
             Close();
         return m_db != nullptr;
     }
+    // Both take effect only on a database still empty, before its journal becomes a WAL.
+    // Pages hold a few outlines each, most of which are a few kilobytes.
+    if (version == 0 && (!Exec("PRAGMA page_size=16384") || !Exec("PRAGMA auto_vacuum=INCREMENTAL")))
+        return false;
     if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=NORMAL") ||
         !Exec("PRAGMA journal_size_limit=4194304"))
         return false;
     if (version == kSchemaVersion)
         return true;
-    // auto_vacuum takes effect only on a database that has no tables yet.
-    if (!Exec("PRAGMA auto_vacuum=INCREMENTAL") || !Exec("BEGIN IMMEDIATE"))
+    if (!Exec("BEGIN IMMEDIATE"))
         return false;
     if (version != 0 && (!Exec("DROP TABLE IF EXISTS outlines") || !Exec("DROP TABLE IF EXISTS contexts")))
         return false;
@@ -215,11 +242,35 @@ std::optional<std::int64_t> TOutlineCache::ContextId(const std::string& ruleBloc
     return find();
 }
 
+void TOutlineCache::EndRead()
+{
+    if (m_hitsInTransaction >= 0 && m_db)
+        sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    m_hitsInTransaction = -1;
+}
+
 std::optional<TOutlineCache::THit> TOutlineCache::Find(const std::string& path, const TFileStamp& stamp,
                                                        std::int64_t context)
 {
+    // Hits come in runs on a warm search: one snapshot serves many of them. A miss ends it:
+    // a scan follows, and a snapshot held through it would keep the log from being reused.
+    constexpr int kHitsPerTransaction = 256;
     if (!m_db)
         return std::nullopt;
+    if (m_access == TAccess::Read && m_hitsInTransaction < 0) {
+        if (!Exec("BEGIN"))
+            return std::nullopt;
+        m_hitsInTransaction = 0;
+    }
+    auto hit = Lookup(path, stamp, context);
+    if (!hit || ++m_hitsInTransaction >= kHitsPerTransaction)
+        EndRead();
+    return hit;
+}
+
+std::optional<TOutlineCache::THit> TOutlineCache::Lookup(const std::string& path, const TFileStamp& stamp,
+                                                         std::int64_t context)
+{
     if (!m_find && sqlite3_prepare_v3(m_db,
                                       "SELECT size, mtime_ns, inode, context, used, outline"
                                       " FROM outlines WHERE path=?1",

@@ -3,7 +3,7 @@
 // database between runs, so that a file that has not changed needs no new scan. An
 // entry is keyed by the file's absolute path and is valid only while the file's size,
 // modification time and inode and the scan context (rule block text, comment indicator,
-// program version) are those it was stored with.
+// program version and build) are those it was stored with.
 //
 // One object is one connection, used by one thread at a time; several connections, in
 // this program or in others, may use one database at once (WAL journal, busy timeout).
@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <unordered_set>
 
@@ -32,6 +33,10 @@ struct TFileStamp {
     bool operator==(const TFileStamp&) const = default;
 };
 
+// The program's version and, so that a rebuilt program never trusts what an earlier
+// build stored, the size and time of its executable.
+std::string ProgramBuild();
+
 // The stamp of the file path names (links followed); none when it cannot be examined.
 std::optional<TFileStamp> StampOf(const std::string& path);
 
@@ -42,11 +47,14 @@ public:
         ReadWrite // lookups and writes; creates the database (and its folder) when missing
     };
     struct TOptions {
-        std::string version = QUILLANE_VERSION;
+        std::string version = ProgramBuild();
         // Above this size (of the database's used pages) Trim drops the entries used
         // longest ago.
         std::int64_t capBytes = 256ll << 20;
+        // How long to wait for a database another connection holds locked; a stop
+        // request ends the wait.
         std::chrono::milliseconds busyTimeout{1000};
+        std::stop_token stop;
     };
     struct THit {
         TFileOutline outline;
@@ -108,6 +116,10 @@ private:
     bool Exec(const char* sql);
     void Fail(const char* what);
     void Close();
+    // SQLite's busy handler: 0 gives up, anything else tries again.
+    static int WaitWhileBusy(void* cache, int tries);
+    void EndRead();
+    std::optional<THit> Lookup(const std::string& path, const TFileStamp& stamp, std::int64_t context);
     std::int64_t Today() const;
 
     std::string m_file;
@@ -116,6 +128,8 @@ private:
     TAccess m_access;
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_find = nullptr; // the lookup, prepared once
+    // A reader keeps one read transaction over a run of hits, not one per lookup.
+    int m_hitsInTransaction = -1;   // -1: none open
     int m_lastError = 0;            // the result code of the failure that gave the connection up
     std::vector<TPending> m_pending;
     std::size_t m_pendingBytes = 0;

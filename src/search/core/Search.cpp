@@ -176,6 +176,7 @@ struct TFileWork {
 // The files of a run between the workers and the hand-over. A worker takes the next
 // file only while it lies within a window of files past the one to hand over next, and
 // puts its work into that file's slot; the run thread takes the slots in file order.
+// Each side is woken only when the other made room or finished what it waits for.
 class TFileQueue {
 public:
     TFileQueue(std::size_t files, std::size_t window) : m_files(files), m_slots(window) {}
@@ -185,7 +186,7 @@ public:
     std::optional<std::size_t> Take(std::stop_token stop)
     {
         std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, stop, [&] { return m_nextToTake >= m_files || m_nextToTake < m_nextToHand + m_slots.size(); });
+        m_roomMade.wait(lock, stop, [&] { return m_nextToTake >= m_files || m_nextToTake < m_nextToHand + m_slots.size(); });
         if (stop.stop_requested() || m_nextToTake >= m_files)
             return std::nullopt;
         return m_nextToTake++;
@@ -193,11 +194,14 @@ public:
 
     void Finish(std::size_t index, TFileWork work)
     {
+        bool awaited = false;
         {
             std::lock_guard lock(m_mutex);
             m_slots[index % m_slots.size()] = std::move(work);
+            awaited = index == m_nextToHand;
         }
-        m_changed.notify_all();
+        if (awaited)
+            m_finished.notify_one();
     }
 
     // Run thread: the work of the next file in order once it is finished; none on stop.
@@ -207,20 +211,21 @@ public:
         {
             std::unique_lock lock(m_mutex);
             TFileWork& slot = m_slots[m_nextToHand % m_slots.size()];
-            if (!m_changed.wait(lock, stop, [&] { return slot.state != TFileWork::TState::Waiting; }))
+            if (!m_finished.wait(lock, stop, [&] { return slot.state != TFileWork::TState::Waiting; }))
                 return std::nullopt;
             work = std::move(slot);
             slot = TFileWork();
             ++m_nextToHand;
         }
-        m_changed.notify_all();
+        m_roomMade.notify_one();
         return work;
     }
 
 private:
     const std::size_t m_files;
     std::mutex m_mutex;
-    std::condition_variable_any m_changed;
+    std::condition_variable_any m_roomMade; // workers wait here for a file within the window
+    std::condition_variable_any m_finished; // the run thread waits here for the next file
     std::size_t m_nextToTake = 0;   // guarded by m_mutex
     std::size_t m_nextToHand = 0;   // guarded by m_mutex
     std::vector<TFileWork> m_slots; // guarded by m_mutex; file i in slot i % size
@@ -341,6 +346,46 @@ void MatchOutline(const std::string& path, const TFileOutline& outline, const st
     });
 }
 
+// The cache's scan context of each file type among files that the rule file knows.
+std::map<std::string, std::int64_t> ScanContexts(TOutlineCache& cache, const TLines& files,
+                                                 const TStructureTexts& rules, int commentIndicator)
+{
+    std::set<std::string> keys;
+    for (const auto& path : files)
+        keys.insert(FileTypeKey(path));
+    std::map<std::string, std::int64_t> contexts;
+    for (const auto& key : keys) {
+        const auto text = RuleBlockText(rules, key);
+        if (!text)
+            continue;
+        if (const auto id = cache.ContextId(*text, commentIndicator))
+            contexts.emplace(key, *id);
+    }
+    return contexts;
+}
+
+// After a whole run: writes what is held, drops the entries of files under the searched
+// folders that are gone, and keeps the cache under its cap.
+void TidyCache(TOutlineCache& cache, const TLines& folders, const TLines& files, const std::stop_token& stop)
+{
+    cache.Flush();
+    if (!cache.Usable())
+        return;
+    std::unordered_set<std::string> present;
+    for (const auto& path : files)
+        present.insert(AbsolutePath(path));
+    for (const auto& folder : folders) {
+        if (folder.empty() || stop.stop_requested())
+            continue;
+        std::string absolute = AbsolutePath(folder);
+        if (absolute.back() != '/')
+            absolute += '/';
+        cache.DropVanished(absolute, present);
+    }
+    if (!stop.stop_requested())
+        cache.Trim();
+}
+
 // Stops the workers and waits for them when the run ends, however it ends.
 struct TJoinWorkers {
     std::stop_source& stop;
@@ -391,19 +436,12 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
 
     // The cache: written on this thread only; each worker reads through its own connection.
     std::optional<TOutlineCache> cache;
+    TOutlineCache::TOptions cacheOptions;
+    cacheOptions.stop = runStop.get_token();
     std::map<std::string, std::int64_t> contexts;
     if (!request.cacheFile.empty() && !files.empty()) {
-        cache.emplace(request.cacheFile, TOutlineCache::TAccess::ReadWrite, debugLog);
-        std::set<std::string> keys;
-        for (const auto& path : files)
-            keys.insert(FileTypeKey(path));
-        for (const auto& key : keys) {
-            const auto text = RuleBlockText(sharedRules, key);
-            if (!text || !cache->Usable())
-                continue;
-            if (const auto id = cache->ContextId(*text, scanners.front()->CommentIndicator()))
-                contexts.emplace(key, *id);
-        }
+        cache.emplace(request.cacheFile, TOutlineCache::TAccess::ReadWrite, debugLog, cacheOptions);
+        contexts = ScanContexts(*cache, files, sharedRules, scanners.front()->CommentIndicator());
     }
 
     TFileQueue queue(files.size(), kFilesPerWorker * jobs);
@@ -413,7 +451,7 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
         workers.emplace_back([&, scanner = scanners[j].get(), token = runStop.get_token()] {
             std::optional<TOutlineCache> reader;
             if (!contexts.empty())
-                reader.emplace(request.cacheFile, TOutlineCache::TAccess::Read, debugLog);
+                reader.emplace(request.cacheFile, TOutlineCache::TAccess::Read, debugLog, cacheOptions);
             while (const auto index = queue.Take(token)) {
                 TFileWork work;
                 try {
@@ -465,23 +503,10 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
         return summary;
     }
 
-    if (cache && cache->Usable()) {
-        cache->Flush();
-        // Entries of files under the searched folders that are gone are of no more use.
-        std::unordered_set<std::string> present;
-        for (const auto& path : files)
-            present.insert(AbsolutePath(path));
-        for (const auto& folder : request.folders) {
-            std::string absolute = AbsolutePath(folder);
-            if (!folder.empty() && !stop.stop_requested()) {
-                if (absolute.back() != '/')
-                    absolute += '/';
-                cache->DropVanished(absolute, present);
-            }
-        }
-        cache->Trim();
-    }
-    if (!stop.stop_requested()) {
+    if (cache)
+        TidyCache(*cache, request.folders, files, stop);
+    summary.stopped = stop.stop_requested();
+    if (!summary.stopped) {
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
         sink.ShowProgress({TSearchProgress::TPhase::Done, files.size(), summary.filesScanned, summary.rows, {},
                            seconds.count()});
