@@ -7,10 +7,10 @@
 // FOLDER defaults to the Free Pascal sources (Debian package fpc-source-3.2.2), KEYWORD
 // to "Create"; the rules and settings are the delivered ones of data/, read only.
 
+#include "BenchSupport.h"
 #include "browser/ListViewEx.h"
 #include "config/AppContext.h"
 #include "config/SettingsKeys.h"
-#include "platform/Platform.h"
 #include "search/gui/FormSearch.h"
 
 #include <QApplication>
@@ -20,18 +20,6 @@
 
 #include <algorithm>
 #include <cstdio>
-
-namespace {
-
-class TSilentPlatform : public IPlatform {
-public:
-    void OpenInShell(const std::string&) override {}
-    bool ShowHelp(const std::string&) override { return true; }
-    void ShowMessage(const std::string&, const std::string&) override {}
-    void SetClipboardText(const std::string&) override {}
-};
-
-} // namespace
 
 int main(int argc, char* argv[])
 {

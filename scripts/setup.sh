@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-build}
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libpcre2-dev libgtest-dev
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libpcre2-dev libsqlite3-dev libgtest-dev
           # the install and package tests: desktop file and metainfo checks, cpack's DEB
           # generator (dpkg-shlibdeps, file)
           desktop-file-utils appstream dpkg-dev file)

@@ -1,6 +1,7 @@
 #include "app/SearchCommand.h"
 
 #include "config/AppContext.h"
+#include "search/core/OutlineCache.h"
 #include "search/core/Search.h"
 
 #include <algorithm>
@@ -17,7 +18,12 @@ struct TSearchOptions {
     unsigned fields = TSearchChoices::All;
     TLines types; // file-type keys, upper-cased; empty: every key of VAR
     std::string rules;
+    unsigned jobs = 0; // 0: one per core
+    bool useCache = true;
 };
+
+// More worker threads than this only cost memory.
+constexpr unsigned kMaxJobs = 256;
 
 TLines CommaList(const std::string& text)
 {
@@ -64,7 +70,7 @@ std::optional<TSearchOptions> ParseSearchOptions(const std::vector<std::string>&
     bool haveKeyword = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const bool takesValue = a == "--in" || a == "--types" || a == "--rules";
+        const bool takesValue = a == "--in" || a == "--types" || a == "--rules" || a == "--jobs";
         if (takesValue && i + 1 >= args.size()) {
             error = a + " needs a value";
             return std::nullopt;
@@ -80,6 +86,17 @@ std::optional<TSearchOptions> ParseSearchOptions(const std::vector<std::string>&
                 options.types.push_back(UpperCase(key));
         } else if (a == "--rules") {
             options.rules = args[++i];
+        } else if (a == "--jobs") {
+            const std::string value = Trim(args[++i]);
+            const int jobs = IntOrZero(value);
+            if (jobs < 1 || jobs > static_cast<int>(kMaxJobs) || std::to_string(jobs) != value) {
+                error = "--jobs needs a whole number from 1 to " + std::to_string(kMaxJobs) + ", not '" +
+                        args[i] + "'";
+                return std::nullopt;
+            }
+            options.jobs = static_cast<unsigned>(jobs);
+        } else if (a == "--no-cache") {
+            options.useCache = false;
         } else if (a.rfind("--", 0) == 0 && haveKeyword) {
             error = "unknown option " + a;
             return std::nullopt;
@@ -123,7 +140,7 @@ public:
         line += '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
-    void ShowStatus(const std::string&) override {}
+    void ShowProgress(const TSearchProgress&) override {}
 };
 
 int Fail(const std::string& message, int status)
@@ -155,6 +172,9 @@ int RunSearchCommand(const std::vector<std::string>& args)
     request.keyword = options->keyword;
     request.folders = options->folders;
     request.choices = std::make_shared<TSearchChoices>(options->fields);
+    request.jobs = options->jobs;
+    if (options->useCache && !paths.cacheFolder.empty())
+        request.cacheFile = TOutlineCache::FileIn(paths.cacheFolder);
     if (options->types.empty()) {
         for (const auto& line : var)
             request.fileTypes.push_back(SearchFileTypeEntry(line));

@@ -6,16 +6,19 @@
 #include "app/QtPlatform.h"
 #include "browser/MainForm.h"
 #include "browser/OutlineImages.h"
+#include "browser/TextViewer.h"
 #include "browser/core/OutlineDocument.h"
 #include "config/AppContext.h"
 #include "search/gui/FormSearch.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QThread>
 
 #include <cstdlib>
+#include <optional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -55,6 +58,48 @@ std::string StartLocation(const std::string& argument)
     return path + argument.substr(location.path.size());
 }
 
+// --screenshot FILE [--filter TEXT] [--line N] [LOCATION...]: shows the window on
+// LOCATION (with TEXT in the filter field), saves a picture of it (or of the text viewer
+// at line N of the source) to FILE and ends without storing anything in the settings.
+struct TScreenshot {
+    std::string file;
+    std::string filter;
+    int line = 0; // from 1; 0: the main window
+};
+
+// Takes the screenshot options from the front of args, leaving the locations; none when an
+// option lacks its value (the message is written).
+std::optional<TScreenshot> TakeScreenshotOptions(std::vector<std::string>& args)
+{
+    auto take = [&args](const char* what) -> std::optional<std::string> {
+        if (args.size() < 2) {
+            std::cerr << "quillane: " << args[0] << " needs " << what << '\n';
+            return std::nullopt;
+        }
+        std::string value = args[1];
+        args.erase(args.begin(), args.begin() + 2);
+        return value;
+    };
+    TScreenshot shot;
+    const auto file = take("a file name");
+    if (!file)
+        return std::nullopt;
+    shot.file = *file;
+    while (!args.empty() && (args[0] == "--filter" || args[0] == "--line")) {
+        const bool filter = args[0] == "--filter";
+        const auto value = take(filter ? "a text" : "a line number");
+        if (!value)
+            return std::nullopt;
+        if (filter) {
+            shot.filter = *value;
+        } else if ((shot.line = IntOrZero(*value)) < 1) {
+            std::cerr << "quillane: --line needs a line number from 1, not '" << *value << "'\n";
+            return std::nullopt;
+        }
+    }
+    return shot;
+}
+
 bool HaveDisplay()
 {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
@@ -70,16 +115,11 @@ bool HaveDisplay()
 int main(int argc, char* argv[])
 {
     std::vector<std::string> args(argv + 1, argv + argc);
-    // --screenshot FILE [LOCATION]: shows the window on LOCATION, saves a picture of it
-    // to FILE and ends without storing anything in the settings.
-    std::string screenshot;
+    std::optional<TScreenshot> screenshot;
     if (!args.empty() && args[0] == "--screenshot") {
-        if (args.size() < 2) {
-            std::cerr << "quillane: --screenshot needs a file name\n";
+        screenshot = TakeScreenshotOptions(args);
+        if (!screenshot)
             return 2;
-        }
-        screenshot = args[1];
-        args.erase(args.begin(), args.begin() + 2);
     } else if (auto status = RunCommandLine(args)) {
         return *status;
     }
@@ -94,9 +134,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName("Quillane");
     QApplication::setWindowIcon(ProgramIcon());
     QGuiApplication::setDesktopFileName("quillane");
-    TAppContext app(TAppPaths::ForProgram(), screenshot.empty()
-                                                 ? TAppContext::TSettingsAtEnd::Write
-                                                 : TAppContext::TSettingsAtEnd::Keep);
+    TAppContext app(TAppPaths::ForProgram(), screenshot ? TAppContext::TSettingsAtEnd::Keep
+                                                        : TAppContext::TSettingsAtEnd::Write);
     app.DebugLog().SetMessageSink(ShowStringBox);
     TQtPlatform platform(app.Paths().dataFolder);
     TMForm form({app.DebugLog(), app.Config(), app.SharedRules(), platform, app.Paths(),
@@ -114,11 +153,21 @@ int main(int argc, char* argv[])
             [&form](const std::string& path) { form.OpenFile(path); }, form.SearchAction());
     });
     form.show();
-    if (!screenshot.empty()) {
+    if (screenshot) {
         QApplication::processEvents();
-        const bool saved = form.grab().save(QString::fromStdString(screenshot));
+        if (!screenshot->filter.empty()) {
+            form.FilterEdit()->setText(QString::fromStdString(screenshot->filter));
+            QApplication::processEvents();
+        }
+        QWidget* shown = &form;
+        if (screenshot->line > 0) {
+            form.ViewSourceLine(screenshot->line);
+            shown = form.TextViewer();
+            QApplication::processEvents();
+        }
+        const bool saved = shown->grab().save(QString::fromStdString(screenshot->file));
         if (!saved)
-            std::cerr << "quillane: cannot write " << screenshot << '\n';
+            std::cerr << "quillane: cannot write " << screenshot->file << '\n';
         return saved ? 0 : 1;
     }
     closeOnSignal.Start();

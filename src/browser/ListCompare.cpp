@@ -2,6 +2,8 @@
 
 #include "scan/TextFields.h"
 
+#include <algorithm>
+
 namespace {
 
 int Sign(long long v)
@@ -22,11 +24,29 @@ const std::string& SubText(const TListRow& row, int index)
                : empty;
 }
 
-int CompareBytes(const std::string& a, const std::string& b)
+// The two texts with their ASCII letters folded by fold (to upper or lower case), compared
+// by character code, the bytes taken as unsigned; without copying, as sorting compares often.
+template <typename TFold>
+int CompareFolded(const std::string& a, const std::string& b, TFold fold)
 {
-    // By character code, the bytes taken as unsigned.
-    const int c = a.compare(b);
-    return Sign(c);
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto ca = static_cast<unsigned char>(fold(a[i]));
+        const auto cb = static_cast<unsigned char>(fold(b[i]));
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return Sign(static_cast<long long>(a.size()) - static_cast<long long>(b.size()));
+}
+
+char ToUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char ToLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 } // namespace
@@ -35,7 +55,7 @@ int DefaultCompare(const TListRow& a, const TListRow& b, int sortColumn, TSortOp
 {
     const std::string& ta = sortColumn == 0 ? a.caption : SubText(a, sortColumn - 1);
     const std::string& tb = sortColumn == 0 ? b.caption : SubText(b, sortColumn - 1);
-    const int result = CompareBytes(UpperCase(ta), UpperCase(tb));
+    const int result = CompareFolded(ta, tb, ToUpper);
     return order == TSortOption::soDescending ? -result : result;
 }
 
@@ -56,9 +76,7 @@ int ListViewCompare(const TListRow& a, const TListRow& b, std::string_view layou
     case 'C':
     case 'D':
     case 'T':
-        return CompareBytes(LowerCase(SubText(a, sortColumn - 1)),
-                            LowerCase(SubText(b, sortColumn - 1))) *
-               dir;
+        return CompareFolded(SubText(a, sortColumn - 1), SubText(b, sortColumn - 1), ToLower) * dir;
     case 'L':
         return Sign(static_cast<long long>(IntOrZero(SubText(a, sortColumn - 1))) -
                     IntOrZero(SubText(b, sortColumn - 1))) *

@@ -16,6 +16,7 @@ struct TListRow {
     std::string caption;
     int image = 0;
     std::vector<std::string> subTexts;
+    int key = -1; // a number the list's owner gives the row; not compared
 };
 
 // Caption (sortColumn 0) or sub-text sortColumn - 1, compared ignoring the case of ASCII

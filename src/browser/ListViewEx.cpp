@@ -1,6 +1,7 @@
 #include "browser/ListViewEx.h"
 
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -66,7 +67,7 @@ TListViewEx::TListViewEx(QWidget* parent) : QTreeWidget(parent)
 void TListViewEx::SetSortColumn(int column)
 {
     m_sortColumn = column;
-    if (column >= 0 && column < columnCount() && m_sortOrder != TSortOption::soNone)
+    if (IsSorting())
         SortRows();
     header()->viewport()->update();
 }
@@ -98,20 +99,117 @@ void TListViewEx::SetImages(std::vector<QIcon> images)
     }
 }
 
-QTreeWidgetItem* TListViewEx::AddRow(const QString& caption, int image,
-                                     const std::vector<std::string>& subTexts)
+// A row that keeps its texts and image as given, shared with the table they came from,
+// and makes the view's values of them only when asked: filling the list with many rows
+// then costs little, as only the rows on screen are ever asked.
+class TListViewEx::TStoredRow : public QTreeWidgetItem {
+public:
+    TStoredRow(std::shared_ptr<const TListRow> row, int columns, const std::vector<QIcon>& images)
+        : m_row(std::move(row)), m_images(images),
+          m_shown(std::min(static_cast<int>(m_row->subTexts.size()), std::max(0, columns - 1)))
+    {
+        // The item counts its columns by what it stores itself: a mark in the last column
+        // gives it the list's count, which the list's change notices rely on.
+        if (columns > 0)
+            QTreeWidgetItem::setData(columns - 1, kColumnsMarkRole, true);
+    }
+
+    const TListRow& Row() const { return *m_row; }
+
+    QVariant data(int column, int role) const override
+    {
+        if (role == Qt::DisplayRole || role == Qt::EditRole) {
+            if (const std::string* text = Text(*m_row, column))
+                return QString::fromStdString(*text);
+        } else if (column == 0 && role == kKeyRole) {
+            return m_row->key;
+        } else if (column == 0 && role == kImageRole) {
+            return m_row->image;
+        } else if (column == 0 && role == kSubTextCountRole) {
+            return m_shown;
+        } else if (column == 0 && role == Qt::DecorationRole && m_row->image >= 0 &&
+                   static_cast<std::size_t>(m_row->image) < m_images.size()) {
+            return m_images[static_cast<std::size_t>(m_row->image)];
+        }
+        return QTreeWidgetItem::data(column, role);
+    }
+
+    void setData(int column, int role, const QVariant& value) override
+    {
+        const bool text = (role == Qt::DisplayRole || role == Qt::EditRole) && Text(*m_row, column);
+        const bool stored = text || (column == 0 && (role == kKeyRole || role == kImageRole));
+        if (!stored) {
+            QTreeWidgetItem::setData(column, role, value);
+            return;
+        }
+        // The row leaves the shared table before it changes.
+        auto own = std::make_shared<TListRow>(*m_row);
+        if (text)
+            *Text(*own, column) = value.toString().toStdString();
+        else if (role == kKeyRole)
+            own->key = value.toInt();
+        else
+            own->image = value.toInt();
+        m_row = std::move(own);
+        emitDataChanged();
+    }
+
+private:
+    static constexpr int kColumnsMarkRole = Qt::UserRole + 4;
+
+    template <typename TRow>
+    auto Text(TRow& row, int column) const -> decltype(&row.caption)
+    {
+        if (column == 0)
+            return &row.caption;
+        return column > 0 && column <= m_shown ? &row.subTexts[static_cast<std::size_t>(column - 1)]
+                                               : nullptr;
+    }
+
+    std::shared_ptr<const TListRow> m_row;
+    const std::vector<QIcon>& m_images; // the list's, which outlives its rows
+    int m_shown;                         // sub-texts shown: at most one per column after the first
+};
+
+QTreeWidgetItem* TListViewEx::AddRow(TListRow row)
 {
-    auto* item = new QTreeWidgetItem;
-    item->setText(0, caption);
-    item->setData(0, kImageRole, image);
-    if (image >= 0 && static_cast<std::size_t>(image) < m_images.size())
-        item->setIcon(0, m_images[static_cast<std::size_t>(image)]);
-    const int shown = std::min(static_cast<int>(subTexts.size()), std::max(0, columnCount() - 1));
-    for (int i = 0; i < shown; ++i)
-        item->setText(i + 1, QString::fromStdString(subTexts[static_cast<std::size_t>(i)]));
-    item->setData(0, kSubTextCountRole, shown);
+    auto* item = new TStoredRow(std::make_shared<const TListRow>(std::move(row)), columnCount(), m_images);
     addTopLevelItem(item);
     return item;
+}
+
+std::vector<std::unique_ptr<QTreeWidgetItem>>
+TListViewEx::MakeTableRows(const std::shared_ptr<const std::vector<TListRow>>& table) const
+{
+    std::vector<std::unique_ptr<QTreeWidgetItem>> items;
+    items.reserve(table->size());
+    for (std::size_t i = 0; i < table->size(); ++i) {
+        // Each row shares the ownership of the table, which lives as long as a row of it.
+        items.push_back(std::make_unique<TStoredRow>(std::shared_ptr<const TListRow>(table, &(*table)[i]),
+                                                     columnCount(), m_images));
+    }
+    return items;
+}
+
+void TListViewEx::TakeAllRows()
+{
+    invisibleRootItem()->takeChildren();
+}
+
+std::vector<std::size_t> TListViewEx::SortedOrder(const std::vector<TListRow>& rows) const
+{
+    std::vector<std::size_t> order(rows.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    if (IsSorting())
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return Compare(rows[a], rows[b]) < 0; });
+    return order;
+}
+
+bool TListViewEx::IsSorting() const
+{
+    return m_sortColumn >= 0 && m_sortColumn < columnCount() && m_sortOrder != TSortOption::soNone;
 }
 
 void TListViewEx::AddRows(const std::vector<QStringList>& rows)
@@ -129,6 +227,8 @@ void TListViewEx::AddRows(const std::vector<QStringList>& rows)
 
 TListRow TListViewEx::RowOf(const QTreeWidgetItem* item)
 {
+    if (const auto* stored = dynamic_cast<const TStoredRow*>(item))
+        return stored->Row();
     TListRow row;
     row.caption = item->text(0).toStdString();
     row.image = item->data(0, kImageRole).toInt();
@@ -160,6 +260,13 @@ void TListViewEx::keyPressEvent(QKeyEvent* event)
         emit EnterPressed();
         return;
     }
+    const QString text = event->text();
+    const bool typed = !text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace() &&
+                       !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (typed && isSignalConnected(QMetaMethod::fromSignal(&TListViewEx::TextTyped))) {
+        emit TextTyped(text);
+        return;
+    }
     QTreeWidget::keyPressEvent(event);
 }
 
@@ -178,15 +285,23 @@ void TListViewEx::SortRows()
     QTreeWidgetItem* current = currentItem();
     QTreeWidgetItem* selected = Selected();
     struct TEntry {
-        TListRow row;
+        const TListRow* row;
         QTreeWidgetItem* item;
     };
+    // Stored rows are compared where they are; the others are read once.
+    std::vector<TListRow> readRows;
+    readRows.reserve(static_cast<std::size_t>(count));
     std::vector<TEntry> rows;
     rows.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i)
-        rows.push_back({RowOf(topLevelItem(i)), topLevelItem(i)});
+    for (int i = 0; i < count; ++i) {
+        QTreeWidgetItem* item = topLevelItem(i);
+        const auto* stored = dynamic_cast<const TStoredRow*>(item);
+        if (!stored)
+            readRows.push_back(RowOf(item));
+        rows.push_back({stored ? &stored->Row() : &readRows.back(), item});
+    }
     std::stable_sort(rows.begin(), rows.end(), [this](const TEntry& a, const TEntry& b) {
-        return Compare(a.row, b.row) < 0;
+        return Compare(*a.row, *b.row) < 0;
     });
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);

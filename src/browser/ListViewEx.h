@@ -10,6 +10,7 @@
 #include <QTreeWidget>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class TListViewEx;
@@ -34,6 +35,8 @@ public:
     static constexpr int kImageRole = Qt::UserRole + 1;
     // Item data role of the number of sub-texts a row was given.
     static constexpr int kSubTextCountRole = Qt::UserRole + 2;
+    // Item data role of the key a row was given (TListRow::key).
+    static constexpr int kKeyRole = Qt::UserRole + 3;
 
     using TCompare = std::function<int(const TListRow&, const TListRow&)>;
 
@@ -54,11 +57,22 @@ public:
 
     // The images rows show by index; icons that hold pixmaps of several sizes follow iconSize().
     void SetImages(std::vector<QIcon> images);
-    // Appends a row: caption in column 0, the image, and the sub-texts in columns 1, 2, ...
-    QTreeWidgetItem* AddRow(const QString& caption, int image,
-                            const std::vector<std::string>& subTexts);
+    // Appends a row: the caption in column 0, the image, and the sub-texts in columns 1, 2, ...
+    QTreeWidgetItem* AddRow(TListRow row);
     // Appends rows without images in one step, each a caption followed by its sub-texts.
     void AddRows(const std::vector<QStringList>& rows);
+    // A row for each row of table, sharing the table instead of copying it. They are not
+    // in the list: the caller owns them, shows some with addTopLevelItems and takes them
+    // out again with TakeAllRows, never with clear(), which would delete them.
+    std::vector<std::unique_ptr<QTreeWidgetItem>>
+    MakeTableRows(const std::shared_ptr<const std::vector<TListRow>>& table) const;
+    // Takes every row out of the list without deleting it.
+    void TakeAllRows();
+    // The positions of rows in the order the list sorts them (equal rows keep their order);
+    // in their own order when the list does not sort.
+    std::vector<std::size_t> SortedOrder(const std::vector<TListRow>& rows) const;
+    // True when a sort column and an order are set.
+    bool IsSorting() const;
     static TListRow RowOf(const QTreeWidgetItem* item);
     // The selected row, or null.
     QTreeWidgetItem* Selected() const;
@@ -70,6 +84,9 @@ public:
 signals:
     // Enter or Return on the list.
     void EnterPressed();
+    // Text typed on the list. While something receives it, it goes there instead of
+    // moving to the row that begins with it.
+    void TextTyped(const QString& text);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -77,6 +94,7 @@ protected:
 private:
     void SortRows();
     int Compare(const TListRow& a, const TListRow& b) const;
+    class TStoredRow;
 
     int m_sortColumn = 0;
     TSortOption m_sortOrder = TSortOption::soNone;

@@ -8,6 +8,7 @@
 #include "browser/OutlineImages.h"
 #include "browser/ShellList.h"
 #include "browser/TextViewer.h"
+#include "browser/core/OutlineFilter.h"
 #include "config/Config.h"
 #include "config/FontText.h"
 #include "config/SettingsKeys.h"
@@ -16,18 +17,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
+#include <QTimer>
 
 namespace {
 
 constexpr int kBuiltInLeft = 167;
 constexpr int kBuiltInTop = 171;
 const char* const kVersionCaption = "Quillane 1.1";
-
-// Item data role of a row's entry index; -1 on the parent row.
-constexpr int kEntryRole = Qt::UserRole + 8;
 
 } // namespace
 
@@ -57,12 +57,15 @@ TMForm::TMForm(const TMFormServices& services, QWidget* parent)
 TMForm::~TMForm()
 {
     SetBusy(false);
+    // The rows of the filter's matches are the window's, not the list's.
+    DropFilter();
 }
 
 // ---- What the browser shows ----
 
 void TMForm::ShowLevel(const TOutlineLevel& level)
 {
+    DropFilter();
     m_listView->setUpdatesEnabled(false);
     m_listView->clear();
     if (level.parent)
@@ -73,6 +76,10 @@ void TMForm::ShowLevel(const TOutlineLevel& level)
     m_listView->SetSortColumn(m_listView->SortColumn());
     MakeEntryCurrent(level.currentEntry);
     m_listView->setUpdatesEnabled(true);
+    // New entries: the filter's index is made once the window is idle, so the first
+    // keystroke in the filter field finds it ready.
+    if (m_filterIndexVersion != m_browser.EntriesVersion())
+        QTimer::singleShot(0, this, &TMForm::PrepareFilter);
 }
 
 void TMForm::MakeEntryCurrent(int entryIndex)
@@ -81,9 +88,9 @@ void TMForm::MakeEntryCurrent(int entryIndex)
     // arrow keys work at once (the parent row only when the level has no entries).
     QTreeWidgetItem* wanted = nullptr;
     QTreeWidgetItem* firstEntry = nullptr;
-    for (int i = 0; i < m_listView->topLevelItemCount() && !wanted; ++i) {
+    for (int i = 0; i < m_listView->topLevelItemCount() && !wanted && !(entryIndex < 0 && firstEntry); ++i) {
         QTreeWidgetItem* row = m_listView->topLevelItem(i);
-        const int entry = row->data(0, kEntryRole).toInt();
+        const int entry = row->data(0, TListViewEx::kKeyRole).toInt();
         if (entryIndex >= 0 && entry == entryIndex)
             wanted = row;
         else if (!firstEntry && entry >= 0)
@@ -102,11 +109,10 @@ void TMForm::AddOutlineRow(const TOutlineEntry& entry, bool parent)
     auto shown = [parent](const std::string& text) {
         return parent ? ParentDecoration(text) : text;
     };
-    QTreeWidgetItem* row = m_listView->AddRow(
-        parent ? QStringLiteral("..") : QStringLiteral(" "), parent ? kContainerIcon : entry.icon,
-        OutlineSubTexts(m_headerLayout, shown(entry.line), shown(entry.type),
-                        shown(entry.declaration), entry.comment));
-    row->setData(0, kEntryRole, parent ? -1 : entry.index);
+    m_listView->AddRow({parent ? ".." : " ", parent ? kContainerIcon : entry.icon,
+                        OutlineSubTexts(m_headerLayout, shown(entry.line), shown(entry.type),
+                                        shown(entry.declaration), entry.comment),
+                        parent ? -1 : entry.index});
 }
 
 void TMForm::ShowFolder(const std::string& folder, const std::string& selectedPath)
@@ -194,6 +200,15 @@ void TMForm::SetBusy(bool on)
 
 bool TMForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (watched == m_filterEdit)
+            return FilterEditKey(key);
+        if (watched == m_listView && key->key() == Qt::Key_Escape && m_filtering) {
+            EndFilter(true);
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         const auto* widget = qobject_cast<QWidget*>(watched);
         const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
@@ -238,12 +253,18 @@ void TMForm::ListViewDblClick()
     QTreeWidgetItem* row = m_listView->Selected();
     if (!row)
         return;
-    if (row->data(0, TListViewEx::kImageRole).toInt() == kContainerIcon) {
+    if (m_filtering) {
+        // A match opens the level it stands in.
+        m_browser.ShowEntry(row->data(0, TListViewEx::kKeyRole).toInt());
+    } else if (row->data(0, TListViewEx::kImageRole).toInt() == kContainerIcon) {
         if (row->text(0).startsWith(QLatin1String(".."))) {
             ActGoUpExecute();
             return;
         }
         m_browser.StepIntoLine(IntOrZero(FieldText(row, 'L').toStdString()));
+    } else {
+        // An entry that holds nothing: its line in the text viewer.
+        ViewSourceLine(IntOrZero(FieldText(row, 'L').toStdString()));
     }
     UIUpdate();
 }

@@ -19,13 +19,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 class IPlatform;
 class QAction;
+class QKeyEvent;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QSplitter;
@@ -35,7 +38,9 @@ class QTreeWidgetItem;
 struct TFontDesc;
 class TConfig;
 class TDebug;
+class TLevelPathDelegate;
 class TListViewEx;
+class TOutlineFilter;
 class TShellList;
 class TStructureTexts;
 class TTextViewer;
@@ -64,6 +69,9 @@ public:
 
     // Opens a file the way a file chosen in the open dialog is opened (the search window's Open).
     void OpenFile(const std::string& path);
+    // Shows the source's line (from 1) highlighted in the text viewer beside the window,
+    // keeping the keyboard here: what Enter on an entry that holds nothing does.
+    void ViewSourceLine(int sourceLine);
     // Enables the actions by the page and the history, and sets the caption on the List page.
     void UIUpdate();
     // Stores the window's state in the settings store; runs when the window is closed.
@@ -90,6 +98,12 @@ public:
     QPlainTextEdit* MemoTitle() const { return m_memoTitle; }
     QSplitter* SplitterH() const { return m_splitterH; }
     TTextViewer* TextViewer() const { return m_textViewer; }
+    // The filter field above the list; while it holds text the list shows its matches.
+    QLineEdit* FilterEdit() const { return m_filterEdit; }
+    bool IsFiltering() const { return m_filtering; }
+    // The path of the level a match stands in, shown after its declaration ("A > A1");
+    // empty for a row of the top level and when not filtering.
+    QString LevelPathOf(const QModelIndex& index) const;
     QAction* SearchAction() const { return m_search; }
 
 public slots:
@@ -184,9 +198,26 @@ private:
     void MakeEntryCurrent(int entryIndex);
     void FocusInPage(QWidget* widget);
 
+    // The filter (MainFormFilter.cpp).
+    void ApplyFilter(const QString& text);
+    // Makes the filter's index of the entries when they have changed since it was made.
+    void PrepareFilter();
+    void ShowMatches(const std::vector<int>& matches);
+    // Ends filtering and shows the level shown before it again, with the entry then
+    // current; focusList gives the list the keyboard, otherwise the filter field keeps it.
+    void EndFilter(bool focusList);
+    // Forgets the filter when the browser shows a level of its own.
+    void DropFilter();
+    // The keys the filter field passes on: Esc, Enter and the list's movement keys.
+    bool FilterEditKey(QKeyEvent* event);
+    // Moves the keyboard to the filter field, adding text typed on the list.
+    void FocusFilter(const QString& typed);
+
     // The commands (MainFormCommands.cpp).
     void CopyField(char letter);
     int SelectedSourceLine() const;
+    // Shows the source at the line in the viewer; false (and says why) when it cannot.
+    bool ShowInViewer(int sourceLine);
     // The level on screen as the exports read it: captions and rows in on-screen order.
     TExportView CurrentExportView() const;
 
@@ -205,6 +236,21 @@ private:
     std::uint32_t m_fontColor;
     int m_fontCharset = 1;
     std::vector<int> m_autoWidthColumns;
+    // The filter's index of the file's entries, the row of every entry (by entry number)
+    // and their order in the list's sort: made when the entries have changed, in idle
+    // time or at the first keystroke, and kept until they change again.
+    std::unique_ptr<TOutlineFilter> m_filterIndex;
+    std::shared_ptr<const std::vector<TListRow>> m_filterRows;
+    // The list's rows of the matches, one per entry, made with the index and reused by
+    // every keystroke; in the list only while m_listShowsMatches.
+    std::vector<std::unique_ptr<QTreeWidgetItem>> m_filterItems;
+    bool m_listShowsMatches = false;
+    int m_filterIndexVersion = -1;
+    std::vector<std::size_t> m_filterOrder;
+    std::pair<int, TSortOption> m_filterOrderSort{-1, TSortOption::soNone};
+    // True while the filter field holds text and the list shows its matches.
+    bool m_filtering = false;
+    int m_entryBeforeFilter = -1;
 
     std::function<void()> m_searchHandler;
     std::function<void()> m_exitHandler;
@@ -215,6 +261,8 @@ private:
     QPlainTextEdit* m_memoTitle = nullptr;
     QSplitter* m_splitterH = nullptr;
     TListViewEx* m_listView = nullptr;
+    QLineEdit* m_filterEdit = nullptr;
+    TLevelPathDelegate* m_levelPathDelegate = nullptr;
     TShellList* m_shellList = nullptr;
     QLabel* m_shellPath = nullptr;
     QLabel* m_statusPanels[2] = {nullptr, nullptr};
@@ -249,4 +297,5 @@ private:
     QAction* m_actContact = nullptr;
     QAction* m_actHomePage = nullptr;
     QAction* m_actAbout = nullptr;
+    QAction* m_actFilter = nullptr;
 };

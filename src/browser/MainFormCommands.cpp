@@ -209,15 +209,30 @@ int TMForm::SelectedSourceLine() const
 
 void TMForm::OpenInTXTExecute()
 {
+    if (ShowInViewer(SelectedSourceLine()))
+        m_textViewer->activateWindow();
+}
+
+void TMForm::ViewSourceLine(int sourceLine)
+{
+    // The viewer shows the line beside the window; the keyboard stays in the list for
+    // the next jump.
+    if (ShowInViewer(sourceLine))
+        activateWindow();
+}
+
+bool TMForm::ShowInViewer(int sourceLine)
+{
     if (m_browser.IsShellPageShowing())
-        return;
-    if (!m_textViewer->OpenFile(m_browser.SourcePath(), SelectedSourceLine())) {
-        m_debugLog.AddLine("View Text cannot read " + m_browser.SourcePath());
-        return;
+        return false;
+    const std::string& path = m_browser.SourcePath();
+    if (!m_textViewer->OpenFile(path, sourceLine)) {
+        m_debugLog.AddLine("View Text cannot read " + path);
+        ShowNotice("Cannot show " + FileNameOf(path) + ": the file cannot be read");
+        return false;
     }
-    m_textViewer->show();
-    m_textViewer->raise();
-    m_textViewer->activateWindow();
+    m_textViewer->ShowBeside(this);
+    return true;
 }
 
 void TMForm::ExtOpenExecute()

@@ -3,6 +3,7 @@
 
 #include "browser/MainForm.h"
 
+#include "browser/LevelPathDelegate.h"
 #include "browser/ListViewEx.h"
 #include "browser/OutlineImages.h"
 #include "browser/ShellList.h"
@@ -10,6 +11,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSplitter>
@@ -89,6 +91,7 @@ void TMForm::CreateActions()
     m_actContact = MakeAction("ActContact", "Contact");
     m_actHomePage = MakeAction("ActHomePage", "Homepage");
     m_actAbout = MakeAction("ActAbout", "About...");
+    m_actFilter = MakeAction("Filter", "Filter", QKeySequence::Find);
 
     const std::pair<QAction*, void (TMForm::*)()> handlers[] = {
         {m_fileOpen, &TMForm::FileOpenExecute},       {m_fileSaveAs, &TMForm::FileSaveAsExecute},
@@ -105,6 +108,8 @@ void TMForm::CreateActions()
         {m_actHelp, &TMForm::ActHelpExecute},         {m_actContact, &TMForm::ActContactExecute},
         {m_actHomePage, &TMForm::ActHomePageExecute}, {m_actAbout, &TMForm::ActAboutExecute},
     };
+    connect(m_actFilter, &QAction::triggered, this, [this] { FocusFilter({}); });
+    addAction(m_actFilter);
     for (const auto& [action, handler] : handlers) {
         connect(action, &QAction::triggered, this, handler);
         addAction(action); // shortcuts work on every page
@@ -202,6 +207,22 @@ void TMForm::CreatePages()
     });
     connect(m_listView, &QTreeWidget::itemDoubleClicked, this, [this] { ListViewDblClick(); });
     connect(m_listView, &TListViewEx::EnterPressed, this, &TMForm::ListViewDblClick);
+    connect(m_listView, &TListViewEx::TextTyped, this, &TMForm::FocusFilter);
+    m_levelPathDelegate =
+        new TLevelPathDelegate([this](const QModelIndex& index) { return LevelPathOf(index); }, m_listView);
+
+    m_filterEdit = new QLineEdit;
+    m_filterEdit->setObjectName("FilterEdit");
+    m_filterEdit->setPlaceholderText("Filter the whole file by declaration (Ctrl+F, or type on the list)");
+    m_filterEdit->setClearButtonEnabled(true);
+    connect(m_filterEdit, &QLineEdit::textChanged, this, &TMForm::ApplyFilter);
+    auto* listPane = new QWidget;
+    listPane->setObjectName("ListPane");
+    auto* listPaneLayout = new QVBoxLayout(listPane);
+    listPaneLayout->setContentsMargins(0, 0, 0, 0);
+    listPaneLayout->setSpacing(2);
+    listPaneLayout->addWidget(m_filterEdit);
+    listPaneLayout->addWidget(m_listView);
     connect(m_listView->header(), &QHeaderView::sectionResized, this,
             [this](int logical, int, int size) {
                 if (logical < 0 || logical >= kColumnCount)
@@ -216,7 +237,7 @@ void TMForm::CreatePages()
     m_splitterH->setHandleWidth(3);
     m_splitterH->setChildrenCollapsible(false);
     m_splitterH->addWidget(m_memoTitle);
-    m_splitterH->addWidget(m_listView);
+    m_splitterH->addWidget(listPane);
     m_splitterH->setStretchFactor(0, 0);
     m_splitterH->setStretchFactor(1, 1);
     connect(m_splitterH, &QSplitter::splitterMoved, this,

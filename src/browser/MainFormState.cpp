@@ -5,6 +5,7 @@
 #include "browser/MainForm.h"
 
 #include "browser/HeaderLayout.h"
+#include "browser/LevelPathDelegate.h"
 #include "browser/ListViewEx.h"
 #include "browser/TextViewer.h"
 #include "config/Config.h"
@@ -104,6 +105,8 @@ void TMForm::ApplyColumnLayout()
     const std::string stored = m_config.ReadString(kListHeader);
     // A layout that lacks a field would leave that field without a column.
     m_headerLayout = IsCompleteLayout(stored) ? stored : std::string(kBuiltInLayout);
+    // A filter match shows its level's path after its declaration.
+    m_listView->setItemDelegateForColumn(FieldSubItem(m_headerLayout, 'D') + 1, m_levelPathDelegate);
     for (int k = 1; k < kColumnCount; ++k) {
         if (static_cast<std::size_t>(k) >= m_headerLayout.size())
             break;

@@ -109,6 +109,8 @@ TAppPaths PlacesFor(const TPlaceFacts& facts)
         paths.exportFolder = cache + kUserFolderName;
         paths.writePlace = TAppPaths::TWritePlace::UserFolders;
     }
+    // Files the program can make again: always the user's, even in a portable folder.
+    paths.cacheFolder = cache.empty() ? std::string() : cache + kUserFolderName;
     // A settings file away from the data starts from the delivered one.
     if (FolderOf(paths.settingsFile) != paths.dataFolder)
         paths.seedSettingsFile = paths.dataFolder + SettingsName(programName);

@@ -21,12 +21,15 @@ struct TAppPaths {
     std::string seedSettingsFile;
     std::string logFile;
     std::string exportFolder; // TempFile.txt; ends with "/"
+    // The search's outline cache: $XDG_CACHE_HOME/quillane/ in either layout; ends with "/";
+    // empty when there is no home folder to put it in.
+    std::string cacheFolder;
     TWritePlace writePlace = TWritePlace::BesideProgram;
 
     // The places of the running program (PlacesFor of ProgramFacts).
     static TAppPaths ForProgram();
     // Everything inside one folder (ending with "/"): quillane.TXT, quillane.ini,
-    // CodeScan.dll and the exports.
+    // CodeScan.dll and the exports; no outline cache.
     static TAppPaths InFolder(const std::string& folder);
 };
 

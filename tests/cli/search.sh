@@ -6,6 +6,9 @@ TESTS=$2
 RULES=$TESTS/search/rules.dll
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
+# The outline cache goes to the test's own folder, never to the user's.
+export XDG_CACHE_HOME=$WORK/cache
+CACHE=$XDG_CACHE_HOME/quillane/outlines.sqlite
 failures=0
 
 check() { # name expected actual
@@ -56,6 +59,25 @@ check "missing rule file exit status" "1" "$?"
 out=$("$QUILLANE" --search Widget "$WORK/nowhere" --rules "$RULES" 2> "$WORK/err")
 check "missing folder: no rows" "" "$out"
 grep -q "nowhere" "$WORK/err" || { echo "FAIL: missing folder warning"; failures=$((failures + 1)); }
+
+# Threads and the cache change nothing in the rows.
+for i in $(seq 1 40); do
+    printf '// Widget %d\nprocedure Widget%d; // Widget\ntype TWidget%d\n' $i $i $i > "$WORK/src/sub/w$i.pas"
+done
+rm -rf "$XDG_CACHE_HOME"
+"$QUILLANE" --search Widget "$WORK/src" --rules "$RULES" --jobs 1 --no-cache > "$WORK/one"
+[[ -e "$CACHE" ]] && { echo "FAIL: --no-cache made the cache"; failures=$((failures + 1)); }
+check "one thread finds every row" "165" "$(wc -l < "$WORK/one")"
+"$QUILLANE" --search Widget "$WORK/src" --rules "$RULES" --jobs 3 > "$WORK/cold"
+[[ -s "$CACHE" ]] || { echo "FAIL: no cache made"; failures=$((failures + 1)); }
+"$QUILLANE" --search Widget "$WORK/src" --rules "$RULES" > "$WORK/warm"
+check "three threads, cold" "$(cat "$WORK/one")" "$(cat "$WORK/cold")"
+check "all cores, warm" "$(cat "$WORK/one")" "$(cat "$WORK/warm")"
+
+for jobs in 0 x -1 257; do
+    "$QUILLANE" --search Widget "$WORK/src" --rules "$RULES" --jobs $jobs > /dev/null 2>&1
+    check "--jobs $jobs exit status" "2" "$?"
+done
 
 [[ $failures -eq 0 ]] && echo "search.sh: all checks passed"
 exit $failures

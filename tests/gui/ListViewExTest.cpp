@@ -33,7 +33,7 @@ QStringList Column(const TListViewEx& list, int column)
 void Fill(TListViewEx& list, const std::vector<std::vector<std::string>>& rows)
 {
     for (const auto& r : rows)
-        list.AddRow(QString::fromStdString(r[0]), 0, {r.begin() + 1, r.end()});
+        list.AddRow({r[0], 0, {r.begin() + 1, r.end()}});
 }
 
 } // namespace

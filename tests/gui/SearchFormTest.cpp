@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -107,7 +108,9 @@ void SearchFormTest::init()
     QVERIFY(m_dir->isValid());
     const std::string folder = m_dir->path().toStdString() + "/";
     fs::copy_file(std::string(QUILLANE_TEST_DATA) + "/search/rules.dll", folder + "CodeScan.dll");
-    m_app = std::make_unique<TAppContext>(TAppPaths::InFolder(folder), TAppContext::TSettingsAtEnd::Keep);
+    TAppPaths paths = TAppPaths::InFolder(folder);
+    paths.cacheFolder = folder + "cache/quillane/";
+    m_app = std::make_unique<TAppContext>(paths, TAppContext::TSettingsAtEnd::Keep);
     m_shown.clear();
     m_openedInMain.clear();
     m_app->DebugLog().SetMessageSink([this](const std::string& text) { m_shown.push_back(text); });
@@ -239,14 +242,23 @@ void SearchFormTest::runFindsRowsInOrder()
     WaitForRunsToEnd();
 
     const QString u = QString::fromStdString(file), p = QString::fromStdString(program);
-    // Every .pas file before every .dpr file; the title row first, then one row per field.
-    QCOMPARE(Column(m_form->SearchRes, 0), (QStringList{u, u, u, p}));
-    QCOMPARE(Column(m_form->SearchRes, 1), (QStringList{"0", "2", "2", "1"}));
-    QCOMPARE(Column(m_form->SearchRes, 2), (QStringList{"", "MakeWidget", "MakeWidget", "RunWidget"}));
-    QCOMPARE(Column(m_form->SearchRes, 3),
-             (QStringList{"// Widget title", "// Widget maker", "// Widget maker", ""}));
-    QCOMPARE(Column(m_form->SearchRes, 4), (QStringList{"", "procedure", "procedure", "procedure"}));
-    QCOMPARE(m_form->Searching->text(), p);
+    // The second time from the outline cache the first run filled.
+    for (const char* pass : {"scanned", "cached"}) {
+        if (std::string(pass) == "cached") {
+            QVERIFY(fs::exists(m_app->Paths().cacheFolder + "outlines.sqlite"));
+            m_form->ButtonSearch->click();
+            WaitForRunsToEnd();
+        }
+        // Every .pas file before every .dpr file; the title row first, then one row per field.
+        QCOMPARE(Column(m_form->SearchRes, 0), (QStringList{u, u, u, p}));
+        QCOMPARE(Column(m_form->SearchRes, 1), (QStringList{"0", "2", "2", "1"}));
+        QCOMPARE(Column(m_form->SearchRes, 2), (QStringList{"", "MakeWidget", "MakeWidget", "RunWidget"}));
+        QCOMPARE(Column(m_form->SearchRes, 3),
+                 (QStringList{"// Widget title", "// Widget maker", "// Widget maker", ""}));
+        QCOMPARE(Column(m_form->SearchRes, 4), (QStringList{"", "procedure", "procedure", "procedure"}));
+        QVERIFY2(m_form->Searching->text().startsWith("Done: 4 rows in 2 files ("),
+                 qPrintable(m_form->Searching->text()));
+    }
     QVERIFY(!m_form->IsSearching());
     QVERIFY(!m_form->ButtonStop->isEnabled());
     QVERIFY(m_form->ButtonBack->isEnabled());
@@ -294,6 +306,11 @@ void SearchFormTest::stopDropsEveryLaterRow()
     m_form->CKeyWords->setEditText("key");
     m_form->ButtonSearch->click();
     QTRY_VERIFY_WITH_TIMEOUT(m_form->SearchRes->topLevelItemCount() > 0, 20000);
+    // The counts and the file handed over last.
+    QTRY_VERIFY_WITH_TIMEOUT(QRegularExpression("^\\d+ of 3000 files, \\d+ rows  .*/f\\d+\\.pas$")
+                                 .match(m_form->Searching->text())
+                                 .hasMatch(),
+                             20000);
     QVERIFY2(m_form->IsSearching(), "the run ended before it could be stopped");
     m_form->ButtonStop->click();
     QVERIFY(!m_form->ButtonStop->isEnabled());
@@ -301,11 +318,11 @@ void SearchFormTest::stopDropsEveryLaterRow()
     QVERIFY(m_form->ButtonOpen->isEnabled());
     QVERIFY(m_form->ButtonCancel2->isEnabled());
     const int rows = m_form->SearchRes->topLevelItemCount();
-    const QString status = m_form->Searching->text();
+    QCOMPARE(m_form->Searching->text(), QString("Stopped"));
     WaitForRunsToEnd();
     QCoreApplication::processEvents();
     QCOMPARE(m_form->SearchRes->topLevelItemCount(), rows);
-    QCOMPARE(m_form->Searching->text(), status);
+    QCOMPARE(m_form->Searching->text(), QString("Stopped"));
     QVERIFY(rows < 9000);
 }
 
@@ -322,7 +339,7 @@ void SearchFormTest::stopBeforeTheFirstDrainDropsQueuedRows()
     m_form->ButtonStop->click();
     WaitForRunsToEnd();
     QCOMPARE(m_form->SearchRes->topLevelItemCount(), 0);
-    QCOMPARE(m_form->Searching->text(), QString("Search:"));
+    QCOMPARE(m_form->Searching->text(), QString("Stopped"));
 }
 
 void SearchFormTest::secondStartReplacesTheFirst()
@@ -673,6 +690,12 @@ void SearchFormTest::screenshot()
     m_form->ButtonSearch->click();
     WaitForRunsToEnd();
     m_form->grab().save(QString::fromUtf8(target) + "/search_results.png");
+    for (int i = 0; i < 3000; ++i)
+        WriteFile("tree/many/f" + std::to_string(i) + ".pas", "procedure Widget" + std::to_string(i) + ";\n");
+    m_form->ButtonSearch->click();
+    QTRY_VERIFY_WITH_TIMEOUT(m_form->Searching->text().contains(" rows  "), 20000);
+    m_form->grab().save(QString::fromUtf8(target) + "/search_running.png");
+    WaitForRunsToEnd();
     TFormPath dialog;
     dialog.SelectPath(QString::fromStdString(Dir("tree/sub")));
     dialog.show();

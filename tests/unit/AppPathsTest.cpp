@@ -16,8 +16,8 @@ using TPlace = TAppPaths::TWritePlace;
 struct TPlaceCase {
     const char* name;
     TPlaceFacts facts;
-    // dataFolder, settingsFile, seedSettingsFile, logFile, exportFolder
-    std::array<const char*, 5> expected;
+    // dataFolder, settingsFile, seedSettingsFile, logFile, exportFolder, cacheFolder
+    std::array<const char*, 6> expected;
     TPlace writePlace;
 };
 
@@ -32,37 +32,37 @@ TEST(AppPaths, PlacesFollowTheLayoutAndTheUsersFolders)
     const TPlaceCase cases[] = {
         {"a writable program folder keeps everything beside the program",
          Facts("/opt/q/quillane", true, false, true, "/home/u", "/home/u/cfg"),
-         {"/opt/q/", "/opt/q/quillane.ini", "", "/opt/q/quillane.TXT", "/opt/q/"},
+         {"/opt/q/", "/opt/q/quillane.ini", "", "/opt/q/quillane.TXT", "/opt/q/", "/home/u/.cache/quillane/"},
          TPlace::BesideProgram},
         {"a read-only program folder writes to the XDG folders, seeded from the delivered settings",
          Facts("/opt/q/quillane", true, false, false, "/home/u", "/x/cfg", "/x/state", "/x/cache"),
          {"/opt/q/", "/x/cfg/quillane/quillane.ini", "/opt/q/quillane.ini",
-          "/x/state/quillane/quillane.TXT", "/x/cache/quillane/"},
+          "/x/state/quillane/quillane.TXT", "/x/cache/quillane/", "/x/cache/quillane/"},
          TPlace::UserFolders},
         {"installed: the data in ../share/quillane, unset variables fall back to the home folder",
          Facts("/usr/bin/quillane", false, true, false, "/home/u"),
          {"/usr/share/quillane/", "/home/u/.config/quillane/quillane.ini",
           "/usr/share/quillane/quillane.ini", "/home/u/.local/state/quillane/quillane.TXT",
-          "/home/u/.cache/quillane/"},
+          "/home/u/.cache/quillane/", "/home/u/.cache/quillane/"},
          TPlace::UserFolders},
         {"installed stays in the user's folders even where the program folder is writable (root)",
          Facts("/tmp/p/bin/quillane", false, true, true, "/root", "/c/", "relative/state", "/k//"),
          {"/tmp/p/share/quillane/", "/c/quillane/quillane.ini", "/tmp/p/share/quillane/quillane.ini",
-          "/root/.local/state/quillane/quillane.TXT", "/k/quillane/"},
+          "/root/.local/state/quillane/quillane.TXT", "/k/quillane/", "/k/quillane/"},
          TPlace::UserFolders},
         {"no data anywhere: the program folder, as a portable one",
          Facts("/b/bench/tool", false, false, true, "/home/u"),
-         {"/b/bench/", "/b/bench/tool.ini", "", "/b/bench/tool.TXT", "/b/bench/"},
+         {"/b/bench/", "/b/bench/tool.ini", "", "/b/bench/tool.TXT", "/b/bench/", "/home/u/.cache/quillane/"},
          TPlace::BesideProgram},
         {"no home and no variables: only the program folder is left",
          Facts("/usr/bin/quillane", false, true, false, ""),
          {"/usr/share/quillane/", "/usr/bin/quillane.ini", "/usr/share/quillane/quillane.ini",
-          "/usr/bin/quillane.TXT", "/usr/bin/"},
+          "/usr/bin/quillane.TXT", "/usr/bin/", ""},
          TPlace::BesideProgram},
         {"file names follow the program's name",
          Facts("/q/quill.app", true, false, false, "/h", "/c", "/s", "/k"),
          {"/q/", "/c/quillane/quill_app.ini", "/q/quill_app.ini", "/s/quillane/quill.app.TXT",
-          "/k/quillane/"},
+          "/k/quillane/", "/k/quillane/"},
          TPlace::UserFolders},
     };
     for (const auto& c : cases) {
@@ -74,6 +74,7 @@ TEST(AppPaths, PlacesFollowTheLayoutAndTheUsersFolders)
         EXPECT_EQ(paths.seedSettingsFile, c.expected[2]);
         EXPECT_EQ(paths.logFile, c.expected[3]);
         EXPECT_EQ(paths.exportFolder, c.expected[4]);
+        EXPECT_EQ(paths.cacheFolder, c.expected[5]);
         EXPECT_EQ(paths.writePlace, c.writePlace);
     }
 }

@@ -185,6 +185,22 @@ TEST_F(OutlineBrowserTest, BackAndForward)
     EXPECT_EQ(source.scans[kNested], 1);
 }
 
+TEST_F(OutlineBrowserTest, ShowEntryOpensItsLevelWithTheEntryCurrent)
+{
+    source.Add(kNested, WorkedExample());
+    browser.Start(kNested);
+    browser.ShowEntry(12);
+    EXPECT_EQ(view.rows, (TRows{"..A1", "A1a", "A1b"}));
+    EXPECT_EQ(view.current, "A1b");
+    browser.ShowEntry(20);
+    EXPECT_EQ(view.rows, (TRows{"A", "B"}));
+    EXPECT_EQ(view.current, "B");
+    browser.ShowEntry(24); // no entry there: nothing happens
+    EXPECT_EQ(History(), (TLines{kNested + "?0", kNested + "?8", kNested}));
+    browser.Back();
+    EXPECT_EQ(view.rows, (TRows{"..A1", "A1a", "A1b"}));
+}
+
 TEST_F(OutlineBrowserTest, LevelsAtTheEdges)
 {
     struct Case {

@@ -126,6 +126,31 @@ TEST(OutlineDocument, LevelEntryLeadingToAnEntry)
     }
 }
 
+TEST(OutlineDocument, LevelThatShowsAnEntry)
+{
+    struct Case {
+        const char* name;
+        TLines entries;
+        int index;
+        int start;
+    };
+    const Case cases[] = {
+        {"top level", WorkedExample(), 20, 0},
+        {"first child", WorkedExample(), 4, 4},
+        {"later child", WorkedExample(), 16, 4},
+        {"grandchild", WorkedExample(), 12, 8},
+        // B's children carry Levels 3 and 2: the level at 8 ends before C, which is then
+        // shown from itself.
+        {"child the level after its parent does not show",
+         MakeEntries({{1, 3, 1, "A"}, {2, 3, 1, "B"}, {3, 1, 3, "B1"}, {4, 1, 2, "C"}}), 12, 12},
+        {"no entry there", WorkedExample(), 99, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(LevelStartOf(c.entries, c.index), c.start);
+    }
+}
+
 TEST(OutlineDocument, FindsEntriesByLine)
 {
     const TLines entries = MakeEntries({{7, 2, 1, "X"}, {7, 3, 1, "Y"}, {9, 1, 2, "Z"}});

@@ -1,84 +1,20 @@
 #include "search/core/Search.h"
 
-#include "config/Config.h"
-#include "config/Debug.h"
-#include "scan/StructureTexts.h"
 #include "search/core/FileHelpers.h"
+#include "SearchTestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 #include <map>
+#include <random>
+#include <thread>
 
 namespace fs = std::filesystem;
 
-// Found by argument-dependent lookup, so it stands beside TSearchRow.
-static void PrintTo(const TSearchRow& r, std::ostream* os)
-{
-    *os << "{" << r.file.substr(r.file.rfind('/') + 1) << " | " << r.line << " | " << r.declaration
-        << " | " << r.comment << " | " << r.type << "}";
-}
-
-
 namespace {
 
-const std::string kTypePas = "*.pas  [pascal]";
-const std::string kTypeDpr = "*.dpr  [pascal]";
+const std::string kTypePas = TSearchFixture::kTypePas;
+const std::string kTypeDpr = TSearchFixture::kTypeDpr;
 
-class TRecordingSink : public ISearchSink {
-public:
-    void AddResult(const TSearchRow& row) override
-    {
-        rows.push_back(row);
-        if (afterRow)
-            afterRow(rows.size());
-    }
-    void ShowStatus(const std::string& path) override { statuses.push_back(path); }
-
-    std::vector<TSearchRow> rows;
-    TLines statuses;
-    std::function<void(std::size_t)> afterRow;
-};
-
-class Search : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_root = fs::temp_directory_path() /
-                 ("quillane_search_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_root);
-        fs::create_directories(m_root);
-        m_rules.LoadFromFile(std::string(QUILLANE_TEST_DATA) + "/search/rules.dll");
-        ASSERT_FALSE(m_rules.Section("VAR").empty());
-    }
-    void TearDown() override { fs::remove_all(m_root); }
-
-    std::string Path(const std::string& relative) const { return (m_root / relative).string(); }
-
-    std::string Write(const std::string& relative, const std::string& content)
-    {
-        const std::string path = Path(relative);
-        fs::create_directories(fs::path(path).parent_path());
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-
-    TSearchRequest Request(const std::string& keyword, unsigned fields = TSearchChoices::All) const
-    {
-        return {keyword, {m_root.string()}, {kTypePas}, std::make_shared<TSearchChoices>(fields), {}};
-    }
-
-    TSearchSummary Run(const TSearchRequest& request, TRecordingSink& sink, std::stop_token stop = {})
-    {
-        return RunSearch(request, m_rules, m_config, m_log, stop, sink);
-    }
-
-    fs::path m_root;
-    TStructureTexts m_rules;
-    TConfig m_config;
-    TDebug m_log{(fs::temp_directory_path() / "quillane_search_test.TXT").string()};
-};
+using Search = TSearchFixture;
 
 TEST(SearchFileTypes, EntryFromVarLine)
 {
@@ -150,7 +86,10 @@ TEST_F(Search, GatheringOrder)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(GatherSearchFiles({"k", c.folders, c.types, nullptr, {}}), c.expected);
+        TSearchRequest request;
+        request.folders = c.folders;
+        request.fileTypes = c.types;
+        EXPECT_EQ(GatherSearchFiles(request), c.expected);
     }
 }
 
@@ -197,7 +136,9 @@ TEST_F(Search, RowsForEachFieldInOrder)
         const auto summary = Run(Request(c.keyword, c.fields), sink);
         EXPECT_EQ(sink.rows, c.expected);
         EXPECT_EQ(summary.rows, c.expected.size());
-        EXPECT_EQ(sink.statuses, TLines{file});
+        ASSERT_FALSE(sink.progress.empty());
+        EXPECT_EQ(sink.progress.back().phase, TSearchProgress::TPhase::Done);
+        EXPECT_EQ(sink.progress.back().rows, c.expected.size());
     }
 }
 
@@ -222,8 +163,6 @@ TEST_F(Search, RowsFollowTheFileList)
     EXPECT_EQ(sink.rows, expected);
     EXPECT_EQ(summary.filesGathered, 4u);
     EXPECT_EQ(summary.filesSkipped, 0u);
-    ASSERT_FALSE(sink.statuses.empty());
-    EXPECT_EQ(sink.statuses.back(), files.back()) << "the status ends on the last file";
 }
 
 TEST_F(Search, SkippedFiles)
@@ -262,6 +201,18 @@ TEST_F(Search, AFaultOfTheRulesIsReportedOncePerSearch)
     EXPECT_EQ(m_log.Lines(), (TLines{first + ": " + fault})) << "logged once, with the file it was met in";
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].rfind(first + ":\n" + fault, 0), 0u) << shown[0];
+
+    // Files whose scan met faults are not cached, so every search reports them.
+    TSearchRequest cached = Request("key");
+    cached.cacheFile = Path("cache/outlines.sqlite");
+    for (const char* pass : {"cold", "warm"}) {
+        SCOPED_TRACE(pass);
+        TRecordingSink again;
+        const auto next = Run(cached, again);
+        EXPECT_EQ(next.ruleFaults, 1u);
+        EXPECT_EQ(next.filesFromCache, 0u);
+        EXPECT_EQ(again.rows, sink.rows);
+    }
 }
 
 TEST_F(Search, StopEndsTheRunBeforeTheNextRow)
@@ -274,10 +225,15 @@ TEST_F(Search, StopEndsTheRunBeforeTheNextRow)
         if (count == 3)
             source.request_stop();
     };
+    std::size_t progressAtStop = 0;
+    sink.afterProgress = [&](const TSearchProgress&) {
+        if (!source.stop_requested())
+            progressAtStop = sink.progress.size();
+    };
     const auto summary = Run(Request("key"), sink, source.get_token());
     EXPECT_EQ(sink.rows.size(), 3u);
     EXPECT_TRUE(summary.stopped);
-    EXPECT_LE(sink.statuses.size(), 2u);
+    EXPECT_EQ(sink.progress.size(), progressAtStop) << "no progress after the stop";
 }
 
 TEST_F(Search, StopBeforeScanningProducesNothing)
@@ -288,8 +244,24 @@ TEST_F(Search, StopBeforeScanningProducesNothing)
     TRecordingSink sink;
     const auto summary = Run(Request("key"), sink, source.get_token());
     EXPECT_TRUE(sink.rows.empty());
-    EXPECT_TRUE(sink.statuses.empty());
+    EXPECT_TRUE(sink.progress.empty());
     EXPECT_TRUE(summary.stopped);
+}
+
+TEST_F(Search, StopWhileGatheringEndsTheWalk)
+{
+    for (int i = 0; i < 50; ++i)
+        Write("d" + std::to_string(i) + "/f.pas", "procedure key;\n");
+    std::stop_source source;
+    TRecordingSink sink;
+    // The first progress report comes with the first file found.
+    sink.afterProgress = [&](const TSearchProgress&) { source.request_stop(); };
+    const auto summary = Run(Request("key"), sink, source.get_token());
+    EXPECT_TRUE(summary.stopped);
+    EXPECT_LT(summary.filesGathered, 50u);
+    EXPECT_TRUE(sink.rows.empty());
+    ASSERT_EQ(sink.progress.size(), 1u);
+    EXPECT_EQ(ProgressText(sink.progress[0]), "1 files found ...");
 }
 
 TEST_F(Search, FieldChoicesAreReadWhileTheRunGoesOn)
@@ -297,25 +269,139 @@ TEST_F(Search, FieldChoicesAreReadWhileTheRunGoesOn)
     for (int i = 0; i < 3; ++i)
         Write("f" + std::to_string(i) + ".pas", "procedure key;\n");
     auto choices = std::make_shared<TSearchChoices>(TSearchChoices::Declarations);
-    TSearchRequest request{"key", {m_root.string()}, {kTypePas}, choices, {}};
+    TSearchRequest request = Request("key");
+    request.choices = choices;
     TRecordingSink sink;
     sink.afterRow = [&](std::size_t) { choices->Set(TSearchChoices::Declarations, false); };
     Run(request, sink);
     EXPECT_EQ(sink.rows.size(), 1u);
 }
 
-TEST_F(Search, StatusTextsAreThrottled)
+TEST_F(Search, ProgressIsThrottledAndEndsWithTheCounts)
 {
     for (int i = 0; i < 200; ++i)
-        Write("f" + std::to_string(i) + ".pas", "procedure p;\n");
+        Write("f" + std::to_string(i) + ".pas", i % 2 ? "procedure key;\n" : "procedure p;\n");
     TRecordingSink sink;
-    const auto summary = Run(Request("zzz"), sink);
-    const TLines files = GatherSearchFiles(Request("zzz"));
+    const auto summary = Run(Request("key"), sink);
     EXPECT_EQ(summary.filesScanned, 200u);
-    ASSERT_GE(sink.statuses.size(), 2u);
-    EXPECT_LT(sink.statuses.size(), 200u);
-    EXPECT_EQ(sink.statuses.front(), files.front());
-    EXPECT_EQ(sink.statuses.back(), files.back());
+    ASSERT_GE(sink.progress.size(), 2u);
+    EXPECT_LT(sink.progress.size(), 50u);
+    EXPECT_EQ(sink.progress.front().phase, TSearchProgress::TPhase::Gathering);
+    const TSearchProgress& done = sink.progress.back();
+    EXPECT_EQ(done.phase, TSearchProgress::TPhase::Done);
+    EXPECT_EQ(done.files, 200u);
+    EXPECT_EQ(done.rows, 100u);
+    for (std::size_t i = 1; i + 1 < sink.progress.size(); ++i) {
+        const TSearchProgress& p = sink.progress[i];
+        if (p.phase != TSearchProgress::TPhase::Scanning)
+            continue;
+        EXPECT_EQ(p.files, 200u);
+        EXPECT_LE(p.rows, p.filesDone);
+        EXPECT_EQ(p.path.substr(0, m_root.string().size()), m_root.string());
+    }
+}
+
+TEST(SearchProgress, Texts)
+{
+    using P = TSearchProgress::TPhase;
+    struct Case {
+        TSearchProgress progress;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {{P::Gathering, 0, 0, 0, {}, 0}, "0 files found ..."},
+        {{P::Gathering, 1234, 0, 0, {}, 0}, "1234 files found ..."},
+        {{P::Scanning, 4894, 17, 3, "/a.pas", 0}, "17 of 4894 files, 3 rows"},
+        {{P::Done, 4894, 4894, 512, {}, 3.46}, "Done: 512 rows in 4894 files (3.5 s)"},
+        {{P::Done, 0, 0, 0, {}, 0.01}, "Done: 0 rows in 0 files (0.0 s)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ProgressText(c.progress), c.expected);
+}
+
+// A tree of a few hundred files in nested folders, many of them with many matching
+// entries and titles, some empty or without entries; and the rows of a run on one thread.
+class SearchInParallel : public TSearchFixture {
+protected:
+    void SetUp() override
+    {
+        TSearchFixture::SetUp();
+        std::mt19937 random(12);
+        for (int i = 0; i < 300; ++i) {
+            const std::string folder = "d" + std::to_string(i % 7) + "/e" + std::to_string(i % 3) + "/";
+            std::string text = i % 5 ? "// key title " + std::to_string(i) + "\n" : "";
+            const int entries = static_cast<int>(random() % (i % 11 == 0 ? 400 : 30));
+            for (int e = 0; e < entries; ++e)
+                text += e % 3 ? "procedure key" + std::to_string(e) + "; // key note\n" : "type TKey" + std::to_string(e) + "\n";
+            Write(folder + "f" + std::to_string(i) + (i % 4 ? ".pas" : ".dpr"), i % 13 == 0 ? "" : text);
+        }
+        m_request = Request("key");
+        m_request.fileTypes = {kTypePas, kTypeDpr};
+        m_request.jobs = 1;
+        TRecordingSink sink;
+        Run(m_request, sink);
+        m_oneThread = sink.rows;
+        ASSERT_GT(m_oneThread.size(), 5000u);
+    }
+
+    TSearchRequest m_request;
+    std::vector<TSearchRow> m_oneThread;
+};
+
+TEST_F(SearchInParallel, RowsEqualThoseOfOneThread)
+{
+    for (const unsigned jobs : {2u, 3u, 8u}) {
+        SCOPED_TRACE(jobs);
+        TSearchRequest request = m_request;
+        request.jobs = jobs;
+        TRecordingSink sink;
+        const auto summary = Run(request, sink);
+        EXPECT_EQ(sink.rows, m_oneThread);
+        EXPECT_EQ(summary.rows, m_oneThread.size());
+        EXPECT_FALSE(summary.stopped);
+    }
+}
+
+TEST_F(SearchInParallel, StopAtRandomMomentsAddsNoRowAfterIt)
+{
+    std::mt19937 random(7);
+    for (int round = 0; round < 12; ++round) {
+        SCOPED_TRACE(round);
+        TSearchRequest request = m_request;
+        request.jobs = 1 + round % 4;
+        std::stop_source source;
+        TRecordingSink sink;
+        std::size_t rowsAtStop = 0;
+        const bool fromSink = round % 2 == 0;
+        const std::size_t stopAfterRows = 1 + random() % (m_oneThread.size() - 1);
+        sink.afterRow = [&](std::size_t count) {
+            if (!source.stop_requested())
+                rowsAtStop = count;
+            if (fromSink && count == stopAfterRows)
+                source.request_stop();
+        };
+        // Or from another thread, at any moment of the run, gathering included.
+        std::jthread stopper;
+        if (!fromSink) {
+            const auto delay = std::chrono::microseconds(random() % 200000);
+            stopper = std::jthread([&source, delay] {
+                std::this_thread::sleep_for(delay);
+                source.request_stop();
+            });
+        }
+        const auto summary = Run(request, sink, source.get_token());
+        stopper = {};
+        ASSERT_LE(sink.rows.size(), m_oneThread.size());
+        EXPECT_TRUE(std::equal(sink.rows.begin(), sink.rows.end(), m_oneThread.begin()))
+            << "the rows are the first ones of a whole run";
+        if (fromSink) {
+            EXPECT_TRUE(summary.stopped);
+            EXPECT_EQ(sink.rows.size(), rowsAtStop);
+        } else if (summary.stopped) {
+            // Stopped from outside, a row may be on its way while the request is made.
+            EXPECT_LE(sink.rows.size(), rowsAtStop + 1);
+        }
+    }
 }
 
 } // namespace

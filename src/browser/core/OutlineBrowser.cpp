@@ -71,6 +71,13 @@ void TOutlineBrowser::GoUp()
     GoUpLevel();
 }
 
+void TOutlineBrowser::ShowEntry(int entryIndex)
+{
+    TStep step(*this);
+    if (HasEntryAt(m_entries, entryIndex) && OpenLevel(LevelStartOf(m_entries, entryIndex)))
+        ShowLevel(m_levelStart, entryIndex);
+}
+
 void TOutlineBrowser::Back()
 {
     StepHistory(true);
@@ -127,6 +134,7 @@ void TOutlineBrowser::Rescan()
     if (outcome.entries.empty())
         return;
     m_entries = outcome.entries;
+    ++m_entriesVersion;
     m_title = outcome.title;
     m_view.ShowStatus("Line=" + std::to_string(outcome.lineCount));
     m_view.ShowTitle(m_title);
@@ -182,6 +190,7 @@ TOutlineBrowser::TOpenResult TOutlineBrowser::OpenLocation(const std::string& lo
     takeOver();
     m_typeKnown = true;
     m_entries = outcome.entries;
+    ++m_entriesVersion;
     m_title = outcome.title;
     m_view.ShowStatus("Line=" + std::to_string(outcome.lineCount));
     m_view.ShowTitle(m_title);

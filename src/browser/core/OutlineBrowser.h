@@ -82,6 +82,9 @@ public:
     // entry is on that line.
     bool StepIntoLine(int sourceLine);
     void GoUp();
+    // Shows the level that holds the entry at entryIndex of the file scanned last, with
+    // the entry current (a match of the filter).
+    void ShowEntry(int entryIndex);
     void Back();
     void Forward();
     void NextFile();
@@ -117,6 +120,9 @@ public:
     int LevelStart() const { return m_levelStart; }
     const std::string& ScannedPath() const { return m_scannedPath; }
     const TLines& Entries() const { return m_entries; }
+    // Changes whenever Entries is replaced (a scan), so that what is made from the entries
+    // can tell when to make it again.
+    int EntriesVersion() const { return m_entriesVersion; }
     const TLines& Title() const { return m_title; }
     const THistory& History() const { return m_history; }
     bool IsShellPageShowing() const { return m_page == TBrowserPage::Shell; }
@@ -157,6 +163,7 @@ private:
     int m_levelStart = 0;
     std::string m_scannedPath;
     TLines m_entries;
+    int m_entriesVersion = 0;
     TLines m_title;
     THistory m_history;
     // False after OpenLocation met a file type the rule file does not list (or a folder).

@@ -146,6 +146,22 @@ int LevelEntryLeadingTo(const TLines& entries, int levelStart, int index)
     return found;
 }
 
+int LevelStartOf(const TLines& entries, int index)
+{
+    if (!HasEntryAt(entries, index))
+        return 0;
+    const int level = LevelAt(entries, index);
+    int start = 0;
+    for (int i = index - 4; i >= 0; i -= 4) {
+        if (LevelAt(entries, i) < level) {
+            start = i + 4;
+            break;
+        }
+    }
+    const std::vector<int> shown = LevelIndexes(entries, start);
+    return std::find(shown.begin(), shown.end(), index) != shown.end() ? start : index;
+}
+
 int UpperLevelStart(const TLines& entries, int levelStart)
 {
     int level;

@@ -59,6 +59,11 @@ int FindEntryByLine(const TLines& entries, int line);
 // The entry of the level starting at levelStart that is, or holds in its subtree, the entry
 // at index: the one a user came from who left that level for a deeper one. -1 when none.
 int LevelEntryLeadingTo(const TLines& entries, int levelStart, int index);
+// The start of the level that shows the entry at index: the index right after the nearest
+// earlier entry of a smaller Level (the entry that holds it), or 0 on the top level. When
+// that level does not show the entry (rules that give the entries below one entry differing
+// Levels), the entry's own index. 0 when there is no entry at index.
+int LevelStartOf(const TLines& entries, int index);
 // The start of the level that holds the parent entry of the level starting at
 // levelStart: the index right after the nearest earlier entry whose Level is below the
 // parent's, or 0 when there is none.

@@ -7,29 +7,38 @@
 
 namespace fs = std::filesystem;
 
-void FindFiles(std::string folder, std::string_view ext, TLines& files)
+bool ForEachFile(std::string folder, const std::function<void(const std::string&)>& take,
+                 const std::stop_token& stop)
 {
     if (folder.empty() || folder.back() != '/')
         folder += '/';
-    const std::string key = UpperCase(ext);
-    const bool every = key.empty() || key == "*";
     std::error_code ec;
     fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
     if (ec)
-        return;
+        return !stop.stop_requested();
     for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec)
-            return;
+        if (ec || stop.stop_requested())
+            break;
         const std::string name = it->path().filename().string();
         std::error_code typeEc;
         if (it->is_directory(typeEc) && !it->is_symlink(typeEc)) {
-            FindFiles(folder + name, ext, files);
+            if (!ForEachFile(folder + name, take, stop))
+                return false;
         } else if (!it->is_directory(typeEc)) {
-            const std::string path = folder + name;
-            if (every || FileTypeKey(path) == key)
-                files.push_back(path);
+            take(folder + name);
         }
     }
+    return !stop.stop_requested();
+}
+
+void FindFiles(std::string folder, std::string_view ext, TLines& files)
+{
+    const std::string key = UpperCase(ext);
+    const bool every = key.empty() || key == "*";
+    ForEachFile(std::move(folder), [&](const std::string& path) {
+        if (every || FileTypeKey(path) == key)
+            files.push_back(path);
+    });
 }
 
 void CopyFileData(const std::string& source, const std::string& dest)

@@ -4,7 +4,9 @@
 
 #include "scan/TextFields.h"
 
+#include <functional>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
 
 class TFileError : public std::runtime_error {
@@ -18,6 +20,12 @@ public:
 // A folder that cannot be listed adds nothing. Symbolic links to folders are not
 // followed, so a link cycle cannot make the walk endless.
 void FindFiles(std::string folder, std::string_view ext, TLines& files);
+
+// The walk of FindFiles: calls take with the full path of every file under folder, in
+// FindFiles's order. Ends early when a stop is requested (checked at every entry) and
+// returns false then.
+bool ForEachFile(std::string folder, const std::function<void(const std::string&)>& take,
+                 const std::stop_token& stop = {});
 
 // Copies the whole of source into dest, replacing dest. Throws TFileError when source
 // cannot be read or dest cannot be written, and when both name the same file (which is

@@ -1,12 +1,22 @@
 #include "search/core/Search.h"
 
+#include "config/Debug.h"
 #include "scan/CodeScanner.h"
 #include "search/core/FileHelpers.h"
+#include "search/core/OutlineCache.h"
 
-#include "config/Debug.h"
-
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <optional>
 #include <set>
+#include <thread>
 #include <tuple>
+#include <unordered_set>
+#include <vector>
 
 void TSearchChoices::Set(TField field, bool on)
 {
@@ -24,16 +34,64 @@ std::string SearchFileTypeEntry(const std::string& varLine)
     return LowerCase("*." + key + "  [" + name + "]");
 }
 
-TLines GatherSearchFiles(const TSearchRequest& request)
+unsigned SearchJobs(unsigned requested)
 {
+    return requested > 0 ? requested : std::max(1u, std::thread::hardware_concurrency());
+}
+
+TLines GatherSearchFiles(const TSearchRequest& request, std::stop_token stop,
+                         const std::function<void(std::size_t)>& found)
+{
+    TLines keys;
+    for (const auto& entry : request.fileTypes)
+        keys.push_back(UpperCase(FileTypeKey(TagTail(entry, 0))));
     TLines files;
+    std::size_t count = 0;
+    // One walk per folder; its files are sorted into one list per type, in walk order.
+    std::vector<TLines> byType(keys.size());
     for (const auto& folder : request.folders) {
-        if (folder.empty())
+        if (folder.empty() || keys.empty())
             continue;
-        for (const auto& entry : request.fileTypes)
-            FindFiles(folder, FileTypeKey(TagTail(entry, 0)), files);
+        const bool complete = ForEachFile(
+            folder,
+            [&](const std::string& path) {
+                const std::string key = FileTypeKey(path);
+                for (std::size_t i = 0; i < keys.size(); ++i) {
+                    if (keys[i].empty() || keys[i] == "*" || keys[i] == key) {
+                        byType[i].push_back(path);
+                        ++count;
+                    }
+                }
+                if (found)
+                    found(count);
+            },
+            stop);
+        for (auto& typeFiles : byType) {
+            files.insert(files.end(), std::make_move_iterator(typeFiles.begin()),
+                         std::make_move_iterator(typeFiles.end()));
+            typeFiles.clear();
+        }
+        if (!complete)
+            break;
     }
     return files;
+}
+
+std::string ProgressText(const TSearchProgress& progress)
+{
+    switch (progress.phase) {
+    case TSearchProgress::TPhase::Gathering:
+        return std::to_string(progress.files) + " files found ...";
+    case TSearchProgress::TPhase::Scanning:
+        return std::to_string(progress.filesDone) + " of " + std::to_string(progress.files) + " files, " +
+               std::to_string(progress.rows) + " rows";
+    case TSearchProgress::TPhase::Done:
+        break;
+    }
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f", progress.seconds);
+    return "Done: " + std::to_string(progress.rows) + " rows in " + std::to_string(progress.files) +
+           " files (" + seconds + " s)";
 }
 
 bool ContainsKeyword(std::string_view text, std::string_view keyword)
@@ -43,38 +101,33 @@ bool ContainsKeyword(std::string_view text, std::string_view keyword)
 
 namespace {
 
-// Sends status texts no more often than kSearchStatusInterval; Flush sends the
-// latest one when it was held back.
+// Files each worker may be ahead of the hand-over: enough to keep every worker busy
+// while one long file holds the hand-over up, few enough that memory stays small.
+constexpr std::size_t kFilesPerWorker = 4;
+// Cache writes are held and written together once this many are held.
+constexpr std::size_t kCacheBatchCount = 64;
+constexpr std::size_t kCacheBatchBytes = 4u << 20;
+
+// Sends progress no more often than kSearchStatusInterval, the first report at once.
 class TStatusThrottle {
 public:
     explicit TStatusThrottle(ISearchSink& sink) : m_sink(sink) {}
 
-    void Show(const std::string& path)
+    bool Due() const
     {
-        const auto now = std::chrono::steady_clock::now();
-        if (m_sentOnce && now - m_lastSent < kSearchStatusInterval) {
-            m_pending = path;
-            m_held = true;
-            return;
-        }
-        m_sink.ShowStatus(path);
-        m_sentOnce = true;
-        m_lastSent = now;
-        m_held = false;
+        return !m_sentOnce || std::chrono::steady_clock::now() - m_lastSent >= kSearchStatusInterval;
     }
 
-    void Flush()
+    void Send(const TSearchProgress& progress)
     {
-        if (m_held)
-            m_sink.ShowStatus(m_pending);
-        m_held = false;
+        m_sink.ShowProgress(progress);
+        m_sentOnce = true;
+        m_lastSent = std::chrono::steady_clock::now();
     }
 
 private:
     ISearchSink& m_sink;
     bool m_sentOnce = false;
-    bool m_held = false;
-    std::string m_pending;
     std::chrono::steady_clock::time_point m_lastSent;
 };
 
@@ -105,31 +158,312 @@ private:
     std::set<std::tuple<std::string, int, std::string>> m_seen;
 };
 
+// One gathered file on its way from a worker to the hand-over.
+struct TFileWork {
+    enum class TState { Waiting, Outline, Skipped };
+    enum class TCacheAction { None, Store, Touch, Drop };
+
+    TState state = TState::Waiting;
+    TFileOutline outline;
+    std::vector<TRuleFault> faults; // met by the scan, reported at the hand-over
+    bool fromCache = false;
+    TCacheAction cacheAction = TCacheAction::None;
+    std::string cachePath; // the file's absolute path: its key in the cache
+    TFileStamp stamp;
+    std::int64_t context = 0;
+};
+
+// The files of a run between the workers and the hand-over. A worker takes the next
+// file only while it lies within a window of files past the one to hand over next, and
+// puts its work into that file's slot; the run thread takes the slots in file order.
+// Each side is woken only when the other made room or finished what it waits for.
+class TFileQueue {
+public:
+    TFileQueue(std::size_t files, std::size_t window) : m_files(files), m_slots(window) {}
+
+    // Worker threads: the index of the next file, or none when every file is taken or
+    // the run stops.
+    std::optional<std::size_t> Take(std::stop_token stop)
+    {
+        std::unique_lock lock(m_mutex);
+        m_roomMade.wait(lock, stop, [&] { return m_nextToTake >= m_files || m_nextToTake < m_nextToHand + m_slots.size(); });
+        if (stop.stop_requested() || m_nextToTake >= m_files)
+            return std::nullopt;
+        return m_nextToTake++;
+    }
+
+    void Finish(std::size_t index, TFileWork work)
+    {
+        bool awaited = false;
+        {
+            std::lock_guard lock(m_mutex);
+            m_slots[index % m_slots.size()] = std::move(work);
+            awaited = index == m_nextToHand;
+        }
+        if (awaited)
+            m_finished.notify_one();
+    }
+
+    // Run thread: the work of the next file in order once it is finished; none on stop.
+    std::optional<TFileWork> Next(std::stop_token stop)
+    {
+        std::optional<TFileWork> work;
+        {
+            std::unique_lock lock(m_mutex);
+            TFileWork& slot = m_slots[m_nextToHand % m_slots.size()];
+            if (!m_finished.wait(lock, stop, [&] { return slot.state != TFileWork::TState::Waiting; }))
+                return std::nullopt;
+            work = std::move(slot);
+            slot = TFileWork();
+            ++m_nextToHand;
+        }
+        m_roomMade.notify_one();
+        return work;
+    }
+
+private:
+    const std::size_t m_files;
+    std::mutex m_mutex;
+    std::condition_variable_any m_roomMade; // workers wait here for a file within the window
+    std::condition_variable_any m_finished; // the run thread waits here for the next file
+    std::size_t m_nextToTake = 0;   // guarded by m_mutex
+    std::size_t m_nextToHand = 0;   // guarded by m_mutex
+    std::vector<TFileWork> m_slots; // guarded by m_mutex; file i in slot i % size
+};
+
+std::string AbsolutePath(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+// The text of the rule block the scanner runs for a file-type key; none for a key the
+// rule file's VAR section does not list.
+std::optional<std::string> RuleBlockText(const TStructureTexts& rules, const std::string& key)
+{
+    for (const auto& line : rules.Section("VAR")) {
+        const auto eq = line.find('=');
+        if (eq != std::string::npos && SameText(PairName(line), key)) {
+            std::string text;
+            for (const auto& blockLine : rules.Block(line.substr(eq + 1)))
+                text.append(blockLine).append("\n");
+            return text;
+        }
+    }
+    return std::nullopt;
+}
+
+// The outline of one file: from the cache when it holds a valid one, else from a scan.
+// Worker threads only.
+TFileWork WorkOnFile(const std::string& path, TCodeScanner& scanner, TOutlineCache* cache,
+                     const std::map<std::string, std::int64_t>& contexts)
+{
+    TFileWork work;
+    const std::string key = FileTypeKey(path);
+    const auto context = contexts.find(key);
+    std::optional<TFileStamp> stamp;
+    if (context != contexts.end()) {
+        work.cachePath = AbsolutePath(path);
+        work.context = context->second;
+        // Taken before the scan reads the file, so a change during the scan is a miss later.
+        stamp = StampOf(work.cachePath);
+        if (stamp && cache) {
+            if (auto hit = cache->Find(work.cachePath, *stamp, work.context)) {
+                work.state = hit->outline.EntryCount() == 0 ? TFileWork::TState::Skipped : TFileWork::TState::Outline;
+                work.outline = std::move(hit->outline);
+                work.fromCache = true;
+                work.cacheAction = hit->stale ? TFileWork::TCacheAction::Touch : TFileWork::TCacheAction::None;
+                return work;
+            }
+        }
+        work.cacheAction = stamp ? TFileWork::TCacheAction::Store : TFileWork::TCacheAction::Drop;
+        if (stamp)
+            work.stamp = *stamp;
+    }
+
+    work.state = TFileWork::TState::Skipped;
+    bool scanned = true;
+    try {
+        scanner.ScanFile(path, key);
+    } catch (const TScanStopped&) {
+        work.cacheAction = TFileWork::TCacheAction::None;
+        return work;
+    } catch (...) {
+        scanned = false;
+    }
+    work.faults = scanner.RuleFaults();
+    // A failed scan is not stored (it may pass with the next run), nor one that met faults
+    // of the rules: a later search must report them again.
+    if (!scanned || !work.faults.empty()) {
+        if (work.cacheAction == TFileWork::TCacheAction::Store)
+            work.cacheAction = TFileWork::TCacheAction::None;
+        if (!scanned)
+            return work;
+    }
+    const TLines& results = scanner.Results();
+    if (results.empty() && scanner.Codes().empty()) {
+        // Not read at all: nothing to remember about it.
+        if (work.cacheAction == TFileWork::TCacheAction::Store)
+            work.cacheAction = TFileWork::TCacheAction::None;
+        return work;
+    }
+    if (results.size() >= 2) {
+        work.state = TFileWork::TState::Outline;
+        work.outline = TFileOutline::FromResults(results, scanner.CommentBlockAt(0));
+    }
+    return work;
+}
+
+// The rows of one file: its first title line with the keyword, then each entry once for
+// each chosen field that holds it. Stops at once when add refuses a row.
+void MatchOutline(const std::string& path, const TFileOutline& outline, const std::string& keyword,
+                  const TSearchChoices& choices, const std::function<bool(TSearchRow)>& add)
+{
+    bool going = true;
+    if (choices.Has(TSearchChoices::Titles)) {
+        outline.VisitTitle([&](std::size_t i, std::string_view line) {
+            if (!ContainsKeyword(line, keyword))
+                return true;
+            going = add({path, std::to_string(i), {}, std::string(line), {}});
+            return false;
+        });
+    }
+    if (!going)
+        return;
+    outline.VisitEntries([&](const TFileOutline::TEntry& entry) {
+        const bool hits[] = {
+            choices.Has(TSearchChoices::Types) && ContainsKeyword(entry.type, keyword),
+            choices.Has(TSearchChoices::Declarations) && ContainsKeyword(entry.declaration, keyword),
+            choices.Has(TSearchChoices::Comments) && ContainsKeyword(entry.comment, keyword),
+        };
+        for (const bool hit : hits) {
+            if (hit && !add({path, std::string(entry.line), std::string(entry.declaration),
+                             std::string(entry.comment), std::string(entry.type)}))
+                return false;
+        }
+        return true;
+    });
+}
+
+// The cache's scan context of each file type among files that the rule file knows.
+std::map<std::string, std::int64_t> ScanContexts(TOutlineCache& cache, const TLines& files,
+                                                 const TStructureTexts& rules, int commentIndicator)
+{
+    std::set<std::string> keys;
+    for (const auto& path : files)
+        keys.insert(FileTypeKey(path));
+    std::map<std::string, std::int64_t> contexts;
+    for (const auto& key : keys) {
+        const auto text = RuleBlockText(rules, key);
+        if (!text)
+            continue;
+        if (const auto id = cache.ContextId(*text, commentIndicator))
+            contexts.emplace(key, *id);
+    }
+    return contexts;
+}
+
+// After a whole run: writes what is held, drops the entries of files under the searched
+// folders that are gone, and keeps the cache under its cap.
+void TidyCache(TOutlineCache& cache, const TLines& folders, const TLines& files, const std::stop_token& stop)
+{
+    cache.Flush();
+    if (!cache.Usable())
+        return;
+    std::unordered_set<std::string> present;
+    for (const auto& path : files)
+        present.insert(AbsolutePath(path));
+    for (const auto& folder : folders) {
+        if (folder.empty() || stop.stop_requested())
+            continue;
+        std::string absolute = AbsolutePath(folder);
+        if (absolute.back() != '/')
+            absolute += '/';
+        cache.DropVanished(absolute, present);
+    }
+    if (!stop.stop_requested())
+        cache.Trim();
+}
+
+// Stops the workers and waits for them when the run ends, however it ends.
+struct TJoinWorkers {
+    std::stop_source& stop;
+    std::vector<std::jthread>& workers;
+    ~TJoinWorkers()
+    {
+        stop.request_stop();
+        workers.clear();
+    }
+};
+
 } // namespace
 
 TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& sharedRules,
                          const TConfig& config, TDebug& debugLog, std::stop_token stop,
                          ISearchSink& sink)
 {
+    const auto started = std::chrono::steady_clock::now();
     TSearchSummary summary;
-    const std::string& keyword = request.keyword;
     const TSearchChoices noChoices;
     const TSearchChoices& choices = request.choices ? *request.choices : noChoices;
+    TStatusThrottle status(sink);
+    TSearchFaults faults(debugLog);
 
-    const TLines files = GatherSearchFiles(request);
+    const TLines files = GatherSearchFiles(request, stop, [&](std::size_t found) {
+        if (status.Due() && !stop.stop_requested())
+            status.Send({TSearchProgress::TPhase::Gathering, found, 0, 0, {}, 0});
+    });
     summary.filesGathered = files.size();
-    if (stop.stop_requested() || files.empty()) {
-        summary.stopped = stop.stop_requested();
+    if (stop.stop_requested()) {
+        summary.stopped = true;
         return summary;
     }
 
-    // Created after the gathering, so the run uses the comment indicator in force now.
-    TCodeScanner scanner(sharedRules, config, debugLog);
-    scanner.SetStopToken(stop);
-    if (request.minimizeMainWindow)
-        scanner.SetMinimizeCallback(request.minimizeMainWindow);
-    TStatusThrottle status(sink);
-    TSearchFaults faults(debugLog);
+    // The run's own stop: the caller's request, or the end of the run, ends the workers.
+    std::stop_source runStop;
+    const std::stop_callback forwardStop(stop, [&runStop] { runStop.request_stop(); });
+
+    // Made after the gathering, so the run uses the comment indicator in force now.
+    const std::size_t jobs = std::max<std::size_t>(1, std::min<std::size_t>(SearchJobs(request.jobs), files.size()));
+    std::vector<std::unique_ptr<TCodeScanner>> scanners;
+    for (std::size_t j = 0; j < jobs; ++j) {
+        auto& scanner = scanners.emplace_back(std::make_unique<TCodeScanner>(sharedRules, config, debugLog));
+        scanner->SetStopToken(runStop.get_token());
+        if (request.minimizeMainWindow)
+            scanner->SetMinimizeCallback(request.minimizeMainWindow);
+    }
+
+    // The cache: written on this thread only; each worker reads through its own connection.
+    std::optional<TOutlineCache> cache;
+    TOutlineCache::TOptions cacheOptions;
+    cacheOptions.stop = runStop.get_token();
+    std::map<std::string, std::int64_t> contexts;
+    if (!request.cacheFile.empty() && !files.empty()) {
+        cache.emplace(request.cacheFile, TOutlineCache::TAccess::ReadWrite, debugLog, cacheOptions);
+        contexts = ScanContexts(*cache, files, sharedRules, scanners.front()->CommentIndicator());
+    }
+
+    TFileQueue queue(files.size(), kFilesPerWorker * jobs);
+    std::vector<std::jthread> workers;
+    const TJoinWorkers joinAtEnd{runStop, workers};
+    for (std::size_t j = 0; j < jobs; ++j) {
+        workers.emplace_back([&, scanner = scanners[j].get(), token = runStop.get_token()] {
+            std::optional<TOutlineCache> reader;
+            if (!contexts.empty())
+                reader.emplace(request.cacheFile, TOutlineCache::TAccess::Read, debugLog, cacheOptions);
+            while (const auto index = queue.Take(token)) {
+                TFileWork work;
+                try {
+                    work = WorkOnFile(files[*index], *scanner, reader ? &*reader : nullptr, contexts);
+                } catch (...) {
+                    work.state = TFileWork::TState::Skipped;
+                }
+                queue.Finish(*index, std::move(work));
+            }
+        });
+    }
+
     auto add = [&](TSearchRow row) {
         if (stop.stop_requested())
             return false;
@@ -137,63 +471,45 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
         ++summary.rows;
         return true;
     };
-
-    for (const auto& path : files) {
-        if (stop.stop_requested()) {
-            summary.stopped = true;
-            return summary;
-        }
-        status.Show(path);
+    for (std::size_t i = 0; i < files.size() && !stop.stop_requested(); ++i) {
+        auto work = queue.Next(runStop.get_token());
+        if (!work)
+            break;
         ++summary.filesScanned;
-        bool scanned = true;
-        try {
-            scanner.ScanFile(path, FileTypeKey(path));
-        } catch (const TScanStopped&) {
-            summary.stopped = true;
-            return summary;
-        } catch (...) {
-            scanned = false;
-        }
-        summary.ruleFaults += faults.Add(path, scanner.RuleFaults());
-        if (!scanned) {
+        if (work->fromCache)
+            ++summary.filesFromCache;
+        summary.ruleFaults += faults.Add(files[i], work->faults);
+        if (work->state == TFileWork::TState::Outline)
+            MatchOutline(files[i], work->outline, request.keyword, choices, add);
+        else
             ++summary.filesSkipped;
-            continue;
-        }
-        const TLines& results = scanner.Results();
-        if (results.size() < 2) {
-            ++summary.filesSkipped;
-            continue;
-        }
-
-        if (choices.Has(TSearchChoices::Titles)) {
-            const TLines& title = scanner.CommentBlockAt(0);
-            for (std::size_t i = 0; i < title.size(); ++i) {
-                if (ContainsKeyword(title[i], keyword)) {
-                    add({path, std::to_string(i), {}, title[i], {}});
-                    break;
-                }
+        if (cache) {
+            switch (work->cacheAction) {
+            case TFileWork::TCacheAction::Store:
+                cache->Store(work->cachePath, work->stamp, work->context, std::move(work->outline).TakeValue());
+                break;
+            case TFileWork::TCacheAction::Touch: cache->Touch(work->cachePath); break;
+            case TFileWork::TCacheAction::Drop: cache->Drop(work->cachePath); break;
+            case TFileWork::TCacheAction::None: break;
             }
+            if (cache->PendingCount() >= kCacheBatchCount || cache->PendingBytes() >= kCacheBatchBytes)
+                cache->Flush();
         }
-
-        for (std::size_t r = 0; r + 3 < results.size(); r += 4) {
-            const std::string& type = results[r + 1];
-            const std::string& declaration = results[r + 2];
-            const std::string& comment = results[r + 3];
-            const bool hits[] = {
-                choices.Has(TSearchChoices::Types) && ContainsKeyword(type, keyword),
-                choices.Has(TSearchChoices::Declarations) && ContainsKeyword(declaration, keyword),
-                choices.Has(TSearchChoices::Comments) && ContainsKeyword(comment, keyword),
-            };
-            for (const bool hit : hits) {
-                if (hit && !add({path, TagValue(results[r], "LINE"), declaration, comment, type}))
-                    break;
-            }
-        }
+        if (status.Due() && !stop.stop_requested())
+            status.Send({TSearchProgress::TPhase::Scanning, files.size(), i + 1, summary.rows, files[i], 0});
     }
     if (stop.stop_requested()) {
         summary.stopped = true;
         return summary;
     }
-    status.Flush();
+
+    if (cache)
+        TidyCache(*cache, request.folders, files, stop);
+    summary.stopped = stop.stop_requested();
+    if (!summary.stopped) {
+        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
+        sink.ShowProgress({TSearchProgress::TPhase::Done, files.size(), summary.filesScanned, summary.rows, {},
+                           seconds.count()});
+    }
     return summary;
 }

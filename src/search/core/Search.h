@@ -1,8 +1,9 @@
 #pragma once
 // The search job: gathers the files of the chosen types under the chosen folders,
-// scans each with one TCodeScanner and reports every title line and outline entry
-// whose chosen fields contain the keyword. Plain core code: the search window runs
-// it on a worker thread, the command line runs it directly.
+// scans them on worker threads, one TCodeScanner each (or takes their outlines from the
+// outline cache), and reports every title line and outline entry whose chosen fields
+// contain the keyword, in file-list order. Plain core code: the search window runs it
+// on a thread of its own, the command line runs it directly.
 
 #include "scan/TextFields.h"
 
@@ -39,8 +40,12 @@ struct TSearchRequest {
     // Checked entries of the file-type list ("*.pas  [pascal]"), in list order.
     TLines fileTypes;
     std::shared_ptr<const TSearchChoices> choices;
-    // Called by the scanner in trace mode before it shows its trace; on the worker thread.
+    // Called by a scanner in trace mode before it shows its trace; on a worker thread.
     std::function<void()> minimizeMainWindow;
+    // Worker threads that scan; 0: one per core.
+    unsigned jobs = 0;
+    // The outline cache's database file; empty: every file is scanned.
+    std::string cacheFile;
 };
 
 // One found row. Line is the source line (from 1) of an entry, or the position (from 0)
@@ -55,40 +60,65 @@ struct TSearchRow {
     bool operator==(const TSearchRow&) const = default;
 };
 
+// Where a run stands.
+struct TSearchProgress {
+    enum class TPhase { Gathering, Scanning, Done };
+    TPhase phase = TPhase::Gathering;
+    std::size_t files = 0;     // found so far while gathering; then all files gathered
+    std::size_t filesDone = 0; // files whose rows were handed over
+    std::size_t rows = 0;
+    std::string path;          // while scanning: the file handed over last
+    double seconds = 0;        // when done: the run's time
+
+    bool operator==(const TSearchProgress&) const = default;
+};
+
+// "N files found ...", "i of N files, R rows" or "Done: R rows in N files (s.s s)".
+std::string ProgressText(const TSearchProgress& progress);
+
 // Receives what a run produces, on the run's own thread, in the order produced.
 class ISearchSink {
 public:
     virtual ~ISearchSink() = default;
     virtual void AddResult(const TSearchRow& row) = 0;
-    // The path of the file being scanned.
-    virtual void ShowStatus(const std::string& path) = 0;
+    virtual void ShowProgress(const TSearchProgress& progress) = 0;
 };
 
 struct TSearchSummary {
     std::size_t filesGathered = 0;
-    std::size_t filesScanned = 0;
-    std::size_t filesSkipped = 0; // unreadable, failed to scan, or without entries
+    std::size_t filesScanned = 0;   // handed over, from a scan or from the cache
+    std::size_t filesFromCache = 0;
+    std::size_t filesSkipped = 0;   // unreadable, failed to scan, or without entries
     std::size_t rows = 0;
     std::size_t ruleFaults = 0; // distinct faults of the rules met, each logged once
     bool stopped = false;
 };
 
-// Minimum time between two status texts; the last file's path is always reported.
+// Minimum time between two progress reports while gathering and scanning; the end of a
+// run that was not stopped is always reported.
 inline constexpr std::chrono::milliseconds kSearchStatusInterval{100};
+
+// The worker threads of a run: requested, or one per core when 0.
+unsigned SearchJobs(unsigned requested);
 
 // The file-type entry of the search window for one KEY=NAME line of the rule file's
 // VAR section: "*.key  [name]", lower-cased.
 std::string SearchFileTypeEntry(const std::string& varLine);
 
-// The whole file list of a request: for each folder, for each file type, FindFiles.
-// A file reached twice stands twice.
-TLines GatherSearchFiles(const TSearchRequest& request);
+// The whole file list of a request: for each folder, for each file type, the files
+// FindFiles finds, walking each folder once. A file reached twice stands twice. found
+// is told the count so far after each file. A stop ends the walk early (the list is
+// then incomplete).
+TLines GatherSearchFiles(const TSearchRequest& request, std::stop_token stop = {},
+                         const std::function<void(std::size_t)>& found = {});
 
 // True when keyword occurs in text as a contiguous run of bytes (exact, case counts).
 bool ContainsKeyword(std::string_view text, std::string_view keyword);
 
-// Runs one search. The stop request is checked before each file and before each row;
-// once it is seen, nothing more reaches the sink. Failures of single files skip them.
+// Runs one search. The stop request is checked at every entry while gathering, at every
+// rule attempt while scanning, and before each row and report; once it is seen, nothing
+// more reaches the sink, and the run returns as soon as its workers have ended. Failures
+// of single files skip them. Rows reach the sink in the order of a run on one thread.
 TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& sharedRules,
                          const TConfig& config, TDebug& debugLog, std::stop_token stop,
                          ISearchSink& sink);

@@ -2,7 +2,9 @@
 
 #include "browser/ListViewEx.h"
 #include "config/AppContext.h"
+#include "search/core/OutlineCache.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 
 #include <algorithm>
@@ -10,9 +12,9 @@
 
 // What a run hands to the window, in the order produced.
 struct TSearchResults::TEvent {
-    enum class TKind { Row, Status, Finished } kind;
+    enum class TKind { Row, Progress, Finished } kind;
     TSearchRow row;
-    std::string status;
+    TSearchProgress progress;
 };
 
 // The hand-over between a run's thread and the window: the worker appends, and posts
@@ -32,7 +34,7 @@ public:
     {
     }
     void AddResult(const TSearchRow& row) override { Push({TEvent::TKind::Row, row, {}}); }
-    void ShowStatus(const std::string& path) override { Push({TEvent::TKind::Status, {}, path}); }
+    void ShowProgress(const TSearchProgress& progress) override { Push({TEvent::TKind::Progress, {}, progress}); }
     void Finish() { Push({TEvent::TKind::Finished, {}, {}}); }
 
 private:
@@ -76,12 +78,15 @@ void TSearchResults::Start(TSearchRequest request)
 {
     Stop();
     m_list->clear();
+    ShowProgress({});
     TRun& run = m_runs.emplace_back();
     run.id = m_nextRunId++;
     run.channel = std::make_shared<TChannel>();
     m_activeRunId = run.id;
     emit SearchingChanged(true);
     TAppContext& app = m_app;
+    if (!app.Paths().cacheFolder.empty())
+        request.cacheFile = TOutlineCache::FileIn(app.Paths().cacheFolder);
     run.thread = std::jthread([this, &app, id = run.id, channel = run.channel,
                                request = std::move(request)](std::stop_token stop) {
         TQueuedSink sink(this, id, channel);
@@ -105,6 +110,8 @@ void TSearchResults::Stop()
             run.thread.request_stop();
     // The run ends by itself; its end is collected in DrainRun.
     m_activeRunId = 0;
+    m_status->setText("Stopped");
+    m_status->setToolTip({});
     emit SearchingChanged(false);
 }
 
@@ -123,15 +130,16 @@ void TSearchResults::DrainRun(std::uint64_t runId)
     const bool active = runId == m_activeRunId;
     bool finished = false;
     std::vector<QStringList> rows;
+    const TSearchProgress* progress = nullptr; // the latest of the batch
     for (const auto& event : events) {
         switch (event.kind) {
         case TEvent::TKind::Row:
             if (active)
                 rows.push_back(CellsOf(event.row));
             break;
-        case TEvent::TKind::Status:
+        case TEvent::TKind::Progress:
             if (active)
-                m_status->setText(QString::fromStdString(event.status));
+                progress = &event.progress;
             break;
         case TEvent::TKind::Finished:
             finished = true;
@@ -140,6 +148,8 @@ void TSearchResults::DrainRun(std::uint64_t runId)
     }
     if (!rows.empty())
         m_list->AddRows(rows);
+    if (progress)
+        ShowProgress(*progress);
     if (finished) {
         if (active) {
             m_activeRunId = 0;
@@ -148,6 +158,22 @@ void TSearchResults::DrainRun(std::uint64_t runId)
         run->thread.join();
         m_runs.erase(run);
     }
+}
+
+void TSearchResults::ShowProgress(const TSearchProgress& progress)
+{
+    QString text = QString::fromStdString(ProgressText(progress));
+    QString path;
+    if (progress.phase == TSearchProgress::TPhase::Scanning) {
+        // The counts, then as much of the path as fits, its middle left out.
+        text += "  ";
+        path = QString::fromStdString(progress.path);
+        const QFontMetrics metrics = m_status->fontMetrics();
+        const int room = m_status->contentsRect().width() - metrics.horizontalAdvance(text);
+        text += metrics.elidedText(path, Qt::ElideMiddle, std::max(0, room));
+    }
+    m_status->setText(text);
+    m_status->setToolTip(path);
 }
 
 QStringList TSearchResults::CellsOf(const TSearchRow& row) const

@@ -1,7 +1,9 @@
 #pragma once
-// The search window's results: each search runs on a worker thread of its own; the
-// rows and status texts it finds reach the window thread in batches and go into the
-// result list, their cells in the order of the column letters. A new run replaces
+// The search window's results: each search runs on a thread of its own; the rows and
+// progress it reports reach the window thread in batches and go into the result list,
+// their cells in the order of the column letters, and the status line: the counts
+// while it gathers and scans (with the file handed over last), "Done: ..." at its end,
+// "Stopped" when stopped. A new run replaces
 // the one in front; a stopped run adds nothing more, ends by itself and is joined
 // when it does. Owned by the search window; used on the window thread, apart from
 // the workers' sinks.
@@ -27,7 +29,7 @@ public:
     // The designed result columns: File, Line, Declaration, Comment, Type.
     static constexpr std::string_view kDesignedColumnLetters = "FLDCT";
 
-    // list receives the rows, status the text of the file being searched.
+    // list receives the rows, status the progress.
     TSearchResults(TAppContext& app, TListViewEx* list, QLabel* status, QObject* parent = nullptr);
     // Stops every run still going and waits for its thread, so no worker outlives the
     // shared objects it reads.
@@ -35,7 +37,7 @@ public:
 
     // Empties the list and starts a run, replacing the one in front.
     void Start(TSearchRequest request);
-    // Stops the run in front: its rows and status texts are dropped from now on.
+    // Stops the run in front: its rows and progress are dropped from now on.
     void Stop();
     bool IsSearching() const { return m_activeRunId != 0; }
     // Runs whose threads have not ended yet, stopped ones included.
@@ -61,6 +63,7 @@ private:
     };
 
     void DrainRun(std::uint64_t runId);
+    void ShowProgress(const TSearchProgress& progress);
     QStringList CellsOf(const TSearchRow& row) const;
 
     TAppContext& m_app;

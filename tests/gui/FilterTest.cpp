@@ -1,0 +1,140 @@
+// The filter field of the main window over a nested file: typing on the list filters the
+// whole file, Enter opens a match's level with the match current, Esc and clearing the
+// field return to the level shown before.
+
+#include "OutlineSupport.h"
+
+#include "browser/ListViewEx.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+namespace {
+
+QStringList LevelPaths(const TMForm& form)
+{
+    QStringList paths;
+    const TListViewEx* list = form.ListView();
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        paths << form.LevelPathOf(list->model()->index(i, 1));
+    return paths;
+}
+
+QString Current(const TMForm& form)
+{
+    return form.FieldText(form.ListView()->currentItem(), 'D');
+}
+
+} // namespace
+
+class FilterTest : public QObject {
+    Q_OBJECT
+private slots:
+    void filterOverANestedFile()
+    {
+        TTestWindow w;
+        w.OpenSource("Nested.pas", kNestedUnit);
+        TTestForm& form = *w.form;
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        TListViewEx* list = form.ListView();
+        QLineEdit* filter = form.FilterEdit();
+        auto* matchCount = form.findChild<QLabel*>("StatusPanel1");
+
+        // Typing on the list moves to the filter field; the matches come from every level.
+        QTest::keyClicks(list, "A1");
+        QCOMPARE(filter->text(), QString("A1"));
+        QCOMPARE(QApplication::focusWidget(), filter);
+        QVERIFY(form.IsFiltering());
+        QCOMPARE(Declarations(form), (QStringList{"A1", "A1a", "A1b"}));
+        QCOMPARE(LevelPaths(form), (QStringList{"A", "A > A1", "A > A1"}));
+        QCOMPARE(matchCount->text(), QString("3 matches"));
+        QCOMPARE(Current(form), QString("A1"));
+        // Letter case is ignored.
+        filter->setText("a1B");
+        QCOMPARE(Declarations(form), (QStringList{"A1b"}));
+
+        // Enter opens the match's level with the match current, and the list has the keys.
+        filter->setText("a1");
+        QTest::keyClick(filter, Qt::Key_Down);
+        QTest::keyClick(filter, Qt::Key_Down);
+        QCOMPARE(Current(form), QString("A1b"));
+        QTest::keyClick(filter, Qt::Key_Return);
+        QVERIFY(!form.IsFiltering());
+        QCOMPARE(filter->text(), QString());
+        QCOMPARE(matchCount->text(), QString());
+        QCOMPARE(form.Browser().LevelStart(), 8);
+        QCOMPARE(Declarations(form), (QStringList{"..< A1 >", "A1a", "A1b"}));
+        QCOMPARE(Current(form), QString("A1b"));
+        QCOMPARE(QApplication::focusWidget(), list);
+        QCOMPARE(form.LevelPathOf(list->model()->index(1, 1)), QString());
+
+        // A double click on a top-level match opens the top level.
+        QTest::keyClicks(list, "b");
+        QCOMPARE(Declarations(form), (QStringList{"A1b", "B"}));
+        list->setCurrentItem(RowNamed(form, "B"));
+        form.ListViewDblClick();
+        QCOMPARE(form.Browser().LevelStart(), 0);
+        QCOMPARE(Current(form), QString("B"));
+        QCOMPARE(form.Browser().History().Items().front(), form.Browser().SourcePath() + "?0");
+
+        // Esc returns to the level shown, with the entry current that was current before.
+        StepInto(form, "A");
+        list->setCurrentItem(RowNamed(form, "A2"));
+        QTest::keyClicks(list, "b");
+        QCOMPARE(Declarations(form), (QStringList{"A1b", "B"}));
+        QTest::keyClick(filter, Qt::Key_Escape);
+        QVERIFY(!form.IsFiltering());
+        QCOMPARE(filter->text(), QString());
+        QCOMPARE(Declarations(form), (QStringList{"..< A >", "A1", "A2"}));
+        QCOMPARE(Current(form), QString("A2"));
+        QCOMPARE(QApplication::focusWidget(), list);
+
+        // Clearing the field by Backspace returns to the level too, and keeps the keyboard
+        // in the field, so that one Backspace too many does not go up a level.
+        QTest::keyClicks(list, "x");
+        QCOMPARE(Declarations(form), QStringList{});
+        QCOMPARE(matchCount->text(), QString("0 matches"));
+        QTest::keyClick(filter, Qt::Key_Backspace);
+        QCOMPARE(Declarations(form), (QStringList{"..< A >", "A1", "A2"}));
+        QCOMPARE(QApplication::focusWidget(), filter);
+        QTest::keyClick(filter, Qt::Key_Backspace);
+        QCOMPARE(form.Browser().LevelStart(), 4);
+
+        // Ctrl+F moves to the field; a step of the browser ends the filter.
+        QTest::keyClick(filter, Qt::Key_Escape);
+        QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), filter);
+        QTest::keyClicks(filter, "A");
+        QVERIFY(form.IsFiltering());
+        QTest::keyClick(filter, Qt::Key_Up, Qt::AltModifier);
+        QVERIFY(!form.IsFiltering());
+        QCOMPARE(Declarations(form), (QStringList{"A", "B"}));
+    }
+
+    void filterFollowsTheSortAndAnewScan()
+    {
+        TTestWindow w;
+        const std::string source = w.OpenSource("Shapes.pas", kShapesUnit);
+        TTestForm& form = *w.form;
+        form.FilterEdit()->setText("a");
+        QCOMPARE(Declarations(form), (QStringList{"Shapes", "TShape", "FName", "Draw", "Name", "MaxShapes", "Clear"}));
+        form.ListView()->ColumnClick(1); // by Declaration
+        QCOMPARE(Declarations(form), (QStringList{"Clear", "Draw", "FName", "MaxShapes", "Name", "Shapes", "TShape"}));
+        form.FilterEdit()->setText("ap");
+        QCOMPARE(Declarations(form), (QStringList{"MaxShapes", "Shapes", "TShape"}));
+
+        // The file changed and is scanned again: the next filter sees the new entries.
+        form.FilterEdit()->clear();
+        w.folder.Write("Shapes.pas", "unit Shapes;\nprocedure Append;\n");
+        form.configDialog = [] { return true; };
+        form.ActConfigExecute();
+        form.FilterEdit()->setText("ap");
+        QCOMPARE(Declarations(form), (QStringList{"Append", "Shapes"}));
+    }
+};
+
+QTEST_MAIN(FilterTest)
+#include "FilterTest.moc"
