@@ -194,6 +194,9 @@ private:
 
     // The view (MainForm.cpp).
     void AddOutlineRow(const TOutlineEntry& entry, bool parent);
+    // The full declaration (with a match's level path) and comment of the row of a cell,
+    // when either of them does not fit its column; empty otherwise.
+    QString RowToolTip(const QModelIndex& index) const;
     // Makes the row of the entry current, or the first entry row when it is not shown.
     void MakeEntryCurrent(int entryIndex);
     void FocusInPage(QWidget* widget);

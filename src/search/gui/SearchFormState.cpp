@@ -148,6 +148,9 @@ void TFormSearch::ApplyColumnLetters()
     if (designed)
         letters = TSearchResults::kDesignedColumnLetters;
     m_results->SetColumnLetters(letters);
+    // Typing on the results finds a row by its declaration.
+    const std::size_t declaration = letters.find('D');
+    SearchRes->SetTypeAheadColumn(declaration == std::string::npos ? -1 : static_cast<int>(declaration));
     for (int i = 0; i < kColumnCount; ++i) {
         const QString caption = CaptionOf(letters[static_cast<std::size_t>(i)]);
         if (!caption.isEmpty())
