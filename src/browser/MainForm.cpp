@@ -266,6 +266,12 @@ void TMForm::OpenFile(const std::string& path)
     UIUpdate();
 }
 
+void TMForm::OpenEntry(const std::string& path, int sourceLine, const std::string& declaration)
+{
+    m_browser.OpenEntry(path, sourceLine, declaration);
+    UIUpdate();
+}
+
 void TMForm::ListViewDblClick()
 {
     QTreeWidgetItem* row = m_listView->Selected();
