@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Builds the project and takes a picture of the main window showing the delivered
-# Example.pas (its top level and its interface section), drawn offscreen (no display needed), into docs/.
+# Builds the project and takes the README's pictures of the delivered Example.pas, drawn
+# offscreen (no display needed), into docs/: the main window on the top level and on its
+# interface section, the filter in use, and the text viewer at an entry's line.
 # The settings file of the program folder is read but not written.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 mkdir -p docs
-QT_QPA_PLATFORM=offscreen build/bin/quillane --screenshot docs/screenshot.png build/bin/Example.pas
+example="$PWD/build/bin/Example.pas"
+shot() { QT_QPA_PLATFORM=offscreen build/bin/quillane --screenshot "$@" 2>/dev/null; }
+shot docs/screenshot.png "$example"
 # The interface section stepped into: entry 1 is the section, its children start at index 8.
-QT_QPA_PLATFORM=offscreen build/bin/quillane --screenshot docs/screenshot-interface.png \
-    "$PWD/build/bin/Example.pas?8"
-echo "Wrote docs/screenshot.png and docs/screenshot-interface.png"
+shot docs/screenshot-interface.png "$example?8"
+shot docs/screenshot-filter.png --filter quantity "$example"
+# The nested routine AddItem of TInventory.TotalQuantity.
+shot docs/screenshot-viewer.png --line 189 "$example"
+echo "Wrote docs/screenshot.png, docs/screenshot-interface.png, docs/screenshot-filter.png" \
+     "and docs/screenshot-viewer.png"

@@ -14,6 +14,7 @@ namespace {
 
 struct TSearchOptions {
     std::string keyword;
+    bool ignoreCase = false;
     TLines folders;
     unsigned fields = TSearchChoices::All;
     TLines types; // file-type keys, upper-cased; empty: every key of VAR
@@ -97,6 +98,8 @@ std::optional<TSearchOptions> ParseSearchOptions(const std::vector<std::string>&
             options.jobs = static_cast<unsigned>(jobs);
         } else if (a == "--no-cache") {
             options.useCache = false;
+        } else if (a == "--ignore-case") {
+            options.ignoreCase = true;
         } else if (a.rfind("--", 0) == 0 && haveKeyword) {
             error = "unknown option " + a;
             return std::nullopt;
@@ -170,6 +173,7 @@ int RunSearchCommand(const std::vector<std::string>& args)
     const TLines var = app.SharedRules().Section("VAR");
     TSearchRequest request;
     request.keyword = options->keyword;
+    request.ignoreCase = options->ignoreCase;
     request.folders = options->folders;
     request.choices = std::make_shared<TSearchChoices>(options->fields);
     request.jobs = options->jobs;

@@ -150,7 +150,10 @@ int main(int argc, char* argv[])
     form.SetSearchHandler([&] {
         ShowSearchWindow(
             formSearch, &form, app, platform,
-            [&form](const std::string& path) { form.OpenFile(path); }, form.SearchAction());
+            [&form](const std::string& path, int sourceLine, const std::string& declaration) {
+                form.OpenEntry(path, sourceLine, declaration);
+            },
+            form.SearchAction());
     });
     form.show();
     if (screenshot) {

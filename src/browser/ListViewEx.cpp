@@ -1,6 +1,8 @@
 #include "browser/ListViewEx.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QToolTip>
 #include <QMetaMethod>
 #include <QPainter>
 #include <QPainterPath>
@@ -62,6 +64,15 @@ TListViewEx::TListViewEx(QWidget* parent) : QTreeWidget(parent)
     setSortingEnabled(false);
     header()->setSectionsClickable(true);
     connect(header(), &QHeaderView::sectionClicked, this, &TListViewEx::ColumnClick);
+    // A width set by the program or the user is the stretch column's natural width; any
+    // change of the columns changes the spare width.
+    connect(header(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
+        if (m_fitting)
+            return;
+        if (logical == m_stretchColumn)
+            m_naturalWidth = size;
+        FitStretchColumn();
+    });
 }
 
 void TListViewEx::SetSortColumn(int column)
@@ -318,4 +329,81 @@ void TListViewEx::SortRows()
         scrollToItem(selected);
     }
     setUpdatesEnabled(updates);
+}
+
+void TListViewEx::SetStretchColumn(int column)
+{
+    m_stretchColumn = column;
+    m_naturalWidth = column >= 0 ? header()->sectionSize(column) : 0;
+    FitStretchColumn();
+}
+
+int TListViewEx::NaturalWidth(int column) const
+{
+    return column == m_stretchColumn ? m_naturalWidth : header()->sectionSize(column);
+}
+
+void TListViewEx::FitStretchColumn()
+{
+    QHeaderView* h = header();
+    if (m_stretchColumn < 0 || m_stretchColumn >= h->count() || h->isSectionHidden(m_stretchColumn))
+        return;
+    int others = 0;
+    for (int i = 0; i < h->count(); ++i)
+        if (i != m_stretchColumn && !h->isSectionHidden(i))
+            others += h->sectionSize(i);
+    const int wanted = std::max(m_naturalWidth, viewport()->width() - others);
+    if (h->sectionSize(m_stretchColumn) != wanted) {
+        m_fitting = true;
+        h->resizeSection(m_stretchColumn, wanted);
+        m_fitting = false;
+    }
+}
+
+void TListViewEx::resizeEvent(QResizeEvent* event)
+{
+    QTreeWidget::resizeEvent(event);
+    FitStretchColumn();
+}
+
+QString TListViewEx::ToolTipOf(const QModelIndex& index) const
+{
+    return m_toolTipOf && index.isValid() ? m_toolTipOf(index) : QString();
+}
+
+bool TListViewEx::IsTextCut(const QModelIndex& index) const
+{
+    if (!index.isValid() || isColumnHidden(index.column()))
+        return false;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QAbstractItemDelegate* delegate = itemDelegateForIndex(index);
+    return delegate && delegate->sizeHint(option, index).width() > columnWidth(index.column());
+}
+
+bool TListViewEx::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip && m_toolTipOf) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QString tip = ToolTipOf(index);
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, viewport(), visualRect(index));
+        return true;
+    }
+    return QTreeWidget::viewportEvent(event);
+}
+
+void TListViewEx::keyboardSearch(const QString& search)
+{
+    // The search runs in the column of the current cell: the type-ahead column's cell of
+    // the current row is made current first.
+    if (m_typeAheadColumn >= 0 && m_typeAheadColumn < columnCount() && model()->rowCount() > 0) {
+        const QModelIndex current = currentIndex();
+        const int row = current.isValid() ? current.row() : 0;
+        selectionModel()->setCurrentIndex(model()->index(row, m_typeAheadColumn), QItemSelectionModel::NoUpdate);
+    }
+    QTreeWidget::keyboardSearch(search);
 }

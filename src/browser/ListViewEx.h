@@ -81,6 +81,25 @@ public:
     // already sorted ascending; then the column is written (sorts, moves the arrow).
     void ColumnClick(int column);
 
+    // The column (logical index) that takes the spare width when the list is wider than
+    // its columns, and gives it back when the list narrows, never below its natural
+    // width: the width set by the program or the user; -1 for none.
+    void SetStretchColumn(int column);
+    // The width a column was given: for the stretch column its natural width, not what it
+    // stretched to.
+    int NaturalWidth(int column) const;
+
+    // What the tooltip of a cell says, asked when the cell is hovered; empty for none.
+    using TToolTipOf = std::function<QString(const QModelIndex&)>;
+    void SetToolTipOf(TToolTipOf toolTipOf) { m_toolTipOf = std::move(toolTipOf); }
+    QString ToolTipOf(const QModelIndex& index) const;
+    // True when the cell's text (with its icon) is wider than the cell and is cut.
+    bool IsTextCut(const QModelIndex& index) const;
+    // The column that typing on the list searches (the row whose text there begins with
+    // what was typed becomes current); -1: the column of the current cell.
+    void SetTypeAheadColumn(int column) { m_typeAheadColumn = column; }
+    void keyboardSearch(const QString& search) override;
+
 signals:
     // Enter or Return on the list.
     void EnterPressed();
@@ -90,9 +109,12 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void SortRows();
+    void FitStretchColumn();
     int Compare(const TListRow& a, const TListRow& b) const;
     class TStoredRow;
 
@@ -100,4 +122,9 @@ private:
     TSortOption m_sortOrder = TSortOption::soNone;
     TCompare m_onCompare;
     std::vector<QIcon> m_images;
+    int m_stretchColumn = -1;
+    int m_naturalWidth = 0;
+    bool m_fitting = false; // the list itself is resizing the stretch column
+    TToolTipOf m_toolTipOf;
+    int m_typeAheadColumn = -1;
 };

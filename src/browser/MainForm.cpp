@@ -4,6 +4,7 @@
 #include "browser/MainForm.h"
 
 #include "browser/HeaderLayout.h"
+#include "browser/LevelPathDelegate.h"
 #include "browser/ListViewEx.h"
 #include "browser/OutlineImages.h"
 #include "browser/ShellList.h"
@@ -113,6 +114,23 @@ void TMForm::AddOutlineRow(const TOutlineEntry& entry, bool parent)
                         OutlineSubTexts(m_headerLayout, shown(entry.line), shown(entry.type),
                                         shown(entry.declaration), entry.comment),
                         parent ? -1 : entry.index});
+}
+
+QString TMForm::RowToolTip(const QModelIndex& index) const
+{
+    const QModelIndex declaration = index.sibling(index.row(), FieldSubItem(m_headerLayout, 'D') + 1);
+    const QModelIndex comment = index.sibling(index.row(), FieldSubItem(m_headerLayout, 'C') + 1);
+    if (!m_listView->IsTextCut(declaration) && !m_listView->IsTextCut(comment))
+        return {};
+    // Rich text, so that a long declaration wraps.
+    QString tip = QStringLiteral("<qt><b>%1</b>").arg(declaration.data().toString().toHtmlEscaped());
+    const QString path = LevelPathOf(declaration);
+    if (!path.isEmpty())
+        tip += QStringLiteral("<br><i>%1</i>").arg(TLevelPathDelegate::PathText(path).toHtmlEscaped());
+    const QString text = comment.data().toString().trimmed();
+    if (!text.isEmpty())
+        tip += QStringLiteral("<br>%1").arg(text.toHtmlEscaped());
+    return tip + QStringLiteral("</qt>");
 }
 
 void TMForm::ShowFolder(const std::string& folder, const std::string& selectedPath)
@@ -245,6 +263,12 @@ std::vector<TFolderItem> TMForm::ListFolder(const std::string& folder)
 void TMForm::OpenFile(const std::string& path)
 {
     m_browser.Open(path);
+    UIUpdate();
+}
+
+void TMForm::OpenEntry(const std::string& path, int sourceLine, const std::string& declaration)
+{
+    m_browser.OpenEntry(path, sourceLine, declaration);
     UIUpdate();
 }
 

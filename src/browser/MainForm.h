@@ -67,8 +67,11 @@ public:
     TOutlineBrowser& Browser() { return m_browser; }
     const TOutlineBrowser& Browser() const { return m_browser; }
 
-    // Opens a file the way a file chosen in the open dialog is opened (the search window's Open).
+    // Opens a file the way a file chosen in the open dialog is opened.
     void OpenFile(const std::string& path);
+    // Opens a file at the level of its entry on sourceLine with that declaration, with the
+    // entry current (the search window's Open); at its top when it has no such entry.
+    void OpenEntry(const std::string& path, int sourceLine, const std::string& declaration);
     // Shows the source's line (from 1) highlighted in the text viewer beside the window,
     // keeping the keyboard here: what Enter on an entry that holds nothing does.
     void ViewSourceLine(int sourceLine);
@@ -194,6 +197,9 @@ private:
 
     // The view (MainForm.cpp).
     void AddOutlineRow(const TOutlineEntry& entry, bool parent);
+    // The full declaration (with a match's level path) and comment of the row of a cell,
+    // when either of them does not fit its column; empty otherwise.
+    QString RowToolTip(const QModelIndex& index) const;
     // Makes the row of the entry current, or the first entry row when it is not shown.
     void MakeEntryCurrent(int entryIndex);
     void FocusInPage(QWidget* widget);

@@ -24,6 +24,12 @@ namespace {
 
 const char* const kFileFilter = "Pascal File (*.pas *.dpr)";
 
+// "1 row", "12 rows".
+std::string Count(std::size_t n, const std::string& thing)
+{
+    return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
 } // namespace
 
 std::string TMForm::ChooseOpenFile()
@@ -68,7 +74,9 @@ void TMForm::FileSaveAsExecute()
         CopyFileData(m_browser.SourcePath(), target);
     } catch (const TFileError& e) {
         m_platform.ShowMessage(e.what(), "Quillane");
+        return;
     }
+    ShowNotice("Saved a copy as " + target);
 }
 
 TExportView TMForm::CurrentExportView() const
@@ -93,14 +101,18 @@ TExportView TMForm::CurrentExportView() const
 
 void TMForm::ExportTXTExecute()
 {
+    // The level is exported, not the filter's matches.
+    EndFilter(true);
     MakeFolders(m_paths.exportFolder);
     const std::string file = m_paths.exportFolder + "TempFile.txt";
+    const TExportView view = CurrentExportView();
     try {
-        WriteLinesCrLf(file, TextTableLines(CurrentExportView()));
+        WriteLinesCrLf(file, TextTableLines(view));
     } catch (const TExportError& e) {
         m_platform.ShowMessage(e.what(), "Quillane");
         return;
     }
+    ShowNotice("Exported " + Count(view.rows.size(), "row") + " to " + file);
     m_platform.OpenInShell(file);
 }
 
@@ -109,6 +121,7 @@ void TMForm::ExportHTMExecute()
     const std::string chosen = ChooseSaveFile("Index.html", "html", "HTML files (*.html *.htm)");
     if (chosen.empty())
         return;
+    EndFilter(true);
 
     // The walk moves through the levels with the window's own navigation.
     class TWindowNavigator : public TExportNavigator {
@@ -129,6 +142,8 @@ void TMForm::ExportHTMExecute()
         m_platform.ShowMessage(e.what(), "Quillane");
         return;
     }
+    ShowNotice("Exported " + Count(written.size(), "HTML page") + " to " + FolderOf(chosen) + ", starting with " +
+               FileNameOf(chosen));
     m_platform.OpenInShell(chosen);
 }
 

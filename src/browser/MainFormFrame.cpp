@@ -208,6 +208,7 @@ void TMForm::CreatePages()
     connect(m_listView, &QTreeWidget::itemDoubleClicked, this, [this] { ListViewDblClick(); });
     connect(m_listView, &TListViewEx::EnterPressed, this, &TMForm::ListViewDblClick);
     connect(m_listView, &TListViewEx::TextTyped, this, &TMForm::FocusFilter);
+    m_listView->SetToolTipOf([this](const QModelIndex& index) { return RowToolTip(index); });
     m_levelPathDelegate =
         new TLevelPathDelegate([this](const QModelIndex& index) { return LevelPathOf(index); }, m_listView);
 

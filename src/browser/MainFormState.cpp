@@ -105,8 +105,11 @@ void TMForm::ApplyColumnLayout()
     const std::string stored = m_config.ReadString(kListHeader);
     // A layout that lacks a field would leave that field without a column.
     m_headerLayout = IsCompleteLayout(stored) ? stored : std::string(kBuiltInLayout);
-    // A filter match shows its level's path after its declaration.
-    m_listView->setItemDelegateForColumn(FieldSubItem(m_headerLayout, 'D') + 1, m_levelPathDelegate);
+    // The Declaration column shows a filter match's level path after its declaration, and
+    // takes the spare width of a wide window.
+    const int declarationColumn = FieldSubItem(m_headerLayout, 'D') + 1;
+    m_listView->setItemDelegateForColumn(declarationColumn, m_levelPathDelegate);
+    m_listView->SetStretchColumn(declarationColumn);
     for (int k = 1; k < kColumnCount; ++k) {
         if (static_cast<std::size_t>(k) >= m_headerLayout.size())
             break;
@@ -180,7 +183,7 @@ void TMForm::FormClose()
     for (int visual = 0; visual < header->count(); ++visual) {
         const int position = positions[static_cast<std::size_t>(visual)];
         m_config.WriteInteger(ColumnKey(kListHeaderWidthPrefix, position),
-                              header->sectionSize(header->logicalIndex(visual)));
+                              m_listView->NaturalWidth(header->logicalIndex(visual)));
     }
     m_headerLayout = LayoutFromCaptions(captions);
     m_config.WriteString(kListHeader, m_headerLayout);

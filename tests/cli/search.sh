@@ -43,6 +43,8 @@ check "all fields, every type" "5" "$(echo $out)"
 
 out=$("$QUILLANE" --search widget "$WORK/src" --rules "$RULES")
 check "letter case counts" "" "$out"
+out=$("$QUILLANE" --search wIDGET "$WORK/src" --rules "$RULES" --types dpr --ignore-case)
+check "--ignore-case" "$WORK/src/main.dpr${T}1${T}WidgetMain${T}${T}procedure" "$out"
 
 "$QUILLANE" --search Widget "$WORK/src" --rules "$RULES" --types pp > "$WORK/out" 2> "$WORK/err"
 check "unknown type exit status" "2" "$?"

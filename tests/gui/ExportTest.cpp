@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QFile>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QtTest>
 
 namespace {
@@ -62,7 +63,11 @@ private slots:
         TTestWindow w;
         const std::string source = w.OpenSource("src/Shapes.pas", kShapesUnit);
         const std::string file = w.folder.Path() + "TempFile.txt";
+        // The level is exported, not the filter's matches, and the status bar says where.
+        w.form->FilterEdit()->setText("Shape");
         w.form->ExportTXTExecute();
+        QVERIFY(!w.form->IsFiltering());
+        QCOMPARE(w.form->NoticeText(), QString::fromStdString("Exported 5 rows to " + file));
         QCOMPARE(w.platform.opened, std::vector<std::string>{file});
         QStringList lines = FileLines(file);
         QVERIFY(lines.size() > 5);
@@ -98,6 +103,8 @@ private slots:
         w.form->ExportHTMExecute();
 
         QCOMPARE(w.platform.opened, std::vector<std::string>{dir + "Index.html"});
+        QCOMPARE(w.form->NoticeText(),
+                 QString::fromStdString("Exported 5 HTML pages to " + dir + ", starting with Index.html"));
         QCOMPARE(Declarations(*w.form), before);
         const QString index = FileText(dir + "Index.html");
         const QString a = FileText(dir + "3.html");

@@ -76,6 +76,7 @@ private slots:
     void stopBeforeTheFirstDrainDropsQueuedRows();
     void secondStartReplacesTheFirst();
     void openItemClosesAndOpensInMainWindow();
+    void ignoreCaseAndKeywordHistory();
     void popupAndCopyPath();
     void settingsRoundTrip();
     void draggedColumnOrderPersists();
@@ -115,7 +116,10 @@ void SearchFormTest::init()
     m_openedInMain.clear();
     m_app->DebugLog().SetMessageSink([this](const std::string& text) { m_shown.push_back(text); });
     m_form = std::make_unique<TFormSearch>(*m_app, m_platform,
-                                           [this](const std::string& path) { m_openedInMain.push_back(path); });
+                                           [this](const std::string& path, int line, const std::string& declaration) {
+                                               m_openedInMain.push_back(path + ":" + std::to_string(line) + ":" +
+                                                                        declaration);
+                                           });
     m_platform = TRecordingPlatform();
 }
 
@@ -381,10 +385,50 @@ void SearchFormTest::openItemClosesAndOpensInMainWindow()
 
     m_form->SearchRes->setCurrentItem(m_form->SearchRes->topLevelItem(0));
     m_form->ButtonOpen->click();
-    QCOMPARE(m_openedInMain, TLines{file});
+    QCOMPARE(m_openedInMain, TLines{file + ":1:key"});
     QVERIFY(!m_form->isVisible());
     QVERIFY(!searchAction.isChecked());
     QCOMPARE(m_app->Config().ReadList(kSearchPathList), TLines{Dir("tree")});
+}
+
+void SearchFormTest::ignoreCaseAndKeywordHistory()
+{
+    WriteFile("tree/u.pas", "procedure Integer;\nprocedure integer2;\nprocedure INTEGERS;\nprocedure Other;\n");
+    TConfig& config = m_app->Config();
+    config.WriteList(kSearchPathList, {Dir("tree")});
+    config.WriteBool(kSearchInDecl, true);
+    const auto search = [&](const QString& keyword) {
+        m_form->CKeyWords->setEditText(keyword);
+        m_form->ButtonSearch->click();
+        WaitForRunsToEnd();
+        return Column(m_form->SearchRes, 2);
+    };
+
+    // Without the key (settings of an earlier version) letter case counts.
+    m_form->show();
+    QVERIFY(!m_form->SearchIgnoreCase->isChecked());
+    QCOMPARE(search("integer"), QStringList{"integer2"});
+    m_form->SearchIgnoreCase->setChecked(true);
+    QCOMPARE(search("integer"), (QStringList{"Integer", "integer2", "INTEGERS"}));
+    QCOMPARE(search("OTHER"), QStringList{"Other"});
+    QCOMPARE(search("integer").size(), 3);
+    // The keywords searched, newest first, each once.
+    QStringList items;
+    for (int i = 0; i < m_form->CKeyWords->count(); ++i)
+        items << m_form->CKeyWords->itemText(i);
+    QCOMPARE(items, (QStringList{"integer", "OTHER"}));
+    QCOMPARE(m_form->CKeyWords->currentText(), QString("integer"));
+    m_form->ButtonCancel2->click();
+    QCOMPARE(config.ReadString(kSearchIgnoreCase), std::string("T"));
+    QCOMPARE(config.ReadList(kSearchKeywordList), (TLines{"integer", "OTHER"}));
+
+    // The next showing restores both.
+    config.WriteBool(kSearchIgnoreCase, false);
+    config.WriteList(kSearchKeywordList, {"Free", "Create"});
+    m_form->show();
+    QVERIFY(!m_form->SearchIgnoreCase->isChecked());
+    QCOMPARE(m_form->CKeyWords->count(), 2);
+    QCOMPARE(m_form->CKeyWords->itemText(1), QString("Create"));
 }
 
 void SearchFormTest::popupAndCopyPath()

@@ -201,6 +201,41 @@ TEST_F(OutlineBrowserTest, ShowEntryOpensItsLevelWithTheEntryCurrent)
     EXPECT_EQ(view.rows, (TRows{"..A1", "A1a", "A1b"}));
 }
 
+TEST_F(OutlineBrowserTest, OpenEntryOpensTheFileAtTheEntrysLevel)
+{
+    struct Case {
+        const char* name;
+        int line;
+        std::string declaration;
+        TRows rows;
+        std::string current;
+        std::string location;
+    };
+    const Case cases[] = {
+        {"nested entry", 4, "A1b", {"..A1", "A1a", "A1b"}, "A1b", kNested + "?8"},
+        {"top-level entry", 6, "B", {"A", "B"}, "B", kNested},
+        // No entry to make current: the window makes the first one current.
+        {"a title row: no entry", 0, "", {"A", "B"}, "", kNested},
+        {"declaration not on that line", 4, "A2", {"A", "B"}, "", kNested},
+    };
+    source.Add(kNested, WorkedExample());
+    source.Add("/p/other.pas", MakeEntries({{1, 2, 1, "other"}}));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        browser.Start("/p/other.pas");
+        browser.OpenEntry(kNested, c.line, c.declaration);
+        EXPECT_EQ(view.rows, c.rows);
+        EXPECT_EQ(view.current, c.current);
+        EXPECT_EQ(view.caption, kNested);
+        EXPECT_EQ(History(), (TLines{c.location, "/p/other.pas"}));
+    }
+    // A file that cannot be outlined leaves the document shown.
+    source.Fail("/p/empty.pas", TOpenFailure::Empty);
+    browser.OpenEntry("/p/empty.pas", 1, "x");
+    EXPECT_EQ(browser.SourcePath(), kNested);
+    EXPECT_EQ(view.notice, "Cannot outline empty.pas: the file is empty");
+}
+
 TEST_F(OutlineBrowserTest, LevelsAtTheEdges)
 {
     struct Case {

@@ -46,6 +46,25 @@ TEST(SearchMatching, ExactContiguousBytes)
     }
 }
 
+TEST(SearchMatching, IgnoringTheCaseOfAsciiLetters)
+{
+    struct Case {
+        std::string text;
+        std::string keyword;
+        bool expected;
+    };
+    const Case cases[] = {
+        {"Integer", "integer", true},       {"function Max: INTEGER", "Integer", true},
+        {"procedure Alpha", "E a", true},   {"Alpha", "alphA ", false},
+        {"Größe", "gRö", true},             {"Größe", "GRÖ", false}, // only ASCII letters fold
+        {"[Width]", "[width]", true},       {"Alpha", "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text + " / " + c.keyword);
+        EXPECT_EQ(ContainsKeyword(c.text, c.keyword, true), c.expected);
+    }
+}
+
 TEST_F(Search, GatheringOrder)
 {
     Write("one/a.pas", "");

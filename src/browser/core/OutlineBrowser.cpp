@@ -54,6 +54,21 @@ void TOutlineBrowser::Open(const std::string& location)
         ShowDocument();
 }
 
+void TOutlineBrowser::OpenEntry(const std::string& path, int sourceLine, const std::string& declaration)
+{
+    TStep step(*this);
+    const TOpenResult opened = OpenLocation(path);
+    if (opened == TOpenResult::Failed)
+        return;
+    const int entry = opened == TOpenResult::Opened ? FindEntry(m_entries, sourceLine, declaration) : -1;
+    const int start = entry >= 0 ? LevelStartOf(m_entries, entry) : 0;
+    // The file is the one scanned last now: its level's location is not read again.
+    const std::string location = start > 0 ? MakeLocation(path, start) : path;
+    OpenLocation(location);
+    RecordLocation(location);
+    ShowDocument(entry);
+}
+
 bool TOutlineBrowser::StepIntoLine(int sourceLine)
 {
     TStep step(*this);

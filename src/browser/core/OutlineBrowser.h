@@ -78,6 +78,10 @@ public:
     void Start(const std::string& location);
     // Opens a location chosen by the user (the open dialog, the search window) and shows it.
     void Open(const std::string& location);
+    // Opens a file as Open does, at the level of its entry on sourceLine with that
+    // declaration, with the entry current (a row the search found); at the file's top
+    // when it has no such entry.
+    void OpenEntry(const std::string& path, int sourceLine, const std::string& declaration);
     // Steps into the first entry on the source line, showing its children. False when no
     // entry is on that line.
     bool StepIntoLine(int sourceLine);

@@ -125,6 +125,16 @@ int FindEntryByLine(const TLines& entries, int line)
     return -1;
 }
 
+int FindEntry(const TLines& entries, int line, const std::string& declaration)
+{
+    for (int i = 0; HasEntryAt(entries, i); i += 4) {
+        if (IntOrZero(TagValue(entries[static_cast<std::size_t>(i)], "LINE")) == line &&
+            entries[static_cast<std::size_t>(i) + 2] == declaration)
+            return i;
+    }
+    return -1;
+}
+
 int LevelEntryLeadingTo(const TLines& entries, int levelStart, int index)
 {
     if (!HasEntryAt(entries, index))

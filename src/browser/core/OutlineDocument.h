@@ -56,6 +56,8 @@ TOutlineEntry EntryAt(const TLines& entries, int index);
 std::vector<int> LevelIndexes(const TLines& entries, int start);
 // The index of the first entry whose Line, read as a number, is line; -1 when none.
 int FindEntryByLine(const TLines& entries, int line);
+// The index of the first entry on the line whose Declaration is declaration; -1 when none.
+int FindEntry(const TLines& entries, int line, const std::string& declaration);
 // The entry of the level starting at levelStart that is, or holds in its subtree, the entry
 // at index: the one a user came from who left that level for a deeper one. -1 when none.
 int LevelEntryLeadingTo(const TLines& entries, int levelStart, int index);

@@ -94,9 +94,13 @@ std::string ProgressText(const TSearchProgress& progress)
            " files (" + seconds + " s)";
 }
 
-bool ContainsKeyword(std::string_view text, std::string_view keyword)
+bool ContainsKeyword(std::string_view text, std::string_view keyword, bool ignoreCase)
 {
-    return text.find(keyword) != std::string_view::npos;
+    if (!ignoreCase)
+        return text.find(keyword) != std::string_view::npos;
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::search(text.begin(), text.end(), keyword.begin(), keyword.end(),
+                       [&fold](char a, char b) { return fold(a) == fold(b); }) != text.end();
 }
 
 namespace {
@@ -317,13 +321,16 @@ TFileWork WorkOnFile(const std::string& path, TCodeScanner& scanner, TOutlineCac
 
 // The rows of one file: its first title line with the keyword, then each entry once for
 // each chosen field that holds it. Stops at once when add refuses a row.
-void MatchOutline(const std::string& path, const TFileOutline& outline, const std::string& keyword,
+void MatchOutline(const std::string& path, const TFileOutline& outline, const TSearchRequest& request,
                   const TSearchChoices& choices, const std::function<bool(TSearchRow)>& add)
 {
+    const auto holds = [&request](std::string_view text) {
+        return ContainsKeyword(text, request.keyword, request.ignoreCase);
+    };
     bool going = true;
     if (choices.Has(TSearchChoices::Titles)) {
         outline.VisitTitle([&](std::size_t i, std::string_view line) {
-            if (!ContainsKeyword(line, keyword))
+            if (!holds(line))
                 return true;
             going = add({path, std::to_string(i), {}, std::string(line), {}});
             return false;
@@ -333,9 +340,9 @@ void MatchOutline(const std::string& path, const TFileOutline& outline, const st
         return;
     outline.VisitEntries([&](const TFileOutline::TEntry& entry) {
         const bool hits[] = {
-            choices.Has(TSearchChoices::Types) && ContainsKeyword(entry.type, keyword),
-            choices.Has(TSearchChoices::Declarations) && ContainsKeyword(entry.declaration, keyword),
-            choices.Has(TSearchChoices::Comments) && ContainsKeyword(entry.comment, keyword),
+            choices.Has(TSearchChoices::Types) && holds(entry.type),
+            choices.Has(TSearchChoices::Declarations) && holds(entry.declaration),
+            choices.Has(TSearchChoices::Comments) && holds(entry.comment),
         };
         for (const bool hit : hits) {
             if (hit && !add({path, std::string(entry.line), std::string(entry.declaration),
@@ -480,7 +487,7 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
             ++summary.filesFromCache;
         summary.ruleFaults += faults.Add(files[i], work->faults);
         if (work->state == TFileWork::TState::Outline)
-            MatchOutline(files[i], work->outline, request.keyword, choices, add);
+            MatchOutline(files[i], work->outline, request, choices, add);
         else
             ++summary.filesSkipped;
         if (cache) {

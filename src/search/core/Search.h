@@ -33,8 +33,10 @@ private:
 };
 
 struct TSearchRequest {
-    // Matched exactly as given: not trimmed, not split, letter case counts.
+    // Matched as given: not trimmed, not split; letter case counts unless ignoreCase.
     std::string keyword;
+    // The case of ASCII letters is ignored (Pascal's own rule for names).
+    bool ignoreCase = false;
     // Searched in this order; an empty entry is skipped.
     TLines folders;
     // Checked entries of the file-type list ("*.pas  [pascal]"), in list order.
@@ -112,8 +114,9 @@ std::string SearchFileTypeEntry(const std::string& varLine);
 TLines GatherSearchFiles(const TSearchRequest& request, std::stop_token stop = {},
                          const std::function<void(std::size_t)>& found = {});
 
-// True when keyword occurs in text as a contiguous run of bytes (exact, case counts).
-bool ContainsKeyword(std::string_view text, std::string_view keyword);
+// True when keyword occurs in text as a contiguous run of bytes: exact, or ignoring the
+// case of ASCII letters.
+bool ContainsKeyword(std::string_view text, std::string_view keyword, bool ignoreCase = false);
 
 // Runs one search. The stop request is checked at every entry while gathering, at every
 // rule attempt while scanning, and before each row and report; once it is seen, nothing

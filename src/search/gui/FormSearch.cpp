@@ -6,6 +6,7 @@
 #include "browser/ListViewEx.h"
 #include "config/AppContext.h"
 #include "platform/Platform.h"
+#include "search/core/KeywordHistory.h"
 #include "search/gui/FormPath.h"
 #include "search/gui/SearchResults.h"
 
@@ -128,6 +129,9 @@ void TFormSearch::BuildControls()
     SearchInDecl = new QCheckBox("Search in Declarations");
     SearchInCom = new QCheckBox("Search in Comments");
     SearchInType = new QCheckBox("Search in Types");
+    SearchIgnoreCase = new QCheckBox("Ignore case");
+    SearchIgnoreCase->setObjectName("SearchIgnoreCase");
+    SearchIgnoreCase->setToolTip("Integer finds integer and INTEGER too, as in Pascal's names");
     auto* fields = new QVBoxLayout;
     const std::pair<QCheckBox*, TSearchChoices::TField> boxes[] = {
         {SearchInTitle, TSearchChoices::Titles}, {SearchInDecl, TSearchChoices::Declarations},
@@ -137,6 +141,7 @@ void TFormSearch::BuildControls()
         // A run in progress sees a changed choice from its next title or field on.
         connect(box, &QCheckBox::toggled, this, [this, field = field](bool on) { m_choices->Set(field, on); });
     }
+    fields->addWidget(SearchIgnoreCase);
     fields->addStretch();
 
     ButtonSearch = button("ButtonSearch", "&Search", "Search Start");
@@ -334,9 +339,12 @@ void TFormSearch::DoSearchExecute()
         return;
     }
     SearchPages->setCurrentWidget(Search);
+    m_keywordHistory = RememberKeyword(m_keywordHistory, keyword);
+    ShowKeywordHistory();
 
     TSearchRequest request;
     request.keyword = keyword;
+    request.ignoreCase = SearchIgnoreCase->isChecked();
     for (int i = 0; i < PathList->count(); ++i)
         request.folders.push_back(PathList->item(i)->text().toStdString());
     for (int i = 0; i < CheckList->count(); ++i)
@@ -373,12 +381,30 @@ void TFormSearch::BackExecute() { SearchPages->setCurrentWidget(SearchBegin); }
 
 void TFormSearch::OpenItemExecute()
 {
-    const QString path = SelectedPath();
-    if (path.isEmpty())
+    const QTreeWidgetItem* row = SearchRes->Selected();
+    if (!row || row->text(0).isEmpty())
         return;
+    // The cells by the column letters; a title row has no declaration, and its Line is
+    // the title line's position, not a source line.
+    const auto cell = [&](char letter) {
+        const std::size_t column = ColumnLetters().find(letter);
+        return column == std::string::npos ? std::string() : row->text(static_cast<int>(column)).toStdString();
+    };
+    const std::string path = row->text(0).toStdString();
+    const std::string declaration = cell('D');
+    const int sourceLine = declaration.empty() ? 0 : IntOrZero(cell('L'));
     reject();
     if (m_openInMainWindow)
-        m_openInMainWindow(path.toStdString());
+        m_openInMainWindow(path, sourceLine, declaration);
+}
+
+void TFormSearch::ShowKeywordHistory()
+{
+    const QString text = CKeyWords->currentText();
+    CKeyWords->clear();
+    for (const auto& keyword : m_keywordHistory)
+        CKeyWords->addItem(QString::fromStdString(keyword));
+    CKeyWords->setEditText(text);
 }
 
 void TFormSearch::CopyPathExecute()

@@ -32,8 +32,11 @@ class TSearchResults;
 class TFormSearch : public QDialog {
     Q_OBJECT
 public:
-    // Opens a path in the main window the way a file chosen in its own open dialog is opened.
-    using TOpenInMainWindow = std::function<void(const std::string& path)>;
+    // Opens a found row in the main window: its file, at the level of its entry (the one
+    // on sourceLine with that declaration), with the entry current. A title row gives
+    // sourceLine 0: the file opens at its top.
+    using TOpenInMainWindow =
+        std::function<void(const std::string& path, int sourceLine, const std::string& declaration)>;
 
     // The results, a child of the window, stop every run still going when the window goes
     // and wait for its thread.
@@ -66,6 +69,7 @@ public:
     QCheckBox* SearchInDecl = nullptr;
     QCheckBox* SearchInCom = nullptr;
     QCheckBox* SearchInType = nullptr;
+    QCheckBox* SearchIgnoreCase = nullptr;
     QPushButton* ButtonSearch = nullptr;
     QPushButton* ButtonCancel = nullptr;
     QWidget* Search = nullptr;
@@ -114,6 +118,8 @@ private:
     // The controls (FormSearch.cpp).
     void BuildControls();
     void SetSearchingState(bool searching);
+    // Fills the keyword field's list from m_keywordHistory, keeping the text in the field.
+    void ShowKeywordHistory();
     // Puts the focus into the keyword field whenever "Search Start" shows.
     void FocusKeyword();
     void ShowPopup(QWidget* source, const QPoint& pos);
@@ -134,6 +140,8 @@ private:
     TFormPath* m_formPath = nullptr;
     TSearchResults* m_results = nullptr;
     std::shared_ptr<TSearchChoices> m_choices = std::make_shared<TSearchChoices>();
+    // The keywords searched last, newest first: the keyword field's list.
+    TLines m_keywordHistory;
     bool m_shownBefore = false;
 };
 

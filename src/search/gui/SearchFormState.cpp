@@ -7,6 +7,7 @@
 #include "browser/ListViewEx.h"
 #include "config/AppContext.h"
 #include "config/SettingsKeys.h"
+#include "search/core/KeywordHistory.h"
 #include "search/gui/SearchResults.h"
 
 #include <QAction>
@@ -116,6 +117,12 @@ void TFormSearch::FormShow()
     SearchInDecl->setChecked(config.ReadBool(kSearchInDecl));
     SearchInCom->setChecked(config.ReadBool(kSearchInCom));
     SearchInType->setChecked(config.ReadBool(kSearchInType));
+    // Missing (settings of an earlier version): letter case counts, as it always did.
+    SearchIgnoreCase->setChecked(config.ReadBool(kSearchIgnoreCase));
+    m_keywordHistory = config.ReadList(kSearchKeywordList);
+    if (m_keywordHistory.size() > kKeywordHistoryMax)
+        m_keywordHistory.resize(kKeywordHistoryMax);
+    ShowKeywordHistory();
 
     ApplyColumnLetters();
 
@@ -148,6 +155,9 @@ void TFormSearch::ApplyColumnLetters()
     if (designed)
         letters = TSearchResults::kDesignedColumnLetters;
     m_results->SetColumnLetters(letters);
+    // Typing on the results finds a row by its declaration.
+    const std::size_t declaration = letters.find('D');
+    SearchRes->SetTypeAheadColumn(declaration == std::string::npos ? -1 : static_cast<int>(declaration));
     for (int i = 0; i < kColumnCount; ++i) {
         const QString caption = CaptionOf(letters[static_cast<std::size_t>(i)]);
         if (!caption.isEmpty())
@@ -194,6 +204,8 @@ void TFormSearch::FormClose()
     config.WriteBool(kSearchInDecl, SearchInDecl->isChecked());
     config.WriteBool(kSearchInCom, SearchInCom->isChecked());
     config.WriteBool(kSearchInType, SearchInType->isChecked());
+    config.WriteBool(kSearchIgnoreCase, SearchIgnoreCase->isChecked());
+    config.WriteList(kSearchKeywordList, m_keywordHistory);
 
     AdoptOnScreenOrder(SearchRes);
     std::string letters;
