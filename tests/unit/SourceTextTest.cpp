@@ -23,6 +23,10 @@ TEST(SourceText, MarksEncodingsAndLineEnds)
         {"UTF-16 LE", "\xFF\xFE" "a\0\r\0\n\0\xE9\0"s, {"a", "\xC3\xA9"}},
         {"UTF-16 BE with a surrogate pair", "\xFE\xFF\0a\0\n\xD8\x3D\xDE\x00"s, {"a", "\xF0\x9F\x98\x80"}},
         {"UTF-16 LE line separator and NUL", "\xFF\xFE" "a\0\x28\x20" "b\0\0\0c\0"s, {"a", "b"}},
+        {"UTF-8 mark, an invalid byte becomes U+FFFD", "\xEF\xBB\xBF" "a\xFF\r\n\xC3\0b"s, {"a\xEF\xBF\xBD", "\xEF\xBF\xBD"}},
+        {"CR CR LF, a final CR", "a\r\r\r\nb\r", {"a", "", "", "b"}},
+        {"long ASCII runs around a multi-byte character", "0123456789abcdef\xC3\xA9" "0123456789\n", {"0123456789abcdef\xC3\xA9" "0123456789"}},
+        {"a truncated sequence at the end is Windows-1252", "0123456789\xC3", {"0123456789\xC3\x83"}},
         {"empty file", "", {}},
     };
     for (const auto& c : cases) {
