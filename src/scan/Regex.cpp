@@ -48,11 +48,12 @@ struct TRegex::TImpl {
     struct TCompiled {
         std::uint32_t options;
         TCodePtr code;
+        bool jit = false;        // machine code for complete matching
         bool partialJit = false; // compiled for partial matching too
     };
     struct TInterned {
         std::string text;
-        std::vector<TCompiled> codes;
+        std::vector<std::unique_ptr<TCompiled>> codes; // each stays where it is
     };
 
     // "isg-mxr": caseless, dot-all and greedy on; multi-line and extended off.
@@ -61,6 +62,10 @@ struct TRegex::TImpl {
     std::unordered_map<std::string, int> idsByText;  // pattern text -> id
     int patternId = -1;                              // the pattern in force; -1 none
     TCompiled* current = nullptr;                    // its compiled form for options
+    // The compiled form of each pattern id for compiledOptions, null where not known yet:
+    // a rule loop switches patterns at every attempt, and the options seldom change.
+    std::vector<TCompiled*> compiledById;
+    std::uint32_t compiledOptions = 0;
     std::unique_ptr<pcre2_match_data, TMatchDataDeleter> matchData{
         pcre2_match_data_create(kMaxGroups, nullptr)};
     std::unique_ptr<pcre2_match_context, TMatchContextDeleter> context{pcre2_match_context_create(nullptr)};
@@ -89,10 +94,19 @@ struct TRegex::TImpl {
             return *current;
         if (patternId < 0 || patterns[static_cast<std::size_t>(patternId)].text.empty())
             throw TRegexError("empty regular expression");
-        TInterned& interned = patterns[static_cast<std::size_t>(patternId)];
+        const auto id = static_cast<std::size_t>(patternId);
+        if (compiledOptions != options) {
+            compiledById.assign(patterns.size(), nullptr);
+            compiledOptions = options;
+        }
+        if (compiledById.size() < patterns.size())
+            compiledById.resize(patterns.size(), nullptr);
+        if (compiledById[id])
+            return *(current = compiledById[id]);
+        TInterned& interned = patterns[id];
         for (auto& compiled : interned.codes)
-            if (compiled.options == options)
-                return *(current = &compiled);
+            if (compiled->options == options)
+                return *(current = compiledById[id] = compiled.get());
         int error = 0;
         PCRE2_SIZE offset = 0;
         const std::uint32_t flags = options | PCRE2_UTF | PCRE2_MATCH_INVALID_UTF;
@@ -101,22 +115,28 @@ struct TRegex::TImpl {
                                          flags, &error, &offset, nullptr);
         if (!code)
             throw TRegexError(ErrorText(error) + " at offset " + std::to_string(offset) + " of the pattern");
-        pcre2_jit_compile(code, PCRE2_JIT_COMPLETE); // falls back to the interpreter on failure
-        // The vector's elements move when it grows: the one in force is found again.
-        interned.codes.push_back({options, TCodePtr(code)});
-        return *(current = &interned.codes.back());
+        auto compiled = std::make_unique<TCompiled>(TCompiled{options, TCodePtr(code)});
+        // Without machine code the interpreter runs the pattern.
+        compiled->jit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
+        interned.codes.push_back(std::move(compiled));
+        return *(current = compiledById[id] = interned.codes.back().get());
     }
 
     // One match attempt; the engine's errors other than "no match" and "partial" throw.
-    int Match(pcre2_code* code, std::string_view subject, std::size_t startOffset, std::uint32_t flags)
+    // A complete match with machine code goes to it directly, past the checks of the
+    // general entry that such a call does not need.
+    int Match(const TCompiled& compiled, std::string_view subject, std::size_t startOffset, std::uint32_t flags)
     {
         if (startOffset > subject.size())
             return PCRE2_ERROR_NOMATCH;
         pcre2_set_match_limit(context.get(),
                               kMatchLimit + kMatchLimitPerByte * static_cast<std::uint32_t>(
                                                 std::min<std::size_t>(subject.size(), 100'000'000)));
+        pcre2_code* code = compiled.code.get();
         const auto text = reinterpret_cast<PCRE2_SPTR>(subject.data());
-        int rc = pcre2_match(code, text, subject.size(), startOffset, flags, matchData.get(), context.get());
+        int rc = compiled.jit && flags == 0
+                     ? pcre2_jit_match(code, text, subject.size(), startOffset, 0, matchData.get(), context.get())
+                     : pcre2_match(code, text, subject.size(), startOffset, flags, matchData.get(), context.get());
         // Compiled code keeps its backtracking points on a small fixed stack that long texts
         // can outgrow; the interpreter keeps them on the heap and gives the answer instead.
         if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
@@ -195,7 +215,7 @@ const std::string& TRegex::Pattern() const
 
 bool TRegex::Search(std::string_view subject, std::size_t startOffset)
 {
-    const int rc = m->Match(m->Compile().code.get(), subject, startOffset, 0);
+    const int rc = m->Match(m->Compile(), subject, startOffset, 0);
     if (rc == PCRE2_ERROR_NOMATCH) {
         m->matched = false;
         m->groups = 0;
@@ -232,7 +252,7 @@ std::size_t TRegex::EarliestStart(std::string_view subject, std::size_t startOff
     // A hard partial match reports the earliest start from which some path reached the end
     // of the subject; from every start before it the pattern failed on what it read, and
     // more text at the end cannot change that.
-    const int rc = m->Match(compiled.code.get(), subject, startOffset, PCRE2_PARTIAL_HARD);
+    const int rc = m->Match(compiled, subject, startOffset, PCRE2_PARTIAL_HARD);
     // The ovector now holds the partial match; callers ask this only after a search that
     // found nothing, which stays the last search.
     m->matched = false;
