@@ -20,7 +20,13 @@ struct TCodeScanner::TRuleSet {
     std::vector<int> lineNumbers;                           // of each line in the rule file
     std::unordered_map<std::string, int> firstIndexByName; // upper-cased name -> line index
     std::vector<int> ruleIndexByNumber;                     // n -> line index of "Sn", or -1
-    // Pattern ids of the rule lines in the scanner's matcher, filled as rules are tried.
+    // A "[WORD]argument" line taken apart: its word and argument, and for "[IF#nTHEN]RULE"
+    // the index of the rule it jumps to (-1 when the set has none of that name).
+    TLines words;
+    TLines args;
+    std::vector<int> jumpTargets;
+    // Pattern ids in the scanner's matcher of the lines' values (rules, R and S commands),
+    // filled as they are first used.
     mutable std::vector<int> patternIds;
 
     TRuleSet(std::string setName, TLines setLines, std::vector<int> numbers)
@@ -50,6 +56,17 @@ struct TCodeScanner::TRuleSet {
                     }
                 }
             }
+        }
+        words.resize(lines.size());
+        args.resize(lines.size());
+        jumpTargets.assign(lines.size(), -1);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].empty() || lines[i][0] != '[')
+                continue;
+            words[i] = TagText(lines[i], 0);
+            args[i] = TagTail(lines[i], 1);
+            if (const auto it = firstIndexByName.find(UpperCase(Trim(args[i]))); it != firstIndexByName.end())
+                jumpTargets[i] = it->second;
         }
     }
 
@@ -265,15 +282,14 @@ void TCodeScanner::RunOnLines(TLines codes, std::string_view key)
     Run();
 }
 
-std::shared_ptr<const TCodeScanner::TRuleSet> TCodeScanner::SectionOf(const std::string& name)
+const TCodeScanner::TRuleSet* TCodeScanner::SectionOf(const std::string& name)
 {
     if (auto it = m_sections.find(name); it != m_sections.end())
-        return it->second;
+        return it->second.get();
     std::vector<int> numbers;
     TLines lines = m_blockRules.Section(name, &numbers);
-    auto set = std::make_shared<const TRuleSet>(name, std::move(lines), std::move(numbers));
-    m_sections.emplace(name, set);
-    return set;
+    auto set = std::make_unique<const TRuleSet>(name, std::move(lines), std::move(numbers));
+    return m_sections.emplace(name, std::move(set)).first->second.get();
 }
 
 void TCodeScanner::Run()
@@ -308,7 +324,7 @@ void TCodeScanner::CheckStop() const
 void TCodeScanner::EnterCycle(int cycle)
 {
     m_setStack.clear();
-    m_ruleSet.reset();
+    m_ruleSet = nullptr;
     // The cycle's prologue runs outside any rule attempt: a fault there ends the scan.
     try {
         PushSet("CYC" + std::to_string(cycle));
@@ -358,7 +374,7 @@ void TCodeScanner::RunRules()
         if (Stalled()) {
             // Rules that keep matching without consuming anything: their records since the
             // last progress are noise; give the buffer up to the next line.
-            m_atSet = m_ruleSet.get();
+            m_atSet = m_ruleSet;
             m_atIndex = kNoProgress;
             NoteFault("the rules make no progress: " + std::to_string(kMaxAttemptsPerBuffer) +
                           " attempts without consuming the buffer",
@@ -410,7 +426,7 @@ void TCodeScanner::ReadNextLine()
         ++m_lineIndex;
     const auto index = static_cast<std::size_t>(m_lineIndex);
     if (Buf().size() + m_lineSeparator.size() + m_codes[index].size() > kMaxTextSize) {
-        m_atSet = m_ruleSet.get();
+        m_atSet = m_ruleSet;
         m_atIndex = kBufferFull;
         NoteFault("the buffer grows past " + Megabytes(kMaxTextSize) +
                       ": the rules do not consume it; it is dropped and the scan goes on",
@@ -565,16 +581,6 @@ void TCodeScanner::SetMacrosFromLastSearch()
     m_matchVersion = m_bufVersion;
 }
 
-int TCodeScanner::TryRule(std::string_view name)
-{
-    if (!m_ruleSet)
-        return -2;
-    const auto it = m_ruleSet->firstIndexByName.find(UpperCase(name));
-    if (it == m_ruleSet->firstIndexByName.end())
-        return -2;
-    return TryRuleAt(it->second, name);
-}
-
 int TCodeScanner::TryRuleNumber(int number)
 {
     const int index = m_ruleSet ? m_ruleSet->RuleIndex(number) : -1;
@@ -583,15 +589,20 @@ int TCodeScanner::TryRuleNumber(int number)
     return TryRuleAt(index, m_debug ? "S" + std::to_string(number) : std::string());
 }
 
+int TCodeScanner::PatternIdOf(const TRuleSet& set, std::size_t index)
+{
+    int& patternId = set.patternIds[index];
+    if (patternId < 0)
+        patternId = m_regex.PatternId(set.values[index]);
+    return patternId;
+}
+
 int TCodeScanner::TryRuleAt(int index, std::string_view name)
 {
-    const auto set = m_ruleSet;
-    m_atSet = set.get();
+    const TRuleSet* set = m_ruleSet;
+    m_atSet = set;
     m_atIndex = index;
-    int& patternId = set->patternIds[static_cast<std::size_t>(index)];
-    if (patternId < 0)
-        patternId = m_regex.PatternId(set->values[static_cast<std::size_t>(index)]);
-    m_regex.SetPatternId(patternId);
+    m_regex.SetPatternId(PatternIdOf(*set, static_cast<std::size_t>(index)));
     if (m_regex.Search(Buf()) && !Buf().empty()) {
         SetMacrosFromLastSearch();
         m_commandIndex = index + 1;
@@ -625,19 +636,19 @@ void TCodeScanner::RunCommands(int start)
     if (start >= 0)
         m_commandIndex = start;
     while (m_commandIndex >= 0) {
-        // Hold the set: a command may replace the set in force while its line runs.
-        const auto set = m_ruleSet;
+        // A command may replace the set in force while its line runs; the set itself stays.
+        const TRuleSet* set = m_ruleSet;
         const auto index = static_cast<std::size_t>(m_commandIndex);
         if (!set || index >= set->lines.size())
             throw TScanError("the commands run past the end of the set");
-        m_atSet = set.get();
+        m_atSet = set;
         m_atIndex = m_commandIndex;
         const std::string& line = set->lines[index];
         if (m_debug)
             Trace("[Program] ", line);
         if (line.empty())
             break;
-        RunCommand(line, set->values[index]);
+        RunCommand(*set, index);
         ++m_commandIndex;
     }
     if (m_debug && m_trace.size() > 1)
@@ -681,8 +692,10 @@ void TCodeScanner::Written(std::size_t bytes)
                          ", four times the source and 64 MB");
 }
 
-void TCodeScanner::RunCommand(const std::string& line, const std::string& value)
+void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
 {
+    const std::string& line = set.lines[index];
+    const std::string& value = set.values[index];
     const char command = line[0];
     switch (command) {
     case '*':
@@ -737,10 +750,10 @@ void TCodeScanner::RunCommand(const std::string& line, const std::string& value)
         Trace("[MacroPickUp Buf=]", Buf());
         break;
     case 'R':
-        m_regex.SetPattern(value);
+        m_regex.SetPatternId(PatternIdOf(set, index));
         break;
     case 'S':
-        Rematch(value);
+        Rematch(PatternIdOf(set, index));
         if (m_debug)
             Trace("[Rematch Buf=]", m_macros[0] + "|" + m_macros[1] + "|" + std::string(MacroText(2)));
         break;
@@ -749,7 +762,7 @@ void TCodeScanner::RunCommand(const std::string& line, const std::string& value)
         Trace("[Type<-]", m_type);
         break;
     case '[':
-        DoCommand(line);
+        DoCommand(set, index);
         break;
     default: // '.', and every character that is no command, stops
         m_commandIndex = kStop;
@@ -765,9 +778,9 @@ void TCodeScanner::RunCommand(const std::string& line, const std::string& value)
 // start every time would still take time in the square of the lines joined; when the
 // searching outgrows the buffer by far, lines are joined in runs that double, and the
 // first line at which the pattern matches is found by halving the last run.
-void TCodeScanner::Rematch(const std::string& pattern)
+void TCodeScanner::Rematch(int patternId)
 {
-    m_regex.SetPattern(pattern);
+    m_regex.SetPatternId(patternId);
     const std::size_t keptBegin = m_bufBegin;
     const std::size_t keptSize = m_bufText.size();
     const int keptLine = m_lineIndex;
@@ -847,10 +860,10 @@ void TCodeScanner::Rematch(const std::string& pattern)
     SetMacrosFromLastSearch();
 }
 
-void TCodeScanner::DoCommand(const std::string& line)
+void TCodeScanner::DoCommand(const TRuleSet& set, std::size_t index)
 {
-    const std::string word = TagText(line, 0);
-    const std::string arg = TagTail(line, 1);
+    const std::string& word = set.words[index];
+    const std::string& arg = set.args[index];
     if (word == "PUSH") {
         Trace("[Push]", arg);
         PushSet(arg);
@@ -874,8 +887,11 @@ void TCodeScanner::DoCommand(const std::string& line)
                 return;
             }
             // A rule the set lacks: go on with the next line rather than retrying forever.
-            if (TryRule(Trim(arg)) != -2)
+            const int target = set.jumpTargets[index];
+            if (target >= 0 && m_ruleSet) {
+                TryRuleAt(target, m_debug ? Trim(arg) : std::string());
                 --m_commandIndex;
+            }
         }
     } else if (word == "NEXTCYC") {
         m_nextCycle = true;
@@ -907,7 +923,7 @@ int TCodeScanner::PushSet(const std::string& name)
 int TCodeScanner::PopSet()
 {
     if (m_setStack.empty()) {
-        m_ruleSet.reset();
+        m_ruleSet = nullptr;
         return -1;
     }
     m_setStack.pop_back();
@@ -915,7 +931,7 @@ int TCodeScanner::PopSet()
         m_ruleSet = SectionOf(m_setStack.back());
         RunCommands(0);
     } else {
-        m_ruleSet.reset();
+        m_ruleSet = nullptr;
     }
     return Level();
 }

@@ -129,7 +129,6 @@ private:
     void StartCycle();
     void ReadNextLine();
     void JoinLine(std::size_t index);
-    int TryRule(std::string_view name);
     int TryRuleNumber(int number);
     int TryRuleAt(int index, std::string_view name);
     void RunCommands(int start);
@@ -137,11 +136,12 @@ private:
     int PopSet();
     int SwitchSet(const std::string& name);
     int Level() const { return static_cast<int>(m_setStack.size()); }
-    std::shared_ptr<const TRuleSet> SectionOf(const std::string& name);
+    const TRuleSet* SectionOf(const std::string& name);
     void SetMacrosFromLastSearch();
-    void RunCommand(const std::string& line, const std::string& value);
-    void DoCommand(const std::string& line);
-    void Rematch(const std::string& pattern);
+    void RunCommand(const TRuleSet& set, std::size_t index);
+    void DoCommand(const TRuleSet& set, std::size_t index);
+    int PatternIdOf(const TRuleSet& set, std::size_t index);
+    void Rematch(int patternId);
     void PickUpMatch(char marker);
     void EmitRecord();
     void CheckStop() const;
@@ -206,7 +206,7 @@ private:
 
     TStructureTexts m_blockRules;
     std::optional<std::string> m_blockName; // the block m_blockRules holds
-    std::shared_ptr<const TRuleSet> m_ruleSet;
+    const TRuleSet* m_ruleSet = nullptr; // one of m_sections
     TLines m_setStack; // top at the back
     int m_nesting = 0; // RunCommands calls in progress
     TLines m_pickups;
@@ -222,8 +222,9 @@ private:
     std::string m_trace;
     std::function<void()> m_minimize;
     std::stop_token m_stop;
-    // Sections of m_blockRules by name, parsed once per block.
-    std::map<std::string, std::shared_ptr<const TRuleSet>, std::less<>> m_sections;
+    // Sections of m_blockRules by name, parsed once per block; they stay until the block
+    // changes, so plain pointers to them hold for a whole scan.
+    std::map<std::string, std::unique_ptr<const TRuleSet>, std::less<>> m_sections;
 
     // The rule line being tried or run, for the fault it may raise.
     const TRuleSet* m_atSet = nullptr;
