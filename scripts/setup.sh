@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs (when missing) and builds it into build/.
+#   scripts/setup.sh             the packages, then the build
+#   scripts/setup.sh --packages  the packages only (the sanitizer builds of scripts/sanitize.sh)
+#   scripts/setup.sh --fuzz      the packages and clang with its libFuzzer runtime, for
+#                                scripts/fuzz.sh; no build
 set -euo pipefail
 cd "$(dirname "$0")/.."
+mode=${1:-build}
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libpcre2-dev libsqlite3-dev libgtest-dev
           # the install and package tests: desktop file and metainfo checks, cpack's DEB
           # generator (dpkg-shlibdeps, file)
           desktop-file-utils appstream dpkg-dev file)
+[ "$mode" = --fuzz ] && packages+=(clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -18,6 +24,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+[ "$mode" = build ] || exit 0
 
 # CI builds with warnings as errors; elsewhere the build keeps whatever was configured.
 werror=()

@@ -195,6 +195,7 @@ void TCodeScanner::ResetForScan()
     for (auto& macro : m_macros)
         macro.clear();
     m_linesRead = 0;
+    m_attemptCap = kMaxAttemptsPerBuffer;
     m_written = 0;
     m_faults.clear();
     m_faultKeys.clear();
@@ -363,6 +364,7 @@ void TCodeScanner::RunRules()
                           " attempts without consuming the buffer",
                       m_lineIndex);
             m_results.resize(std::min(m_results.size(), m_progressResults));
+            m_attemptCap = kMaxAttemptsAfterStall;
             break;
         }
     }
@@ -380,7 +382,7 @@ bool TCodeScanner::Stalled()
         m_attempts = 0;
         return false;
     }
-    return ++m_attempts >= kMaxAttemptsPerBuffer;
+    return ++m_attempts >= m_attemptCap;
 }
 
 void TCodeScanner::StartCycle()
@@ -961,7 +963,7 @@ void TCodeScanner::PickUpMatch(char marker)
 {
     if (m_pickups.size() >= kMaxPickups)
         throw TScanError("more than " + std::to_string(kMaxPickups) + " picked-up texts");
-    Written(m_macros[1].size());
+    Written(m_macros[1].size() + sizeof(std::string));
     m_pickups.push_back(m_macros[1]);
     std::string placeholder = "_" + std::string(1, marker) + std::to_string(m_pickups.size() - 1) + "_";
     const std::string& head = m_macros[0];
@@ -978,12 +980,14 @@ void TCodeScanner::PickUpMatch(char marker)
             m_tagClearFrom = m_tagClearTo = m_tail.pos;
         ++m_bufVersion;
     } else {
-        // Room in front, so that the next placeholder can go in place.
-        constexpr std::size_t kRoom = 64;
-        std::string text(kRoom, ' ');
-        text.append(head).append(placeholder).append(MacroText(2));
-        const std::size_t tailLen = text.size() - kRoom - head.size() - placeholder.size();
-        SetBuf(std::move(text), kRoom);
+        // Room in front, half the text, so that the next placeholders go in place: a buffer
+        // that grows at its front by placeholders is copied a bounded number of times.
+        const std::string_view tail = MacroText(2);
+        const std::size_t room = 64 + (head.size() + placeholder.size() + tail.size()) / 2;
+        std::string text(room, ' ');
+        text.append(head).append(placeholder).append(tail);
+        const std::size_t tailLen = tail.size();
+        SetBuf(std::move(text), room);
         m_tail.where = TTail::TWhere::Live;
         m_tail.pos = m_bufText.size() - tailLen;
         m_tail.len = tailLen;

@@ -91,10 +91,12 @@ public:
     void SetStopToken(std::stop_token stop) { m_stop = std::move(stop); }
 
     // Cap on rule attempts (IF jumps included) on one buffer without progress: no new
-    // source line read and the buffer no shorter than it has been. Rules that never make
-    // progress are cut off there, their records since the last progress are dropped, and
-    // the next line is read.
-    static constexpr int kMaxAttemptsPerBuffer = 100000;
+    // source line read and the buffer no shorter than it has been.
+    // Rules that never make progress are cut off there, their records since the last
+    // progress are dropped, and the next line is read. Once rules of a scan have been cut
+    // off, the cap is lower for the rest of the scan.
+    static constexpr int kMaxAttemptsPerBuffer = 10000;
+    static constexpr int kMaxAttemptsAfterStall = 1000;
     // Caps on what the rules build: the buffer, a macro, a source or comment line, a
     // result line; and on everything one scan writes (records, written-back code,
     // comments, picked-up texts): 64 MB and four times the source.
@@ -197,6 +199,7 @@ private:
     // Progress on the buffer, for the attempt cap.
     long m_linesRead = 0;
     long m_progressLines = -1;
+    int m_attemptCap = kMaxAttemptsPerBuffer;
     std::size_t m_progressSize = 0;
     std::size_t m_progressResults = 0;
     int m_attempts = 0;

@@ -30,7 +30,7 @@ constexpr int kMaxGroups = 64;
 // The engine's own limits, so that a pattern that backtracks without end fails with the
 // engine's message instead of running for minutes or taking the machine's memory. The
 // match limit grows with the subject, so patterns that walk a long text once still run.
-constexpr std::uint32_t kMatchLimit = 10'000'000;
+constexpr std::uint32_t kMatchLimit = 1'000'000;
 constexpr std::uint32_t kMatchLimitPerByte = 16;
 constexpr std::uint32_t kHeapLimitKib = 256 * 1024;
 

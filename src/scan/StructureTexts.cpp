@@ -22,17 +22,20 @@ void TStructureTexts::LoadFromFile(const std::string& fileName)
 {
     if (fileName.size() > 1)
         m_fileName = fileName;
-    m_lines.clear();
+    std::string text;
     std::ifstream in(m_fileName, std::ios::binary);
     if (in) {
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         if (in.bad())
             text.clear();
-        // A NUL byte ends the text.
-        if (const auto nul = text.find('\0'); nul != std::string::npos)
-            text.resize(nul);
-        m_lines = SplitLines(text);
     }
+    LoadFromText(text);
+}
+
+void TStructureTexts::LoadFromText(std::string_view text)
+{
+    // A NUL byte ends the text.
+    m_lines = SplitLines(text.substr(0, text.find('\0')));
     m_lineNumbers.clear();
     Prepare();
 }

@@ -14,6 +14,8 @@ public:
     // Reads the named file (a name of one character or less keeps the stored name);
     // any read error leaves the rule set empty and is not reported.
     void LoadFromFile(const std::string& fileName);
+    // The text of a rule file, as LoadFromFile reads it.
+    void LoadFromText(std::string_view text);
     // The lines of a list; lineNumbers gives their numbers in the file they come from
     // (1, 2, ... when empty).
     void LoadFromList(const TLines& lines, const std::vector<int>& lineNumbers = {});

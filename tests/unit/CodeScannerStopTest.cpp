@@ -30,4 +30,24 @@ TEST(CodeScannerStop, AStopRequestEndsTheScan)
     EXPECT_THROW(scanner.ScanLines(source, "PAS"), TScanError);
 }
 
+TEST(CodeScannerStop, AStopRequestEndsAnIfJumpLoop)
+{
+    TStructureTexts rules;
+    rules.LoadFromList({"[BEGIN]", "[+VAR]", "PAS=P", "[-VAR]", "[BEGIN] NAME=P", "[+CYC0]", ".", "S0=x",
+                        "[MSG] again", "R=x", "[IF#1THEN] S0", "[-CYC0]", "[END]", "[END]"});
+    TConfig config;
+    TDebug log((std::filesystem::temp_directory_path() / "quillane_stop_test.TXT").string());
+    std::stop_source stop;
+    int shown = 0;
+    // The stop comes while the rule jumps back to itself.
+    log.SetMessageSink([&](const std::string&) {
+        ++shown;
+        stop.request_stop();
+    });
+    TCodeScanner scanner(rules, config, log);
+    scanner.SetStopToken(stop.get_token());
+    EXPECT_THROW(scanner.ScanLines({"x"}, "PAS"), TScanStopped);
+    EXPECT_EQ(shown, 1);
+}
+
 } // namespace

@@ -190,7 +190,7 @@ TEST(CodeScanner, RuleLanguage)
          {"a", "b"},
          {},
          {},
-         {"There may be an exception at 0: the rules make no progress: 100000 attempts without consuming the "
+         {"There may be an exception at 0: the rules make no progress: 10000 attempts without consuming the "
           "buffer (set CYC0)"}},
         {"a POP that empties the stack leaves the cycle only reading lines",
          {"[+CYC0]", ".", "S0=a", "[POP]", "S1=b", "D=b", "?", ".", "[-CYC0]"},
@@ -249,7 +249,7 @@ TEST(CodeScanner, RulesThatRunAwayAreCutOffWithAFault)
          {"x"},
          Rec("[LINE]1[ICON][LEVEL]1", "", "x"),
          {},
-         {"There may be an exception at 0: the rules make no progress: 100000 attempts without consuming the "
+         {"There may be an exception at 0: the rules make no progress: 10000 attempts without consuming the "
           "buffer (set CYC0)"}},
         {"a macro that doubles itself",
          {"[+CYC0]", "3=x", ".", "S0=x", "3=#3#3", "R=x", "[IF#1THEN] S0", "[-CYC0]"},

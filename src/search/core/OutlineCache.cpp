@@ -333,8 +333,8 @@ void TOutlineCache::Flush()
     if (!m_db || m_pending.empty())
         return;
     const char* sql[] = {
-        "INSERT OR REPLACE INTO outlines(path, size, mtime_ns, inode, context, used, outline)"
-        " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)",
+        ("INSERT OR REPLACE INTO outlines(path, size, mtime_ns, inode, context, used, outline)"
+         " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)"),
         "UPDATE outlines SET used=?6 WHERE path=?1",
         "DELETE FROM outlines WHERE path=?1",
     };
