@@ -218,14 +218,12 @@ void TMForm::SetBusy(bool on)
 
 bool TMForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (watched == m_filterEdit)
+        if (watched == m_filterEdit && event->type() == QEvent::KeyPress)
             return FilterEditKey(key);
-        if (watched == m_listView && key->key() == Qt::Key_Escape && m_filtering) {
-            EndFilter(true);
+        if (watched == m_listView && m_filtering && ListKeyWhileFiltering(key))
             return true;
-        }
     }
     if (event->type() == QEvent::MouseButtonPress) {
         const auto* widget = qobject_cast<QWidget*>(watched);

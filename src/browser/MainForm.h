@@ -216,6 +216,8 @@ private:
     void DropFilter();
     // The keys the filter field passes on: Esc, Enter and the list's movement keys.
     bool FilterEditKey(QKeyEvent* event);
+    // Esc and Backspace on the list while it shows the filter's matches.
+    bool ListKeyWhileFiltering(QKeyEvent* event);
     // Moves the keyboard to the filter field, adding text typed on the list.
     void FocusFilter(const QString& typed);
 

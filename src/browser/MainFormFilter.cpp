@@ -143,6 +143,26 @@ bool TMForm::FilterEditKey(QKeyEvent* event)
     }
 }
 
+bool TMForm::ListKeyWhileFiltering(QKeyEvent* event)
+{
+    // Esc ends the filter; Backspace edits it rather than going up a level, so the
+    // shortcut gives way to it.
+    if (event->key() != Qt::Key_Escape && event->key() != Qt::Key_Backspace)
+        return false;
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept();
+        return true;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        EndFilter(true);
+    } else {
+        m_filterEdit->setFocus();
+        m_filterEdit->end(false);
+        m_filterEdit->backspace();
+    }
+    return true;
+}
+
 void TMForm::FocusFilter(const QString& typed)
 {
     if (m_browser.IsShellPageShowing())

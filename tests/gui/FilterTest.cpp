@@ -92,6 +92,15 @@ private slots:
         QCOMPARE(Current(form), QString("A2"));
         QCOMPARE(QApplication::focusWidget(), list);
 
+        // On the list, Backspace edits the filter rather than going up a level.
+        QTest::keyClicks(list, "a1");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Backspace);
+        QCOMPARE(filter->text(), QString("a"));
+        QCOMPARE(QApplication::focusWidget(), filter);
+        QCOMPARE(form.Browser().LevelStart(), 4);
+        QTest::keyClick(filter, Qt::Key_Escape);
+
         // Clearing the field by Backspace returns to the level too, and keeps the keyboard
         // in the field, so that one Backspace too many does not go up a level.
         QTest::keyClicks(list, "x");
