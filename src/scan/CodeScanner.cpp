@@ -21,10 +21,16 @@ struct TCodeScanner::TRuleSet {
     std::unordered_map<std::string, int> firstIndexByName; // upper-cased name -> line index
     std::vector<int> ruleIndexByNumber;                     // n -> line index of "Sn", or -1
     // A "[WORD]argument" line taken apart: its word and argument, and for "[IF#nTHEN]RULE"
-    // the index of the rule it jumps to (-1 when the set has none of that name).
-    TLines words;
-    TLines args;
-    std::vector<int> jumpTargets;
+    // the macro n and the index of the rule it jumps to (-1 when the set has none of that
+    // name).
+    enum class TWord { None, Push, Switch, Pop, If, NextCycle, LineSeparator, ScanDebug, Modifier, Msg, ClearMacros };
+    struct TCommand {
+        TWord word = TWord::None;
+        int macro = 0;
+        int jumpTarget = -1;
+        std::string arg;
+    };
+    std::vector<TCommand> commands;
     // Pattern ids in the scanner's matcher of the lines' values (rules, R and S commands),
     // filled as they are first used.
     mutable std::vector<int> patternIds;
@@ -57,17 +63,38 @@ struct TCodeScanner::TRuleSet {
                 }
             }
         }
-        words.resize(lines.size());
-        args.resize(lines.size());
-        jumpTargets.assign(lines.size(), -1);
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (lines[i].empty() || lines[i][0] != '[')
-                continue;
-            words[i] = TagText(lines[i], 0);
-            args[i] = TagTail(lines[i], 1);
-            if (const auto it = firstIndexByName.find(UpperCase(Trim(args[i]))); it != firstIndexByName.end())
-                jumpTargets[i] = it->second;
+        commands.resize(lines.size());
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (!lines[i].empty() && lines[i][0] == '[')
+                commands[i] = ParseCommand(lines[i]);
+    }
+
+    TCommand ParseCommand(const std::string& line) const
+    {
+        static const std::pair<const char*, TWord> kWords[] = {
+            {"PUSH", TWord::Push},
+            {"SWITCH", TWord::Switch},
+            {"POP", TWord::Pop},
+            {"NEXTCYC", TWord::NextCycle},
+            {"LINESEPARATER", TWord::LineSeparator},
+            {"SCANDEBUG", TWord::ScanDebug},
+            {"MODIFIER", TWord::Modifier},
+            {"MSG", TWord::Msg},
+            {"CLRMACRO", TWord::ClearMacros}};
+        TCommand command;
+        const std::string word = TagText(line, 0);
+        command.arg = TagTail(line, 1);
+        for (const auto& [text, value] : kWords)
+            if (word == text)
+                command.word = value;
+        if (word.size() == 8 && word.compare(0, 3, "IF#") == 0 && word.compare(4, 4, "THEN") == 0 &&
+            word[3] >= '0' && word[3] <= '3') {
+            command.word = TWord::If;
+            command.macro = word[3] - '0';
+            if (const auto it = firstIndexByName.find(UpperCase(Trim(command.arg))); it != firstIndexByName.end())
+                command.jumpTarget = it->second;
         }
+        return command;
     }
 
     int RuleIndex(int number) const
@@ -862,23 +889,27 @@ void TCodeScanner::Rematch(int patternId)
 
 void TCodeScanner::DoCommand(const TRuleSet& set, std::size_t index)
 {
-    const std::string& word = set.words[index];
-    const std::string& arg = set.args[index];
-    if (word == "PUSH") {
+    using TWord = TRuleSet::TWord;
+    const TRuleSet::TCommand& command = set.commands[index];
+    const std::string& arg = command.arg;
+    switch (command.word) {
+    case TWord::Push:
         Trace("[Push]", arg);
         PushSet(arg);
         m_commandIndex = kStop;
-    } else if (word == "SWITCH") {
+        break;
+    case TWord::Switch:
         Trace("[SWITCH]", arg);
         SwitchSet(arg);
         m_commandIndex = kStop;
-    } else if (word == "POP") {
+        break;
+    case TWord::Pop:
         PopSet();
         Trace("[PopTo]", m_setStack.empty() ? std::string() : m_setStack.back());
         m_commandIndex = kStop;
-    } else if (word.size() == 8 && word.compare(0, 3, "IF#") == 0 && word.compare(4, 4, "THEN") == 0 &&
-               word[3] >= '0' && word[3] <= '3') {
-        if (m_regex.Search(MacroText(word[3] - '0'))) {
+        break;
+    case TWord::If:
+        if (m_regex.Search(MacroText(command.macro))) {
             // A jump is an attempt: a jump back to a rule that runs it again is cut off like
             // rules that make no progress, and a stop request ends it.
             CheckStop();
@@ -887,25 +918,33 @@ void TCodeScanner::DoCommand(const TRuleSet& set, std::size_t index)
                 return;
             }
             // A rule the set lacks: go on with the next line rather than retrying forever.
-            const int target = set.jumpTargets[index];
-            if (target >= 0 && m_ruleSet) {
-                TryRuleAt(target, m_debug ? Trim(arg) : std::string());
+            if (command.jumpTarget >= 0 && m_ruleSet) {
+                TryRuleAt(command.jumpTarget, m_debug ? Trim(arg) : std::string());
                 --m_commandIndex;
             }
         }
-    } else if (word == "NEXTCYC") {
+        break;
+    case TWord::NextCycle:
         m_nextCycle = true;
         Trace("[Next CYC!]");
-    } else if (word == "LINESEPARATER") {
+        break;
+    case TWord::LineSeparator:
         m_lineSeparator = arg;
-    } else if (word == "SCANDEBUG") {
+        break;
+    case TWord::ScanDebug:
         m_debug = !arg.empty() && (arg[0] == 'T' || arg[0] == 'Y' || arg[0] == 't' || arg[0] == 'y');
-    } else if (word == "MODIFIER") {
+        break;
+    case TWord::Modifier:
         m_regex.SetModifiers(arg);
-    } else if (word == "MSG") {
+        break;
+    case TWord::Msg:
         m_log.ShowString(Unescaped(ExpandMacros(arg)));
-    } else if (word == "CLRMACRO") {
+        break;
+    case TWord::ClearMacros:
         m_pickups.clear();
+        break;
+    case TWord::None:
+        break;
     }
 }
 
