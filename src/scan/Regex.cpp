@@ -83,6 +83,7 @@ struct TRegex::TImpl {
         if (auto it = idsByText.find(key); it != idsByText.end())
             return it->second;
         patterns.push_back({key, {}});
+        compiledById.push_back(nullptr);
         const int id = static_cast<int>(patterns.size()) - 1;
         idsByText.emplace(std::move(key), id);
         return id;
@@ -92,18 +93,18 @@ struct TRegex::TImpl {
     {
         if (current)
             return *current;
-        if (patternId < 0 || patterns[static_cast<std::size_t>(patternId)].text.empty())
+        if (patternId < 0)
             throw TRegexError("empty regular expression");
         const auto id = static_cast<std::size_t>(patternId);
         if (compiledOptions != options) {
             compiledById.assign(patterns.size(), nullptr);
             compiledOptions = options;
         }
-        if (compiledById.size() < patterns.size())
-            compiledById.resize(patterns.size(), nullptr);
-        if (compiledById[id])
-            return *(current = compiledById[id]);
+        if (TCompiled* known = compiledById[id])
+            return *(current = known);
         TInterned& interned = patterns[id];
+        if (interned.text.empty())
+            throw TRegexError("empty regular expression");
         for (auto& compiled : interned.codes)
             if (compiled->options == options)
                 return *(current = compiledById[id] = compiled.get());
