@@ -6,6 +6,7 @@
 #include "scan/SourceText.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 #include <tuple>
@@ -161,6 +162,19 @@ void Unescape(std::string& line)
 {
     if (line.find(kEscape) != std::string::npos)
         line = Unescaped(line);
+}
+
+// The digits d from first to 9 for which "#d" occurs in text, as bits 1 << d.
+unsigned TagsIn(std::string_view text, int first)
+{
+    unsigned tags = 0;
+    for (std::size_t at = text.find('#'); at != std::string_view::npos && at + 1 < text.size();
+         at = text.find('#', at + 1)) {
+        const char d = text[at + 1];
+        if (d >= '0' + first && d <= '9')
+            tags |= 1u << (d - '0');
+    }
+    return tags;
 }
 
 } // namespace
@@ -613,7 +627,9 @@ int TCodeScanner::TryRuleNumber(int number)
     const int index = m_ruleSet ? m_ruleSet->RuleIndex(number) : -1;
     if (index < 0)
         return -2;
-    return TryRuleAt(index, m_debug ? "S" + std::to_string(number) : std::string());
+    if (m_debug)
+        return TryRuleAt(index, "S" + std::to_string(number));
+    return TryRuleAt(index, {});
 }
 
 int TCodeScanner::PatternIdOf(const TRuleSet& set, std::size_t index)
@@ -649,6 +665,9 @@ int TCodeScanner::TryRuleAt(int index, std::string_view name)
 
 void TCodeScanner::RunCommands(int start)
 {
+    // After an attempt that failed there is nothing to run (and no trace to show).
+    if (start < 0 && m_commandIndex < 0 && m_nesting < kMaxNesting && !m_debug)
+        return;
     if (m_nesting >= kMaxNesting)
         throw TScanError("sets entered while entering a set, more than " + std::to_string(kMaxNesting) +
                          " deep: set prologues enter sets without end");
@@ -985,20 +1004,20 @@ int TCodeScanner::SwitchSet(const std::string& name)
     return Level();
 }
 
-// Replaces "#0" to "#9", in that order, each over the text the earlier ones made; one
-// pass over the text for each macro that occurs in it.
+// Replaces "#0" to "#9", in that order, each over the text the earlier ones made: one
+// pass over the text for each macro that occurs in it, and one after each replacement to
+// find the tags left (a macro's text may hold tags, or make one with the text around it).
 std::string TCodeScanner::ExpandMacros(std::string_view text) const
 {
     std::string result(text);
     std::string next;
-    for (int n = 0; n <= 9 && result.find('#') != std::string::npos; ++n) {
+    for (unsigned tags = TagsIn(result, 0); tags != 0;) {
+        const int n = std::countr_zero(tags);
         const char tagText[2] = {'#', static_cast<char>('0' + n)};
         const std::string_view tag(tagText, 2);
         std::size_t count = 0;
         for (auto pos = result.find(tag); pos != std::string::npos; pos = result.find(tag, pos + 2))
             ++count;
-        if (count == 0)
-            continue;
         const std::string_view macro = MacroText(n);
         CheckSize(result.size() - 2 * count + count * macro.size(), "a macro expansion");
         next.clear();
@@ -1010,6 +1029,7 @@ std::string TCodeScanner::ExpandMacros(std::string_view text) const
         }
         next.append(result, from);
         result.swap(next);
+        tags = TagsIn(result, n + 1);
     }
     return result;
 }

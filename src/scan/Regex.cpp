@@ -75,6 +75,7 @@ struct TRegex::TImpl {
     bool matched = false;
     int groups = 0;
 
+    std::uint32_t matchLimit = 0; // the context's match limit; set before each match
     TImpl() { pcre2_set_heap_limit(context.get(), kHeapLimitKib); }
 
     int Intern(std::string_view text)
@@ -130,9 +131,12 @@ struct TRegex::TImpl {
     {
         if (startOffset > subject.size())
             return PCRE2_ERROR_NOMATCH;
-        pcre2_set_match_limit(context.get(),
-                              kMatchLimit + kMatchLimitPerByte * static_cast<std::uint32_t>(
-                                                std::min<std::size_t>(subject.size(), 100'000'000)));
+        const std::uint32_t limit =
+            kMatchLimit + kMatchLimitPerByte * static_cast<std::uint32_t>(std::min<std::size_t>(subject.size(), 100'000'000));
+        if (limit != matchLimit) {
+            pcre2_set_match_limit(context.get(), limit);
+            matchLimit = limit;
+        }
         pcre2_code* code = compiled.code.get();
         const auto text = reinterpret_cast<PCRE2_SPTR>(subject.data());
         int rc = compiled.jit && flags == 0
