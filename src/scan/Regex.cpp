@@ -50,6 +50,7 @@ struct TRegex::TImpl {
         TCodePtr code;
         bool jit = false;        // machine code for complete matching
         bool partialJit = false; // compiled for partial matching too
+        std::uint32_t minLength = 0; // no shorter text matches (characters, so bytes too)
     };
     struct TInterned {
         std::string text;
@@ -120,6 +121,7 @@ struct TRegex::TImpl {
         auto compiled = std::make_unique<TCompiled>(TCompiled{options, TCodePtr(code)});
         // Without machine code the interpreter runs the pattern.
         compiled->jit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
+        pcre2_pattern_info(code, PCRE2_INFO_MINLENGTH, &compiled->minLength);
         interned.codes.push_back(std::move(compiled));
         return *(current = compiledById[id] = interned.codes.back().get());
     }
@@ -130,6 +132,10 @@ struct TRegex::TImpl {
     int Match(const TCompiled& compiled, std::string_view subject, std::size_t startOffset, std::uint32_t flags)
     {
         if (startOffset > subject.size())
+            return PCRE2_ERROR_NOMATCH;
+        // Many rule attempts meet a text too short for the pattern: the engine would say no
+        // as well, after the cost of a call. (A partial match may be shorter.)
+        if (flags == 0 && subject.size() - startOffset < compiled.minLength)
             return PCRE2_ERROR_NOMATCH;
         const std::uint32_t limit =
             kMatchLimit + kMatchLimitPerByte * static_cast<std::uint32_t>(std::min<std::size_t>(subject.size(), 100'000'000));

@@ -38,6 +38,34 @@ TEST(Regex, ErrorsAndSubMatches)
     EXPECT_EQ(re.MatchLen(7), 0u);
 }
 
+TEST(Regex, TextsShorterThanAnyMatchFailLikeOtherSearches)
+{
+    const struct {
+        const char* pattern;
+        const char* subject;
+        std::size_t start;
+        bool found;
+    } cases[] = {
+        {"abcd", "abc", 0, false},
+        {"abcd", "xabcd", 1, true},
+        {"abcd", "xabcd", 2, false},
+        {"(?<=a)bc", "abc", 1, true},       // text before the start still counts behind
+        {"\\xE9x", "\xC3\xA9x", 0, true}, // two characters, three bytes
+        {"a\\Kbc", "abc", 0, true},
+    };
+    TRegex re;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pattern);
+        re.SetPattern("\\w");
+        ASSERT_TRUE(re.Search("w"));
+        re.SetPattern(c.pattern);
+        EXPECT_EQ(re.Search(c.subject, c.start), c.found);
+        EXPECT_EQ(re.Matched(), c.found) << "a failed search leaves no match behind";
+    }
+    re.SetPattern("abcd");
+    EXPECT_EQ(re.EarliestStart("xab"), 1u) << "a text that may grow can still match";
+}
+
 TEST(Regex, SubstituteFromTheLastSearch)
 {
     TRegex re;
