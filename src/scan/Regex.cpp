@@ -19,6 +19,9 @@ struct TMatchDataDeleter {
 struct TMatchContextDeleter {
     void operator()(pcre2_match_context* context) const { pcre2_match_context_free(context); }
 };
+struct TJitStackDeleter {
+    void operator()(pcre2_jit_stack* stack) const { pcre2_jit_stack_free(stack); }
+};
 using TCodePtr = std::unique_ptr<pcre2_code, TCodeDeleter>;
 
 constexpr std::uint32_t kCaseless = PCRE2_CASELESS;
@@ -77,7 +80,12 @@ struct TRegex::TImpl {
     int groups = 0;
 
     std::uint32_t matchLimit = 0; // the context's match limit; set before each match
-    TImpl() { pcre2_set_heap_limit(context.get(), kHeapLimitKib); }
+    std::unique_ptr<pcre2_jit_stack, TJitStackDeleter> jitStack{pcre2_jit_stack_create(32 * 1024, 32 * 1024, nullptr)};
+    TImpl()
+    {
+        pcre2_set_heap_limit(context.get(), kHeapLimitKib);
+        pcre2_jit_stack_assign(context.get(), nullptr, jitStack.get());
+    }
 
     int Intern(std::string_view text)
     {
