@@ -136,6 +136,20 @@ void Unescape(std::string& line)
         line = Unescaped(line);
 }
 
+// The digits d >= from of the tags "#d" in text, one bit each. Reads the text once however
+// many "#" it holds.
+unsigned TagDigits(std::string_view text, char from)
+{
+    unsigned digits = 0;
+    for (auto at = text.find('#'); at != std::string_view::npos && at + 1 < text.size();
+         at = text.find('#', at + 1)) {
+        const char next = text[at + 1];
+        if (next >= from && next <= '9')
+            digits |= 1u << (next - '0');
+    }
+    return digits;
+}
+
 } // namespace
 
 std::string TRuleFault::Text() const
@@ -214,6 +228,7 @@ void TCodeScanner::ResetForScan()
     m_linesRead = 0;
     m_attemptCap = kMaxAttemptsPerBuffer;
     m_written = 0;
+    m_macroBytes = 0;
     m_faults.clear();
     m_faultKeys.clear();
     m_atSet = nullptr;
@@ -692,6 +707,16 @@ void TCodeScanner::Written(std::size_t bytes)
                          ", four times the source and 64 MB");
 }
 
+// Expansions are bounded like what the scan writes: rules that expand large macros on every
+// attempt would otherwise take minutes while each attempt stays within the caps.
+void TCodeScanner::Expanded(std::size_t bytes)
+{
+    m_macroBytes += bytes;
+    if (m_macroBytes > m_writeLimit)
+        throw TScanError("macro expansions grow past " + Megabytes(m_writeLimit) +
+                         ", four times the source and 64 MB");
+}
+
 void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
 {
     const std::string& line = set.lines[index];
@@ -946,20 +971,22 @@ int TCodeScanner::SwitchSet(const std::string& name)
     return Level();
 }
 
-// Replaces "#0" to "#9", in that order, each over the text the earlier ones made; one
-// pass over the text for each macro that occurs in it.
-std::string TCodeScanner::ExpandMacros(std::string_view text) const
+// Replaces "#0" to "#9", in that order, each over the text the earlier ones made. Only the
+// macros whose tags occur take a pass of their own, so a text full of "#" that names no macro
+// is read once, not once per macro.
+std::string TCodeScanner::ExpandMacros(std::string_view text)
 {
     std::string result(text);
     std::string next;
-    for (int n = 0; n <= 9 && result.find('#') != std::string::npos; ++n) {
+    unsigned digits = TagDigits(result, '0');
+    for (int n = 0; n <= 9 && digits != 0; ++n) {
+        if ((digits & (1u << n)) == 0)
+            continue;
         const char tagText[2] = {'#', static_cast<char>('0' + n)};
         const std::string_view tag(tagText, 2);
         std::size_t count = 0;
         for (auto pos = result.find(tag); pos != std::string::npos; pos = result.find(tag, pos + 2))
             ++count;
-        if (count == 0)
-            continue;
         const std::string_view macro = MacroText(n);
         CheckSize(result.size() - 2 * count + count * macro.size(), "a macro expansion");
         next.clear();
@@ -970,7 +997,9 @@ std::string TCodeScanner::ExpandMacros(std::string_view text) const
             from = pos + 2;
         }
         next.append(result, from);
+        Expanded(next.size());
         result.swap(next);
+        digits = TagDigits(result, static_cast<char>('0' + n + 1));
     }
     return result;
 }
