@@ -6,6 +6,7 @@
 #include "scan/SourceText.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 #include <tuple>
@@ -21,10 +22,16 @@ struct TCodeScanner::TRuleSet {
     std::unordered_map<std::string, int> firstIndexByName; // upper-cased name -> line index
     std::vector<int> ruleIndexByNumber;                     // n -> line index of "Sn", or -1
     // A "[WORD]argument" line taken apart: its word and argument, and for "[IF#nTHEN]RULE"
-    // the index of the rule it jumps to (-1 when the set has none of that name).
-    TLines words;
-    TLines args;
-    std::vector<int> jumpTargets;
+    // the macro n and the index of the rule it jumps to (-1 when the set has none of that
+    // name).
+    enum class TWord { None, Push, Switch, Pop, If, NextCycle, LineSeparator, ScanDebug, Modifier, Msg, ClearMacros };
+    struct TCommand {
+        TWord word = TWord::None;
+        int macro = 0;
+        int jumpTarget = -1;
+        std::string arg;
+    };
+    std::vector<TCommand> commands;
     // Pattern ids in the scanner's matcher of the lines' values (rules, R and S commands),
     // filled as they are first used.
     mutable std::vector<int> patternIds;
@@ -57,17 +64,38 @@ struct TCodeScanner::TRuleSet {
                 }
             }
         }
-        words.resize(lines.size());
-        args.resize(lines.size());
-        jumpTargets.assign(lines.size(), -1);
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (lines[i].empty() || lines[i][0] != '[')
-                continue;
-            words[i] = TagText(lines[i], 0);
-            args[i] = TagTail(lines[i], 1);
-            if (const auto it = firstIndexByName.find(UpperCase(Trim(args[i]))); it != firstIndexByName.end())
-                jumpTargets[i] = it->second;
+        commands.resize(lines.size());
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (!lines[i].empty() && lines[i][0] == '[')
+                commands[i] = ParseCommand(lines[i]);
+    }
+
+    TCommand ParseCommand(const std::string& line) const
+    {
+        static const std::pair<const char*, TWord> kWords[] = {
+            {"PUSH", TWord::Push},
+            {"SWITCH", TWord::Switch},
+            {"POP", TWord::Pop},
+            {"NEXTCYC", TWord::NextCycle},
+            {"LINESEPARATER", TWord::LineSeparator},
+            {"SCANDEBUG", TWord::ScanDebug},
+            {"MODIFIER", TWord::Modifier},
+            {"MSG", TWord::Msg},
+            {"CLRMACRO", TWord::ClearMacros}};
+        TCommand command;
+        const std::string word = TagText(line, 0);
+        command.arg = TagTail(line, 1);
+        for (const auto& [text, value] : kWords)
+            if (word == text)
+                command.word = value;
+        if (word.size() == 8 && word.compare(0, 3, "IF#") == 0 && word.compare(4, 4, "THEN") == 0 &&
+            word[3] >= '0' && word[3] <= '3') {
+            command.word = TWord::If;
+            command.macro = word[3] - '0';
+            if (const auto it = firstIndexByName.find(UpperCase(Trim(command.arg))); it != firstIndexByName.end())
+                command.jumpTarget = it->second;
         }
+        return command;
     }
 
     int RuleIndex(int number) const
@@ -136,18 +164,17 @@ void Unescape(std::string& line)
         line = Unescaped(line);
 }
 
-// The digits d >= from of the tags "#d" in text, one bit each. Reads the text once however
-// many "#" it holds.
-unsigned TagDigits(std::string_view text, char from)
+// The digits d from first to 9 for which "#d" occurs in text, as bits 1 << d.
+unsigned TagsIn(std::string_view text, int first)
 {
-    unsigned digits = 0;
-    for (auto at = text.find('#'); at != std::string_view::npos && at + 1 < text.size();
+    unsigned tags = 0;
+    for (std::size_t at = text.find('#'); at != std::string_view::npos && at + 1 < text.size();
          at = text.find('#', at + 1)) {
-        const char next = text[at + 1];
-        if (next >= from && next <= '9')
-            digits |= 1u << (next - '0');
+        const char d = text[at + 1];
+        if (d >= '0' + first && d <= '9')
+            tags |= 1u << (d - '0');
     }
-    return digits;
+    return tags;
 }
 
 } // namespace
@@ -601,7 +628,9 @@ int TCodeScanner::TryRuleNumber(int number)
     const int index = m_ruleSet ? m_ruleSet->RuleIndex(number) : -1;
     if (index < 0)
         return -2;
-    return TryRuleAt(index, m_debug ? "S" + std::to_string(number) : std::string());
+    if (m_debug)
+        return TryRuleAt(index, "S" + std::to_string(number));
+    return TryRuleAt(index, {});
 }
 
 int TCodeScanner::PatternIdOf(const TRuleSet& set, std::size_t index)
@@ -637,6 +666,9 @@ int TCodeScanner::TryRuleAt(int index, std::string_view name)
 
 void TCodeScanner::RunCommands(int start)
 {
+    // After an attempt that failed there is nothing to run (and no trace to show).
+    if (start < 0 && m_commandIndex < 0 && m_nesting < kMaxNesting && !m_debug)
+        return;
     if (m_nesting >= kMaxNesting)
         throw TScanError("sets entered while entering a set, more than " + std::to_string(kMaxNesting) +
                          " deep: set prologues enter sets without end");
@@ -887,23 +919,27 @@ void TCodeScanner::Rematch(int patternId)
 
 void TCodeScanner::DoCommand(const TRuleSet& set, std::size_t index)
 {
-    const std::string& word = set.words[index];
-    const std::string& arg = set.args[index];
-    if (word == "PUSH") {
+    using TWord = TRuleSet::TWord;
+    const TRuleSet::TCommand& command = set.commands[index];
+    const std::string& arg = command.arg;
+    switch (command.word) {
+    case TWord::Push:
         Trace("[Push]", arg);
         PushSet(arg);
         m_commandIndex = kStop;
-    } else if (word == "SWITCH") {
+        break;
+    case TWord::Switch:
         Trace("[SWITCH]", arg);
         SwitchSet(arg);
         m_commandIndex = kStop;
-    } else if (word == "POP") {
+        break;
+    case TWord::Pop:
         PopSet();
         Trace("[PopTo]", m_setStack.empty() ? std::string() : m_setStack.back());
         m_commandIndex = kStop;
-    } else if (word.size() == 8 && word.compare(0, 3, "IF#") == 0 && word.compare(4, 4, "THEN") == 0 &&
-               word[3] >= '0' && word[3] <= '3') {
-        if (m_regex.Search(MacroText(word[3] - '0'))) {
+        break;
+    case TWord::If:
+        if (m_regex.Search(MacroText(command.macro))) {
             // A jump is an attempt: a jump back to a rule that runs it again is cut off like
             // rules that make no progress, and a stop request ends it.
             CheckStop();
@@ -912,25 +948,33 @@ void TCodeScanner::DoCommand(const TRuleSet& set, std::size_t index)
                 return;
             }
             // A rule the set lacks: go on with the next line rather than retrying forever.
-            const int target = set.jumpTargets[index];
-            if (target >= 0 && m_ruleSet) {
-                TryRuleAt(target, m_debug ? Trim(arg) : std::string());
+            if (command.jumpTarget >= 0 && m_ruleSet) {
+                TryRuleAt(command.jumpTarget, m_debug ? Trim(arg) : std::string());
                 --m_commandIndex;
             }
         }
-    } else if (word == "NEXTCYC") {
+        break;
+    case TWord::NextCycle:
         m_nextCycle = true;
         Trace("[Next CYC!]");
-    } else if (word == "LINESEPARATER") {
+        break;
+    case TWord::LineSeparator:
         m_lineSeparator = arg;
-    } else if (word == "SCANDEBUG") {
+        break;
+    case TWord::ScanDebug:
         m_debug = !arg.empty() && (arg[0] == 'T' || arg[0] == 'Y' || arg[0] == 't' || arg[0] == 'y');
-    } else if (word == "MODIFIER") {
+        break;
+    case TWord::Modifier:
         m_regex.SetModifiers(arg);
-    } else if (word == "MSG") {
+        break;
+    case TWord::Msg:
         m_log.ShowString(Unescaped(ExpandMacros(arg)));
-    } else if (word == "CLRMACRO") {
+        break;
+    case TWord::ClearMacros:
         m_pickups.clear();
+        break;
+    case TWord::None:
+        break;
     }
 }
 
@@ -971,17 +1015,15 @@ int TCodeScanner::SwitchSet(const std::string& name)
     return Level();
 }
 
-// Replaces "#0" to "#9", in that order, each over the text the earlier ones made. Only the
-// macros whose tags occur take a pass of their own, so a text full of "#" that names no macro
-// is read once, not once per macro.
+// Replaces "#0" to "#9", in that order, each over the text the earlier ones made: one
+// pass over the text for each macro that occurs in it, and one after each replacement to
+// find the tags left (a macro's text may hold tags, or make one with the text around it).
 std::string TCodeScanner::ExpandMacros(std::string_view text)
 {
     std::string result(text);
     std::string next;
-    unsigned digits = TagDigits(result, '0');
-    for (int n = 0; n <= 9 && digits != 0; ++n) {
-        if ((digits & (1u << n)) == 0)
-            continue;
+    for (unsigned tags = TagsIn(result, 0); tags != 0;) {
+        const int n = std::countr_zero(tags);
         const char tagText[2] = {'#', static_cast<char>('0' + n)};
         const std::string_view tag(tagText, 2);
         std::size_t count = 0;
@@ -999,7 +1041,7 @@ std::string TCodeScanner::ExpandMacros(std::string_view text)
         next.append(result, from);
         Expanded(next.size());
         result.swap(next);
-        digits = TagDigits(result, static_cast<char>('0' + n + 1));
+        tags = TagsIn(result, n + 1);
     }
     return result;
 }

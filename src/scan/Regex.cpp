@@ -75,6 +75,7 @@ struct TRegex::TImpl {
     bool matched = false;
     int groups = 0;
 
+    std::uint32_t matchLimit = 0; // the context's match limit; set before each match
     TImpl() { pcre2_set_heap_limit(context.get(), kHeapLimitKib); }
 
     int Intern(std::string_view text)
@@ -83,6 +84,7 @@ struct TRegex::TImpl {
         if (auto it = idsByText.find(key); it != idsByText.end())
             return it->second;
         patterns.push_back({key, {}});
+        compiledById.push_back(nullptr);
         const int id = static_cast<int>(patterns.size()) - 1;
         idsByText.emplace(std::move(key), id);
         return id;
@@ -92,18 +94,18 @@ struct TRegex::TImpl {
     {
         if (current)
             return *current;
-        if (patternId < 0 || patterns[static_cast<std::size_t>(patternId)].text.empty())
+        if (patternId < 0)
             throw TRegexError("empty regular expression");
         const auto id = static_cast<std::size_t>(patternId);
         if (compiledOptions != options) {
             compiledById.assign(patterns.size(), nullptr);
             compiledOptions = options;
         }
-        if (compiledById.size() < patterns.size())
-            compiledById.resize(patterns.size(), nullptr);
-        if (compiledById[id])
-            return *(current = compiledById[id]);
+        if (TCompiled* known = compiledById[id])
+            return *(current = known);
         TInterned& interned = patterns[id];
+        if (interned.text.empty())
+            throw TRegexError("empty regular expression");
         for (auto& compiled : interned.codes)
             if (compiled->options == options)
                 return *(current = compiledById[id] = compiled.get());
@@ -129,9 +131,12 @@ struct TRegex::TImpl {
     {
         if (startOffset > subject.size())
             return PCRE2_ERROR_NOMATCH;
-        pcre2_set_match_limit(context.get(),
-                              kMatchLimit + kMatchLimitPerByte * static_cast<std::uint32_t>(
-                                                std::min<std::size_t>(subject.size(), 100'000'000)));
+        const std::uint32_t limit =
+            kMatchLimit + kMatchLimitPerByte * static_cast<std::uint32_t>(std::min<std::size_t>(subject.size(), 100'000'000));
+        if (limit != matchLimit) {
+            pcre2_set_match_limit(context.get(), limit);
+            matchLimit = limit;
+        }
         pcre2_code* code = compiled.code.get();
         const auto text = reinterpret_cast<PCRE2_SPTR>(subject.data());
         int rc = compiled.jit && flags == 0

@@ -136,12 +136,29 @@ TLines DecodeUtf16(std::string_view bytes, bool bigEndian)
     return lines.Finish();
 }
 
+// Whether one of the eight bytes of word is c.
+bool HasByte(std::uint64_t word, unsigned char c)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    const std::uint64_t x = word ^ (kOnes * c);
+    return ((x - kOnes) & ~x & (kOnes * 0x80)) != 0;
+}
+
 // Text known to be valid UTF-8 without a NUL: the lines are cut out of it as they stand.
 TLines SplitValidUtf8(std::string_view text)
 {
     TLines lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size();) {
+        // Eight bytes at a time past those that cannot start a line break.
+        if (i + 8 <= text.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            if (!HasByte(word, '\n') && !HasByte(word, '\r') && !HasByte(word, 0xE2)) {
+                i += 8;
+                continue;
+            }
+        }
         const char c = text[i];
         std::size_t breakLen = 0;
         if (c == '\n')
