@@ -255,6 +255,7 @@ void TCodeScanner::ResetForScan()
     m_linesRead = 0;
     m_attemptCap = kMaxAttemptsPerBuffer;
     m_written = 0;
+    m_macroBytes = 0;
     m_faults.clear();
     m_faultKeys.clear();
     m_atSet = nullptr;
@@ -738,6 +739,16 @@ void TCodeScanner::Written(std::size_t bytes)
                          ", four times the source and 64 MB");
 }
 
+// Expansions are bounded like what the scan writes: rules that expand large macros on every
+// attempt would otherwise take minutes while each attempt stays within the caps.
+void TCodeScanner::Expanded(std::size_t bytes)
+{
+    m_macroBytes += bytes;
+    if (m_macroBytes > m_writeLimit)
+        throw TScanError("macro expansions grow past " + Megabytes(m_writeLimit) +
+                         ", four times the source and 64 MB");
+}
+
 void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
 {
     const std::string& line = set.lines[index];
@@ -1007,7 +1018,7 @@ int TCodeScanner::SwitchSet(const std::string& name)
 // Replaces "#0" to "#9", in that order, each over the text the earlier ones made: one
 // pass over the text for each macro that occurs in it, and one after each replacement to
 // find the tags left (a macro's text may hold tags, or make one with the text around it).
-std::string TCodeScanner::ExpandMacros(std::string_view text) const
+std::string TCodeScanner::ExpandMacros(std::string_view text)
 {
     std::string result(text);
     std::string next;
@@ -1028,6 +1039,7 @@ std::string TCodeScanner::ExpandMacros(std::string_view text) const
             from = pos + 2;
         }
         next.append(result, from);
+        Expanded(next.size());
         result.swap(next);
         tags = TagsIn(result, n + 1);
     }

@@ -157,11 +157,13 @@ private:
 
     // Macros and texts.
     std::string_view MacroText(int n) const;
-    std::string ExpandMacros(std::string_view text) const;
+    std::string ExpandMacros(std::string_view text);
     void AppendExpandedPickups(std::string& out, std::string_view text, int depth);
     void ExpandResults();
     void CheckSize(std::size_t size, const char* what) const;
     void Written(std::size_t bytes);
+    // Counts the bytes macro expansions make against the same limit.
+    void Expanded(std::size_t bytes);
 
     // Faults.
     // Records a fault of the line being tried or run (once per scan) and returns its text.
@@ -211,6 +213,7 @@ private:
     int m_nesting = 0; // RunCommands calls in progress
     TLines m_pickups;
     std::size_t m_written = 0;      // by this scan's commands
+    std::size_t m_macroBytes = 0;   // made by this scan's macro expansions
     std::size_t m_writeLimit = 0;
     TLines m_codes;
     TLines m_comments;

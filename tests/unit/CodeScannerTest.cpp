@@ -262,6 +262,17 @@ TEST(CodeScanner, RulesThatRunAwayAreCutOffWithAFault)
          {},
          {"There may be an exception at 0: a macro expansion grows past 32 MB (rule file line 10, set CYC0: "
           "3=#3#3)"}},
+        // A macro of a megabyte expanded on every attempt: each stays under the caps, all of
+        // them together would take seconds.
+        {"a large macro expanded again and again",
+         {"[+CYC0]", "3=x", "3=#3#3", "3=#3#3", "3=#3#3", "3=#3#3", "3=#3#3", "3=#3#3", "3=#3#3", "3=#3#3",
+          "3=#3#3", "3=#3#3", "3=#3#3", "3=#3#3", "3=#3#3", "3=#3#3", "3=#3#3", "3=#3#3", "3=#3#3", "3=#3#3",
+          "3=#3#3", "3=#3#3", ".", "S0=x", "4=#3", "R=x", "[IF#1THEN] S0", "[-CYC0]"},
+         {"x"},
+         {},
+         {},
+         {"There may be an exception at 0: macro expansions grow past 64 MB, four times the source and 64 MB "
+          "(rule file line 30, set CYC0: 4=#3)"}},
         {"a pattern that backtracks past the matcher's limit",
          {"[+CYC0]", ".", "S0=(a|aa)+b", "[-CYC0]"},
          {std::string(60, 'a') + "cb"},

@@ -1,6 +1,7 @@
 #include "search/core/FileHelpers.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -15,7 +16,8 @@ protected:
     void SetUp() override
     {
         m_root = fs::temp_directory_path() /
-                 ("quillane_files_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                 ("quillane_files_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+                  std::to_string(::getpid()));
         fs::remove_all(m_root);
         fs::create_directories(m_root);
     }

@@ -8,6 +8,7 @@
 #include "search/core/Search.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -51,7 +52,8 @@ protected:
     void SetUp() override
     {
         m_root = std::filesystem::temp_directory_path() /
-                 ("quillane_search_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                 ("quillane_search_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+                  std::to_string(::getpid()));
         std::filesystem::remove_all(m_root);
         std::filesystem::create_directories(m_root);
         m_rules.LoadFromFile(std::string(QUILLANE_TEST_DATA) + "/search/rules.dll");
