@@ -4,6 +4,7 @@
 #include <pcre2.h>
 
 #include <algorithm>
+#include <bitset>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -37,6 +38,42 @@ constexpr std::uint32_t kMatchLimit = 1'000'000;
 constexpr std::uint32_t kMatchLimitPerByte = 16;
 constexpr std::uint32_t kHeapLimitKib = 256 * 1024;
 
+// The bytes a match of an anchored pattern can begin with, from what the engine found when
+// it compiled the pattern (its first code unit, or its table of starting bytes); none when
+// the pattern is not anchored, may match an empty text, or starts with anything.
+std::bitset<256> FirstBytes(const pcre2_code* code)
+{
+    std::bitset<256> bytes;
+    std::uint32_t options = 0;
+    pcre2_pattern_info(code, PCRE2_INFO_ALLOPTIONS, &options);
+    if ((options & PCRE2_ANCHORED) == 0)
+        return bytes;
+    std::uint32_t firstType = 0;
+    pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODETYPE, &firstType);
+    if (firstType == 1) {
+        std::uint32_t unit = 0;
+        pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODEUNIT, &unit);
+        if (unit > 0xff)
+            return bytes;
+        bytes.set(unit);
+        // The unit is given in one case when the pattern ignores case; its other case, and
+        // any multi-byte character (some fold to ASCII letters), may begin a match too.
+        if ((unit | 0x20) >= 'a' && (unit | 0x20) <= 'z') {
+            bytes.set(static_cast<unsigned char>(unit ^ 0x20));
+            for (unsigned b = 0xc0; b <= 0xff; ++b)
+                bytes.set(b);
+        }
+        return bytes;
+    }
+    const std::uint8_t* table = nullptr;
+    if (pcre2_pattern_info(code, PCRE2_INFO_FIRSTBITMAP, &table) != 0 || table == nullptr)
+        return bytes;
+    for (unsigned b = 0; b < 256; ++b)
+        if ((table[b / 8] & (1u << (b % 8))) != 0)
+            bytes.set(b);
+    return bytes;
+}
+
 std::string ErrorText(int code)
 {
     PCRE2_UCHAR buffer[256];
@@ -54,6 +91,9 @@ struct TRegex::TImpl {
         bool jit = false;        // machine code for complete matching
         bool partialJit = false; // compiled for partial matching too
         std::uint32_t minLength = 0; // no shorter text matches (characters, so bytes too)
+        // For a pattern anchored at the start offset: the bytes a match can begin with, one
+        // bit each; empty when the engine cannot tell (then every byte may begin one).
+        std::bitset<256> firstBytes;
     };
     struct TInterned {
         std::string text;
@@ -126,10 +166,11 @@ struct TRegex::TImpl {
                                          flags, &error, &offset, nullptr);
         if (!code)
             throw TRegexError(ErrorText(error) + " at offset " + std::to_string(offset) + " of the pattern");
-        auto compiled = std::make_unique<TCompiled>(TCompiled{options, TCodePtr(code)});
+        auto compiled = std::make_unique<TCompiled>(TCompiled{options, TCodePtr(code), false, false, 0, {}});
         // Without machine code the interpreter runs the pattern.
         compiled->jit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
         pcre2_pattern_info(code, PCRE2_INFO_MINLENGTH, &compiled->minLength);
+        compiled->firstBytes = FirstBytes(code);
         interned.codes.push_back(std::move(compiled));
         return *(current = compiledById[id] = interned.codes.back().get());
     }
@@ -144,6 +185,10 @@ struct TRegex::TImpl {
         // Many rule attempts meet a text too short for the pattern: the engine would say no
         // as well, after the cost of a call. (A partial match may be shorter.)
         if (flags == 0 && subject.size() - startOffset < compiled.minLength)
+            return PCRE2_ERROR_NOMATCH;
+        // Most of them fail at the first byte, which the pattern tells beforehand.
+        if (flags == 0 && compiled.firstBytes.any() && startOffset < subject.size() &&
+            !compiled.firstBytes[static_cast<unsigned char>(subject[startOffset])])
             return PCRE2_ERROR_NOMATCH;
         const std::uint32_t limit =
             kMatchLimit + kMatchLimitPerByte * static_cast<std::uint32_t>(std::min<std::size_t>(subject.size(), 100'000'000));

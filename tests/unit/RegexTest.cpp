@@ -38,7 +38,7 @@ TEST(Regex, ErrorsAndSubMatches)
     EXPECT_EQ(re.MatchLen(7), 0u);
 }
 
-TEST(Regex, TextsShorterThanAnyMatchFailLikeOtherSearches)
+TEST(Regex, TextsThatCannotMatchFailLikeOtherSearches)
 {
     const struct {
         const char* pattern;
@@ -52,6 +52,15 @@ TEST(Regex, TextsShorterThanAnyMatchFailLikeOtherSearches)
         {"(?<=a)bc", "abc", 1, true},       // text before the start still counts behind
         {"\\xE9x", "\xC3\xA9x", 0, true}, // two characters, three bytes
         {"a\\Kbc", "abc", 0, true},
+        // Anchored patterns fail at once on a first byte no match begins with.
+        {"^procedure\\b", "PROCEDURE x", 0, true}, // the other case of an ignored case
+        {"^k", "\xE2\x84\xAA", 0, true},           // KELVIN SIGN folds to k
+        {"^\\s*(\\w+)", "  x", 0, true},
+        {"^\\s*(\\w+)", "-x", 0, false},
+        {"^(?:'[^']*'|#\\d+)", "#13", 0, true},
+        {"\\G\\{", "x{", 1, true},                  // anchored at the start offset
+        {"\\G\\{", "x{", 0, false},
+        {"(?-i)^P", "p", 0, false},
     };
     TRegex re;
     for (const auto& c : cases) {
