@@ -731,22 +731,20 @@ void TCodeScanner::CheckSize(std::size_t size, const char* what) const
         throw TScanError(std::string(what) + " grows past " + Megabytes(kMaxTextSize));
 }
 
-void TCodeScanner::Written(std::size_t bytes)
+// What the scan writes and what its macro expansions make are each bounded by the source's
+// size: rules that expand large macros on every attempt would otherwise take minutes while
+// each attempt stays within the caps.
+void TCodeScanner::CountAgainstLimit(std::size_t& total, std::size_t bytes, const char* what) const
 {
-    m_written += bytes;
-    if (m_written > m_writeLimit)
-        throw TScanError("what the scan writes grows past " + Megabytes(m_writeLimit) +
+    total += bytes;
+    if (total > m_writeLimit)
+        throw TScanError(std::string(what) + " past " + Megabytes(m_writeLimit) +
                          ", four times the source and 64 MB");
 }
 
-// Expansions are bounded like what the scan writes: rules that expand large macros on every
-// attempt would otherwise take minutes while each attempt stays within the caps.
-void TCodeScanner::Expanded(std::size_t bytes)
+void TCodeScanner::Written(std::size_t bytes)
 {
-    m_macroBytes += bytes;
-    if (m_macroBytes > m_writeLimit)
-        throw TScanError("macro expansions grow past " + Megabytes(m_writeLimit) +
-                         ", four times the source and 64 MB");
+    CountAgainstLimit(m_written, bytes, "what the scan writes grows");
 }
 
 void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
@@ -1039,7 +1037,7 @@ std::string TCodeScanner::ExpandMacros(std::string_view text)
             from = pos + 2;
         }
         next.append(result, from);
-        Expanded(next.size());
+        CountAgainstLimit(m_macroBytes, next.size(), "macro expansions grow");
         result.swap(next);
         tags = TagsIn(result, n + 1);
     }

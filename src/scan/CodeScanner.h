@@ -161,9 +161,10 @@ private:
     void AppendExpandedPickups(std::string& out, std::string_view text, int depth);
     void ExpandResults();
     void CheckSize(std::size_t size, const char* what) const;
+    // Adds bytes to a scan's total (what it writes, what its expansions make); past the
+    // limit the scan ends.
+    void CountAgainstLimit(std::size_t& total, std::size_t bytes, const char* what) const;
     void Written(std::size_t bytes);
-    // Counts the bytes macro expansions make against the same limit.
-    void Expanded(std::size_t bytes);
 
     // Faults.
     // Records a fault of the line being tried or run (once per scan) and returns its text.

@@ -205,37 +205,33 @@ std::optional<std::int64_t> TOutlineCache::ContextId(const std::string& ruleBloc
 {
     if (!m_db)
         return std::nullopt;
-    auto find = [&]() -> std::optional<std::int64_t> {
+    // Runs a statement over the context's rules, indicator and version; a row it gives is
+    // the context's id.
+    std::int64_t id = 0;
+    auto run = [&](const char* sql) {
         sqlite3_stmt* raw = nullptr;
-        if (sqlite3_prepare_v2(m_db, "SELECT id FROM contexts WHERE rules=?1 AND indicator=?2 AND version=?3",
-                               -1, &raw, nullptr) != SQLITE_OK) {
-            Fail("finding the scan context");
-            return std::nullopt;
-        }
+        if (sqlite3_prepare_v2(m_db, sql, -1, &raw, nullptr) != SQLITE_OK)
+            return SQLITE_ERROR;
         TStatement statement(raw);
         BindBlob(raw, 1, ruleBlockText);
         sqlite3_bind_int(raw, 2, commentIndicator);
         BindText(raw, 3, m_options.version);
         const int rc = sqlite3_step(raw);
         if (rc == SQLITE_ROW)
-            return sqlite3_column_int64(raw, 0);
+            id = sqlite3_column_int64(raw, 0);
+        return rc;
+    };
+    auto find = [&]() -> std::optional<std::int64_t> {
+        const int rc = run("SELECT id FROM contexts WHERE rules=?1 AND indicator=?2 AND version=?3");
+        if (rc == SQLITE_ROW)
+            return id;
         if (rc != SQLITE_DONE)
             Fail("finding the scan context");
         return std::nullopt;
     };
-    if (auto id = find(); id || m_access == TAccess::Read || !m_db)
-        return id;
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(m_db, "INSERT OR IGNORE INTO contexts(rules, indicator, version) VALUES(?1, ?2, ?3)",
-                           -1, &raw, nullptr) != SQLITE_OK) {
-        Fail("adding the scan context");
-        return std::nullopt;
-    }
-    TStatement statement(raw);
-    BindBlob(raw, 1, ruleBlockText);
-    sqlite3_bind_int(raw, 2, commentIndicator);
-    BindText(raw, 3, m_options.version);
-    if (sqlite3_step(raw) != SQLITE_DONE) {
+    if (auto found = find(); found || m_access == TAccess::Read || !m_db)
+        return found;
+    if (run("INSERT OR IGNORE INTO contexts(rules, indicator, version) VALUES(?1, ?2, ?3)") != SQLITE_DONE) {
         Fail("adding the scan context");
         return std::nullopt;
     }
