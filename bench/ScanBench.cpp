@@ -2,10 +2,12 @@
 //
 //   scan_bench generated [--mb N] [--rules FILE]
 //       scans a generated Pascal source of about N MB (default 8) and prints lines/s and MB/s
-//   scan_bench tree FOLDER... [--rules FILE]
+//   scan_bench tree FOLDER... [--rules FILE] [--trace] [--dump FILE]
 //       scans every .pas, .pp, .dpr and .lpr file below the folders and prints the files,
 //       MB, MB/s, the slowest five files and how many took more than one second;
-//       --trace names each file on standard error before it is scanned
+//       --trace names each file on standard error before it is scanned;
+//       --dump FILE writes what each scan gave (records, code lines, comments, faults) to
+//       FILE, so that two builds can be compared with cmp
 
 #include "config/Config.h"
 #include "config/Debug.h"
@@ -137,8 +139,23 @@ bool IsPascalSource(const fs::path& p)
     return key == "PAS" || key == "PP" || key == "DPR" || key == "LPR";
 }
 
-int Tree(TBench& bench, const std::vector<std::string>& folders, bool trace)
+void Dump(std::ostream& out, const std::string& path, const TCodeScanner& scanner)
 {
+    out << "== " << path << '\n';
+    for (const TLines* lines : {&scanner.Results(), &scanner.Codes(), &scanner.Comments()}) {
+        for (const auto& line : *lines)
+            out << line << '\n';
+        out << "--\n";
+    }
+    for (const auto& fault : scanner.RuleFaults())
+        out << fault.Text() << '\n';
+}
+
+int Tree(TBench& bench, const std::vector<std::string>& folders, bool trace, const std::string& dumpFile)
+{
+    std::ofstream dump;
+    if (!dumpFile.empty())
+        dump.open(dumpFile, std::ios::binary);
     std::vector<TTiming> timings;
     std::vector<std::string> reported; // files whose scan reported a failed rule attempt
     int failed = 0;
@@ -161,6 +178,8 @@ int Tree(TBench& bench, const std::vector<std::string>& folders, bool trace)
                 ++failed;
                 std::printf("scan failed: %s: %s\n", t.path.c_str(), e.what());
             }
+            if (dump.is_open())
+                Dump(dump, t.path, scanner);
             t.seconds = std::chrono::duration<double>(TClock::now() - fileStart).count();
             if (bench.messages != messagesBefore)
                 reported.push_back(t.path);
@@ -193,12 +212,15 @@ int main(int argc, char** argv)
     std::string rulesFile = std::string(QUILLANE_DATA_DIR) + "/CodeScan.dll";
     double megabytes = 8;
     bool trace = false;
+    std::string dumpFile;
     std::vector<std::string> rest;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--rules" && i + 1 < args.size())
             rulesFile = args[++i];
         else if (args[i] == "--trace")
             trace = true;
+        else if (args[i] == "--dump" && i + 1 < args.size())
+            dumpFile = args[++i];
         else if (args[i] == "--mb" && i + 1 < args.size())
             megabytes = std::stod(args[++i]);
         else
@@ -206,7 +228,7 @@ int main(int argc, char** argv)
     }
     if (rest.empty() || (rest[0] != "generated" && rest[0] != "tree") || (rest[0] == "tree" && rest.size() < 2)) {
         std::fprintf(stderr, "usage: scan_bench generated [--mb N] [--rules FILE]\n"
-                             "       scan_bench tree FOLDER... [--rules FILE] [--trace]\n");
+                             "       scan_bench tree FOLDER... [--rules FILE] [--trace] [--dump FILE]\n");
         return 2;
     }
     TBench bench(rulesFile);
@@ -216,5 +238,5 @@ int main(int argc, char** argv)
     }
     if (rest[0] == "generated")
         return Generated(bench, megabytes);
-    return Tree(bench, std::vector<std::string>(rest.begin() + 1, rest.end()), trace);
+    return Tree(bench, std::vector<std::string>(rest.begin() + 1, rest.end()), trace, dumpFile);
 }

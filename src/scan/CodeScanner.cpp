@@ -13,6 +13,12 @@
 #include <unordered_map>
 #include <utility>
 
+// Consecutive rules of a set searched as one pattern of alternatives.
+struct TCodeScanner::TRuleRun {
+    int pattern = -1;     // the pattern of the rules' patterns as alternatives
+    std::vector<int> ids; // the rules' own patterns, in rule order
+};
+
 // One rule set with each line's name and value taken apart once.
 struct TCodeScanner::TRuleSet {
     std::string name;
@@ -35,6 +41,10 @@ struct TCodeScanner::TRuleSet {
     // Pattern ids in the scanner's matcher of the lines' values (rules, R and S commands),
     // filled as they are first used.
     mutable std::vector<int> patternIds;
+    // Runs of rules S<first>, S<first + 1>, ... that the matcher tries in one call (see
+    // TCodeScanner::SearchRun), worked out for the modifiers in force when first needed.
+    mutable std::optional<std::uint32_t> runModifiers;
+    mutable std::vector<std::optional<TRuleRun>> runsByFirst; // by the number of the run's first rule
 
     TRuleSet(std::string setName, TLines setLines, std::vector<int> numbers)
         : name(std::move(setName)), lines(std::move(setLines)), lineNumbers(std::move(numbers))
@@ -392,16 +402,35 @@ void TCodeScanner::RunRules()
     // The state after the last failed attempt: the same rule failing again with nothing
     // changed would fail the same way forever.
     std::optional<std::tuple<int, int, std::uint64_t, TLines>> lastFailure;
+    // A search of a run of rules tells, for the buffer as it stands, the outcome of each
+    // rule before `told`: the rule `matching` matches (-1: none does), the others fail.
+    int told = -1;
+    int matching = -1;
     while (!Buf().empty()) {
         CheckStop();
+        int attempts = 1;
         try {
-            outcome = TryRuleNumber(rule); // the rule named "S<rule>"
+            if (rule >= told)
+                told = SearchRun(rule, matching);
+            if (rule >= told) {
+                outcome = TryRuleNumber(rule); // the rule named "S<rule>"
+            } else if (rule != matching) {
+                // The rules up to the one that matches, or to the run's end, fail.
+                const int last = (matching > rule ? matching : told) - 1;
+                attempts = last - rule + 1;
+                rule = last;
+                outcome = FailedInRun(rule);
+            } else {
+                outcome = MatchedInRun(rule);
+                told = -1;
+            }
             RunCommands(kStop);
         } catch (const TScanStopped&) {
             throw;
         } catch (const std::bad_alloc&) {
             throw;
         } catch (const std::exception& error) {
+            told = -1;
             auto state = std::make_tuple(rule, m_lineIndex, m_bufVersion, m_setStack);
             if (lastFailure == state)
                 break;
@@ -413,9 +442,11 @@ void TCodeScanner::RunRules()
         rule = outcome == -1 ? rule + 1 : 0;
         if (outcome == -2)
             break;
-        if (Stalled()) {
+        if (Stalled(attempts)) {
             // Rules that keep matching without consuming anything: their records since the
             // last progress are noise; give the buffer up to the next line.
+            if (rule <= matching && matching < told)
+                m_regex.Forget(); // the last attempt made failed
             m_atSet = m_ruleSet;
             m_atIndex = kNoProgress;
             NoteFault("the rules make no progress: " + std::to_string(kMaxAttemptsPerBuffer) +
@@ -428,9 +459,9 @@ void TCodeScanner::RunRules()
     }
 }
 
-// Counts an attempt; true when too many were made without progress, which is a new source
-// line read or a buffer shorter than it has been since.
-bool TCodeScanner::Stalled()
+// Counts attempts that failed or matched; true when too many were made without progress, which
+// is a new source line read or a buffer shorter than it has been since.
+bool TCodeScanner::Stalled(int attempts)
 {
     const std::size_t size = Buf().size();
     if (m_linesRead != m_progressLines || size < m_progressSize) {
@@ -438,9 +469,10 @@ bool TCodeScanner::Stalled()
         m_progressSize = size;
         m_progressResults = m_results.size();
         m_attempts = 0;
-        return false;
+        --attempts; // the one that made the progress
     }
-    return ++m_attempts >= m_attemptCap;
+    m_attempts += attempts;
+    return m_attempts >= m_attemptCap;
 }
 
 void TCodeScanner::StartCycle()
@@ -641,27 +673,104 @@ int TCodeScanner::PatternIdOf(const TRuleSet& set, std::size_t index)
     return patternId;
 }
 
+// The run of rules of the set in force that starts at "S<first>", made for the modifiers in
+// force: consecutive rules whose patterns the matcher can try as alternatives of one
+// pattern, two or more of them; null when no run starts there.
+const TCodeScanner::TRuleRun* TCodeScanner::RunAt(int first)
+{
+    const TRuleSet& set = *m_ruleSet;
+    if (set.runModifiers != m_regex.Modifiers()) {
+        set.runsByFirst.clear();
+        std::vector<int> ids;
+        int start = 0;
+        const auto close = [&] {
+            const int pattern = ids.size() >= 2 ? m_regex.Alternatives(ids) : -1;
+            if (pattern >= 0) {
+                set.runsByFirst.resize(static_cast<std::size_t>(start) + 1);
+                set.runsByFirst.back() = TRuleRun{pattern, std::move(ids)};
+            }
+            ids.clear();
+        };
+        for (int n = 0, index = 0; (index = set.RuleIndex(n)) >= 0; ++n) {
+            const int id = PatternIdOf(set, static_cast<std::size_t>(index));
+            if (!m_regex.CanAlternate(id)) {
+                close();
+                continue;
+            }
+            if (ids.empty())
+                start = n;
+            ids.push_back(id);
+        }
+        close();
+        set.runModifiers = m_regex.Modifiers();
+    }
+    const auto at = static_cast<std::size_t>(first);
+    return at < set.runsByFirst.size() && set.runsByFirst[at] ? &*set.runsByFirst[at] : nullptr;
+}
+
+// Most attempts fail, most of them in sets of many rules; a run of rules searched as one
+// pattern tells at once which of them matches first. Returns the number after the run's
+// last rule, with the rule that matches in `matching` (-1: none), or -1 when no run starts
+// at "S<first>" or the engine gave up on the run as a whole (its limits count for all its
+// rules together): then the rules are tried one by one. (The trace shows every attempt.)
+int TCodeScanner::SearchRun(int first, int& matching)
+{
+    const TRuleRun* run = m_debug || !m_ruleSet ? nullptr : RunAt(first);
+    if (!run)
+        return -1;
+    try {
+        const int branch = m_regex.SearchAlternatives(run->pattern, run->ids, Buf());
+        matching = branch < 0 ? -1 : first + branch;
+    } catch (const TRegexError&) {
+        return -1;
+    }
+    return first + static_cast<int>(run->ids.size());
+}
+
+// A rule the search of its run found failing: the attempt, as TryRuleAt makes it.
+int TCodeScanner::FailedInRun(int number)
+{
+    m_atSet = m_ruleSet;
+    m_atIndex = m_ruleSet->RuleIndex(number);
+    m_commandIndex = kStop;
+    return -1;
+}
+
+// The rule the search of its run found matching: that search is the rule's own.
+int TCodeScanner::MatchedInRun(int number)
+{
+    m_atSet = m_ruleSet;
+    m_atIndex = m_ruleSet->RuleIndex(number);
+    return TakeMatch(m_atIndex, {});
+}
+
 int TCodeScanner::TryRuleAt(int index, std::string_view name)
 {
     const TRuleSet* set = m_ruleSet;
     m_atSet = set;
     m_atIndex = index;
     m_regex.SetPatternId(PatternIdOf(*set, static_cast<std::size_t>(index)));
-    if (m_regex.Search(Buf()) && !Buf().empty()) {
-        SetMacrosFromLastSearch();
-        m_commandIndex = index + 1;
-        if (m_debug) {
-            m_trace.append(kTraceBreak).append(kTraceBreak).append("--------------------------------");
-            m_trace.append(kTraceBreak).append("[").append(std::to_string(m_lineIndex)).append("]");
-            m_trace.append(kTraceBreak).append("[Match <").append(m_setStack.empty() ? "" : m_setStack.back());
-            m_trace.append(",").append(name).append(">] ").append(set->lines[static_cast<std::size_t>(index)]);
-            m_trace.append(kTraceBreak).append("[Buf:]").append(m_macros[0]).append("|").append(m_macros[1]);
-            m_trace.append("|").append(MacroText(2)).append(kTraceBreak).append(kTraceBreak);
-        }
-        return static_cast<int>(m_regex.MatchPos(0) + m_regex.MatchLen(0));
-    }
+    if (m_regex.Search(Buf()) && !Buf().empty())
+        return TakeMatch(index, name);
     m_commandIndex = kStop;
     return -1;
+}
+
+// After a match of rule line index on the buffer: #0, #1 and #2 from it, its commands next;
+// returns where the match ends.
+int TCodeScanner::TakeMatch(int index, std::string_view name)
+{
+    SetMacrosFromLastSearch();
+    m_commandIndex = index + 1;
+    if (m_debug) {
+        m_trace.append(kTraceBreak).append(kTraceBreak).append("--------------------------------");
+        m_trace.append(kTraceBreak).append("[").append(std::to_string(m_lineIndex)).append("]");
+        m_trace.append(kTraceBreak).append("[Match <").append(m_setStack.empty() ? "" : m_setStack.back());
+        m_trace.append(",").append(name).append(">] ").append(m_ruleSet->lines[static_cast<std::size_t>(index)]);
+        m_trace.append(kTraceBreak).append("[Buf:]").append(m_macros[0]).append("|").append(m_macros[1]);
+        m_trace.append("|").append(MacroText(2)).append(kTraceBreak).append(kTraceBreak);
+    }
+    return static_cast<int>(m_regex.MatchPos(0) + m_regex.MatchLen(0));
 }
 
 void TCodeScanner::RunCommands(int start)

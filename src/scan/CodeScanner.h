@@ -110,6 +110,7 @@ public:
 
 private:
     struct TRuleSet;
+    struct TRuleRun;
     // Where the text after the last match (#2) stands: its own copy, or a range of the
     // buffer's storage (live) or of the storage the buffer last replaced (retired).
     struct TTail {
@@ -125,12 +126,17 @@ private:
     void Run();
     void EnterCycle(int cycle);
     void RunRules();
-    bool Stalled();
+    bool Stalled(int attempts = 1);
     void StartCycle();
     void ReadNextLine();
     void JoinLine(std::size_t index);
     int TryRuleNumber(int number);
     int TryRuleAt(int index, std::string_view name);
+    int TakeMatch(int index, std::string_view name);
+    const TRuleRun* RunAt(int first);
+    int SearchRun(int first, int& matching);
+    int FailedInRun(int number);
+    int MatchedInRun(int number);
     void RunCommands(int start);
     int PushSet(const std::string& name);
     int PopSet();

@@ -4,6 +4,7 @@
 #include <pcre2.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <bitset>
 #include <unordered_map>
 #include <utility>
@@ -74,6 +75,42 @@ std::bitset<256> FirstBytes(const pcre2_code* code)
     return bytes;
 }
 
+bool IsAnchored(const pcre2_code* code)
+{
+    std::uint32_t options = 0;
+    pcre2_pattern_info(code, PCRE2_INFO_ALLOPTIONS, &options);
+    return (options & PCRE2_ANCHORED) != 0;
+}
+
+// Whether the text of a pattern, put in "(?:" and ")" as a branch among others, matches
+// there as it does alone (the branch's groups numbered from 1 again). Told from its text,
+// erring on the side of no: what refers to the whole pattern or to names (recursion,
+// subroutine calls, named groups), verbs that act across branches ("(*COMMIT)" and the
+// like), callouts, quoting with \Q that would take the closing parenthesis in, and
+// extended syntax whose comments would.
+bool CanBeBranch(std::string_view text)
+{
+    if (text.find("(*") != std::string_view::npos || text.find("\\Q") != std::string_view::npos ||
+        text.find("\\g") != std::string_view::npos || text.find("\\k") != std::string_view::npos)
+        return false;
+    for (std::size_t at = text.find("(?"); at != std::string_view::npos; at = text.find("(?", at + 1)) {
+        const std::string_view rest = text.substr(at + 2);
+        if (rest.empty())
+            return false;
+        const char c = rest[0];
+        if (c == ':' || c == '=' || c == '!' || c == '>' || c == '|')
+            continue;
+        if (c == '<' && rest.size() > 1 && (rest[1] == '=' || rest[1] == '!'))
+            continue; // a lookbehind
+        // Inline options may stand; any other group kind (names, recursion, calls,
+        // conditions, callouts) may not.
+        const std::size_t end = rest.find_first_not_of("imnsJU-^");
+        if (end == std::string_view::npos || (rest[end] != ')' && rest[end] != ':'))
+            return false;
+    }
+    return true;
+}
+
 std::string ErrorText(int code)
 {
     PCRE2_UCHAR buffer[256];
@@ -94,6 +131,9 @@ struct TRegex::TImpl {
         // For a pattern anchored at the start offset: the bytes a match can begin with, one
         // bit each; empty when the engine cannot tell (then every byte may begin one).
         std::bitset<256> firstBytes;
+        // Whether the pattern can stand as one branch of a pattern of alternatives (see
+        // TRegex::Alternatives) and behave there as it does alone.
+        bool alternative = false;
     };
     struct TInterned {
         std::string text;
@@ -145,19 +185,24 @@ struct TRegex::TImpl {
             return *current;
         if (patternId < 0)
             throw TRegexError("empty regular expression");
-        const auto id = static_cast<std::size_t>(patternId);
+        return *(current = &CompileId(static_cast<std::size_t>(patternId)));
+    }
+
+    // The compiled form of pattern id for the options in force, made on first use.
+    TCompiled& CompileId(std::size_t id)
+    {
         if (compiledOptions != options) {
             compiledById.assign(patterns.size(), nullptr);
             compiledOptions = options;
         }
         if (TCompiled* known = compiledById[id])
-            return *(current = known);
+            return *known;
         TInterned& interned = patterns[id];
         if (interned.text.empty())
             throw TRegexError("empty regular expression");
         for (auto& compiled : interned.codes)
             if (compiled->options == options)
-                return *(current = compiledById[id] = compiled.get());
+                return *(compiledById[id] = compiled.get());
         int error = 0;
         PCRE2_SIZE offset = 0;
         const std::uint32_t flags = options | PCRE2_UTF | PCRE2_MATCH_INVALID_UTF;
@@ -171,8 +216,9 @@ struct TRegex::TImpl {
         compiled->jit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
         pcre2_pattern_info(code, PCRE2_INFO_MINLENGTH, &compiled->minLength);
         compiled->firstBytes = FirstBytes(code);
+        compiled->alternative = (options & kExtended) == 0 && IsAnchored(code) && CanBeBranch(pattern);
         interned.codes.push_back(std::move(compiled));
-        return *(current = compiledById[id] = interned.codes.back().get());
+        return *(compiledById[id] = interned.codes.back().get());
     }
 
     // One match attempt; the engine's errors other than "no match" and "partial" throw.
@@ -215,6 +261,8 @@ struct TRegex::TImpl {
     }
 
     const PCRE2_SIZE* Ovector() const { return pcre2_get_ovector_pointer(matchData.get()); }
+    // The last search becomes the match the engine just found (rc: its return code).
+    void Keep(std::string_view subject, int rc);
 };
 
 TRegex::TRegex() : m(std::make_unique<TImpl>()) {}
@@ -285,22 +333,70 @@ bool TRegex::Search(std::string_view subject, std::size_t startOffset)
         m->groups = 0;
         return false;
     }
-    m->matched = true;
-    m->groups = rc == 0 ? kMaxGroups : rc;
+    m->Keep(subject, rc);
+    return true;
+}
+
+int TRegex::Alternatives(const std::vector<int>& ids)
+{
+    std::string text = "(?|";
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        if (i > 0)
+            text += '|';
+        text.append("(?:").append(m->patterns[static_cast<std::size_t>(ids[i])].text);
+        text.append(")(*MARK:").append(std::to_string(i)).append(")");
+    }
+    text += ")";
+    const int id = m->Intern(text);
+    try {
+        if (IsAnchored(m->CompileId(static_cast<std::size_t>(id)).code.get()))
+            return id;
+    } catch (const TRegexError&) {
+    }
+    return -1;
+}
+
+bool TRegex::CanAlternate(int id)
+{
+    try {
+        return id >= 0 && m->CompileId(static_cast<std::size_t>(id)).alternative;
+    } catch (const TRegexError&) {
+        return false; // a search of its own reports the fault
+    }
+}
+
+int TRegex::SearchAlternatives(int id, const std::vector<int>& ids, std::string_view subject)
+{
+    const int rc = m->Match(m->CompileId(static_cast<std::size_t>(id)), subject, 0, 0);
+    if (rc == PCRE2_ERROR_NOMATCH) {
+        m->matched = false;
+        m->groups = 0;
+        return -1;
+    }
+    const auto* mark = reinterpret_cast<const char*>(pcre2_get_mark(m->matchData.get()));
+    const auto branch = static_cast<std::size_t>(mark ? std::atoi(mark) : 0);
+    SetPatternId(ids.at(branch));
+    m->Keep(subject, rc);
+    return static_cast<int>(branch);
+}
+
+void TRegex::TImpl::Keep(std::string_view subject, int rc)
+{
+    matched = true;
+    groups = rc == 0 ? kMaxGroups : rc;
     // Keep the text from the first to the last character any sub-match covers (a
     // lookaround may capture outside the whole match).
-    const PCRE2_SIZE* ovector = m->Ovector();
+    const PCRE2_SIZE* ovector = Ovector();
     std::size_t low = ovector[0], high = ovector[1];
-    for (int n = 1; n < m->groups; ++n) {
+    for (int n = 1; n < groups; ++n) {
         if (ovector[2 * n] == PCRE2_UNSET || ovector[2 * n + 1] < ovector[2 * n])
             continue;
         low = std::min<std::size_t>(low, ovector[2 * n]);
         high = std::max<std::size_t>(high, ovector[2 * n + 1]);
     }
     high = std::max(low, high);
-    m->spanStart = low;
-    m->span.assign(subject.substr(low, high - low));
-    return true;
+    spanStart = low;
+    span.assign(subject.substr(low, high - low));
 }
 
 std::size_t TRegex::EarliestStart(std::string_view subject, std::size_t startOffset)
@@ -327,6 +423,14 @@ std::size_t TRegex::EarliestStart(std::string_view subject, std::size_t startOff
 }
 
 bool TRegex::Matched() const { return m->matched; }
+
+void TRegex::Forget()
+{
+    m->matched = false;
+    m->groups = 0;
+}
+
+std::uint32_t TRegex::Modifiers() const { return m->options; }
 
 std::size_t TRegex::MatchPos(int n) const
 {

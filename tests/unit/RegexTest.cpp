@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 TEST(Regex, DefaultModifiersAreCaselessDotAllGreedy)
@@ -73,6 +76,62 @@ TEST(Regex, TextsThatCannotMatchFailLikeOtherSearches)
     }
     re.SetPattern("abcd");
     EXPECT_EQ(re.EarliestStart("xab"), 1u) << "a text that may grow can still match";
+}
+
+// A pattern of alternatives finds what searching its patterns one after another finds:
+// the first that matches, with its own groups; patterns that would mean something else
+// as a branch among others are not taken.
+TEST(Regex, AlternativesMatchAsTheFirstPatternAloneWould)
+{
+    const struct {
+        const char* modifiers;
+        std::vector<std::string> patterns;
+        std::vector<bool> canAlternate;
+        std::vector<std::string> subjects;
+    } cases[] = {
+        {"", {"^(a)(b)?c", "^a(x)?(c)", "^(?<=q)a", "^(\\w)\\1", "^"}, {true, true, true, true, true},
+         {"abc", "ac", "aa", "A", "xx", "-"}},
+        // An inline option ends with its branch; a back reference names the branch's group.
+        {"-i", {"^a(?i)", "^B", "^(b)(?:x|\\1)"}, {true, true, true}, {"b", "B", "bb", "bB", "a"}},
+        {"", {"^(?-i:P)q", "^p(Q)", "^p(?=q)(q)?(\\w)"}, {true, true, true}, {"pq", "Pq", "pQ", "pr"}},
+        // Not anchored, named, recursive, across branches (verbs), quoting, extended, malformed.
+        {"", {"a", "^(?<n>a)", "^(a|b(?1))", "^a(*COMMIT)b", "^\\Qa)", "^(?x)a # c", "^("},
+         {false, false, false, false, false, false, false}, {"a"}},
+        {"x", {"^a", "^b"}, {false, false}, {"a"}},
+    };
+    for (const auto& c : cases) {
+        TRegex re;
+        re.SetModifiers(c.modifiers);
+        std::vector<int> ids;
+        for (std::size_t i = 0; i < c.patterns.size(); ++i) {
+            ids.push_back(re.PatternId(c.patterns[i]));
+            EXPECT_EQ(re.CanAlternate(ids.back()), c.canAlternate[i]) << c.patterns[i];
+        }
+        if (!c.canAlternate.front())
+            continue;
+        const int all = re.Alternatives(ids);
+        ASSERT_GE(all, 0);
+        for (const auto& subject : c.subjects) {
+            SCOPED_TRACE(subject);
+            int first = -1;
+            std::string alone;
+            for (std::size_t i = 0; i < ids.size() && first < 0; ++i) {
+                re.SetPatternId(ids[i]);
+                if (re.Search(subject)) {
+                    first = static_cast<int>(i);
+                    alone = re.Substitute("$&|$1|$2|$3") + std::to_string(re.MatchPos(2));
+                }
+            }
+            re.SetPattern("\\w");
+            ASSERT_TRUE(re.Search("w"));
+            EXPECT_EQ(re.SearchAlternatives(all, ids, subject), first);
+            EXPECT_EQ(re.Matched(), first >= 0);
+            if (first >= 0) {
+                EXPECT_EQ(re.Pattern(), c.patterns[static_cast<std::size_t>(first)]);
+                EXPECT_EQ(re.Substitute("$&|$1|$2|$3") + std::to_string(re.MatchPos(2)), alone);
+            }
+        }
+    }
 }
 
 TEST(Regex, SubstituteFromTheLastSearch)
