@@ -136,14 +136,22 @@ bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 std::string Megabytes(std::size_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
 
+bool NeedsEscape(std::string_view line)
+{
+    for (auto at = line.find('_'); at != std::string_view::npos && at + 1 < line.size(); at = line.find('_', at + 1))
+        if (IsMarker(line[at + 1]))
+            return true;
+    return line.find(kEscape) != std::string_view::npos;
+}
+
 void EscapeSourceLine(std::string& line)
 {
-    if (line.find('_') == std::string::npos && line.find(kEscape) == std::string::npos)
+    if (!NeedsEscape(line))
         return;
     std::string out;
     out.reserve(line.size() + 6);
     for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line.compare(i, kEscape.size(), kEscape) == 0) {
+        if (line[i] == kEscape[0] && line.compare(i, kEscape.size(), kEscape) == 0) {
             out += kReplacement;
             i += kEscape.size() - 1;
             continue;

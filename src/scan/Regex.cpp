@@ -4,7 +4,6 @@
 #include <pcre2.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <bitset>
 #include <unordered_map>
 #include <utility>
@@ -373,8 +372,10 @@ int TRegex::SearchAlternatives(int id, const std::vector<int>& ids, std::string_
         m->groups = 0;
         return -1;
     }
-    const auto* mark = reinterpret_cast<const char*>(pcre2_get_mark(m->matchData.get()));
-    const auto branch = static_cast<std::size_t>(mark ? std::atoi(mark) : 0);
+    // The branch's number, from the mark it passed.
+    std::size_t branch = 0;
+    for (const PCRE2_UCHAR* mark = pcre2_get_mark(m->matchData.get()); mark && *mark >= '0' && *mark <= '9'; ++mark)
+        branch = branch * 10 + (*mark - '0');
     SetPatternId(ids.at(branch));
     m->Keep(subject, rc);
     return static_cast<int>(branch);
