@@ -307,13 +307,19 @@ void TCodeScanner::RunOnLines(TLines codes, std::string_view key)
         m_writeLimit += kScanOutputPerSourceByte * line.size();
     }
     m_comments.assign(m_codes.size(), std::string());
-    std::string blockName;
-    for (const auto& line : m_sharedRules.Section("VAR")) {
-        if (line.find('=') != std::string::npos && SameText(PairName(line), key)) {
-            blockName = line.substr(line.find('=') + 1);
-            break;
+    // The block the VAR section names for the key, looked up once per key.
+    auto known = m_blockNamesByKey.find(key);
+    if (known == m_blockNamesByKey.end()) {
+        std::string name;
+        for (const auto& line : m_sharedRules.Section("VAR")) {
+            if (line.find('=') != std::string::npos && SameText(PairName(line), key)) {
+                name = line.substr(line.find('=') + 1);
+                break;
+            }
         }
+        known = m_blockNamesByKey.emplace(std::string(key), std::move(name)).first;
     }
+    const std::string& blockName = known->second;
     // The shared rule file never changes, so a scanner that scans many files of one type
     // (the search) copies the block and parses its sets once.
     if (!m_blockName || *m_blockName != blockName) {

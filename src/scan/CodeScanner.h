@@ -213,6 +213,7 @@ private:
     std::size_t m_progressResults = 0;
     int m_attempts = 0;
 
+    std::map<std::string, std::string, std::less<>> m_blockNamesByKey;
     TStructureTexts m_blockRules;
     std::optional<std::string> m_blockName; // the block m_blockRules holds
     const TRuleSet* m_ruleSet = nullptr; // one of m_sections
