@@ -6,7 +6,9 @@
 //                         for the first four file types its VAR section gives blocks of
 //                         their own.
 // A scan may fail (TScanError) or report faults of the rules; it must not crash, hang,
-// overrun memory or trip a sanitizer.
+// overrun memory or trip a sanitizer. Each input is scanned twice, with runs of rules
+// searched as one pattern and with every rule searched on its own: the two scans must
+// give the same outline, code, comments, faults and failure.
 
 #include "config/Config.h"
 #include "config/Debug.h"
@@ -33,14 +35,31 @@ struct TFuzzScanner {
         log.SetMessageSink([](const std::string&) {});
     }
 
-    static void Scan(TCodeScanner& scanner, const TLines& source, std::string_view key)
+    static std::string Scan(TCodeScanner& scanner, const TLines& source, std::string_view key)
     {
+        std::string failure;
         try {
             scanner.ScanLines(source, key);
-        } catch (const TScanError&) {
+        } catch (const TScanError& error) {
+            failure = error.what();
         }
         scanner.CommentBlockAt(0);
         scanner.CommentBlockAt(static_cast<int>(scanner.Codes().size()) / 2);
+        return failure;
+    }
+
+    // Scans with both scanners, one of them searching every rule on its own.
+    static void ScanBoth(TCodeScanner& runs, TCodeScanner& single, const TLines& source, std::string_view key)
+    {
+        single.SetRuleRuns(false);
+        const std::string failure = Scan(runs, source, key);
+        if (Scan(single, source, key) != failure || runs.Results() != single.Results() ||
+            runs.Codes() != single.Codes() || runs.Comments() != single.Comments() ||
+            runs.RuleFaults().size() != single.RuleFaults().size())
+            __builtin_trap();
+        for (std::size_t i = 0; i < runs.RuleFaults().size(); ++i)
+            if (runs.RuleFaults()[i].Text() != single.RuleFaults()[i].Text())
+                __builtin_trap();
     }
 };
 
@@ -98,17 +117,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         __builtin_trap(); // the delivered rules must be there
     // One scanner for every input, as a search uses one for every file.
     static TCodeScanner scanner(fuzz.rules, fuzz.config, fuzz.log);
-    TFuzzScanner::Scan(scanner, DecodeSourceLines(bytes), "PAS");
+    static TCodeScanner single(fuzz.rules, fuzz.config, fuzz.log);
+    TFuzzScanner::ScanBoth(scanner, single, DecodeSourceLines(bytes), "PAS");
 #else
     static const TLines source = DecodeSourceLines(kSource);
     fuzz.rules.LoadFromText(bytes);
     // A scanner keeps the rules it parsed while the rule file stays the same: a new one.
     TCodeScanner scanner(fuzz.rules, fuzz.config, fuzz.log);
+    TCodeScanner single(fuzz.rules, fuzz.config, fuzz.log);
     // The first four file types with a block of their own.
     std::set<std::string> blocks;
     for (const auto& line : fuzz.rules.Section("VAR"))
         if (blocks.size() < 4 && blocks.insert(line.substr(std::min(line.find('='), line.size()))).second)
-            TFuzzScanner::Scan(scanner, source, PairName(line));
+            TFuzzScanner::ScanBoth(scanner, single, source, PairName(line));
 #endif
     return 0;
 }

@@ -729,7 +729,7 @@ const TCodeScanner::TRuleRun* TCodeScanner::RunAt(int first)
 // rules together): then the rules are tried one by one. (The trace shows every attempt.)
 int TCodeScanner::SearchRun(int first, int& matching)
 {
-    const TRuleRun* run = m_debug || !m_ruleSet ? nullptr : RunAt(first);
+    const TRuleRun* run = m_debug || !m_ruleRuns || !m_ruleSet ? nullptr : RunAt(first);
     if (!run)
         return -1;
     try {

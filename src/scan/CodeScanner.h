@@ -83,6 +83,9 @@ public:
     int CommentIndicator() const { return m_commentIndicator; }
     // The faults of the rules met by the last scan, in the order met.
     const std::vector<TRuleFault>& RuleFaults() const { return m_faults; }
+    // Whether consecutive rules of a set may be searched as one pattern (on by default).
+    // The outcome is the same either way; off, every rule is searched on its own.
+    void SetRuleRuns(bool on) { m_ruleRuns = on; }
 
     // Called before the trace text is shown in trace mode (the window minimizes itself).
     void SetMinimizeCallback(std::function<void()> callback) { m_minimize = std::move(callback); }
@@ -187,6 +190,7 @@ private:
     TRegex m_regex;
     bool m_nextCycle = false;
     bool m_debug = false;
+    bool m_ruleRuns = true;
     std::string m_lineSeparator = " ";
     std::string m_icon;
     std::string m_declaration;
