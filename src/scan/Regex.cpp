@@ -38,15 +38,21 @@ constexpr std::uint32_t kMatchLimit = 1'000'000;
 constexpr std::uint32_t kMatchLimitPerByte = 16;
 constexpr std::uint32_t kHeapLimitKib = 256 * 1024;
 
+// Whether a match can only start at the start offset.
+bool IsAnchored(const pcre2_code* code)
+{
+    std::uint32_t options = 0;
+    pcre2_pattern_info(code, PCRE2_INFO_ALLOPTIONS, &options);
+    return (options & PCRE2_ANCHORED) != 0;
+}
+
 // The bytes a match of an anchored pattern can begin with, from what the engine found when
 // it compiled the pattern (its first code unit, or its table of starting bytes); none when
 // the pattern is not anchored, may match an empty text, or starts with anything.
 std::bitset<256> FirstBytes(const pcre2_code* code)
 {
     std::bitset<256> bytes;
-    std::uint32_t options = 0;
-    pcre2_pattern_info(code, PCRE2_INFO_ALLOPTIONS, &options);
-    if ((options & PCRE2_ANCHORED) == 0)
+    if (!IsAnchored(code))
         return bytes;
     std::uint32_t firstType = 0;
     pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODETYPE, &firstType);
@@ -72,13 +78,6 @@ std::bitset<256> FirstBytes(const pcre2_code* code)
         if ((table[b / 8] & (1u << (b % 8))) != 0)
             bytes.set(b);
     return bytes;
-}
-
-bool IsAnchored(const pcre2_code* code)
-{
-    std::uint32_t options = 0;
-    pcre2_pattern_info(code, PCRE2_INFO_ALLOPTIONS, &options);
-    return (options & PCRE2_ANCHORED) != 0;
 }
 
 // Whether the text of a pattern, put in "(?:" and ")" as a branch among others, matches
@@ -328,8 +327,7 @@ bool TRegex::Search(std::string_view subject, std::size_t startOffset)
 {
     const int rc = m->Match(m->Compile(), subject, startOffset, 0);
     if (rc == PCRE2_ERROR_NOMATCH) {
-        m->matched = false;
-        m->groups = 0;
+        Forget();
         return false;
     }
     m->Keep(subject, rc);
@@ -368,8 +366,7 @@ int TRegex::SearchAlternatives(int id, const std::vector<int>& ids, std::string_
 {
     const int rc = m->Match(m->CompileId(static_cast<std::size_t>(id)), subject, 0, 0);
     if (rc == PCRE2_ERROR_NOMATCH) {
-        m->matched = false;
-        m->groups = 0;
+        Forget();
         return -1;
     }
     // The branch's number, from the mark it passed.
