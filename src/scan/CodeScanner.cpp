@@ -741,11 +741,13 @@ int TCodeScanner::SearchRun(int first, int& matching)
     return first + static_cast<int>(run->ids.size());
 }
 
-// A rule the search of its run found failing: the attempt, as TryRuleAt makes it.
+// A rule the search of its run found failing: the attempt, as TryRuleAt makes it; its
+// pattern stays in force, as after a search of its own.
 int TCodeScanner::FailedInRun(int number)
 {
     m_atSet = m_ruleSet;
     m_atIndex = m_ruleSet->RuleIndex(number);
+    m_regex.SetPatternId(PatternIdOf(*m_ruleSet, static_cast<std::size_t>(m_atIndex)));
     m_commandIndex = kStop;
     return -1;
 }
@@ -755,6 +757,7 @@ int TCodeScanner::MatchedInRun(int number)
 {
     m_atSet = m_ruleSet;
     m_atIndex = m_ruleSet->RuleIndex(number);
+    m_regex.SetPatternId(PatternIdOf(*m_ruleSet, static_cast<std::size_t>(m_atIndex)));
     return TakeMatch(m_atIndex, {});
 }
 

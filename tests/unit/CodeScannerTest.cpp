@@ -209,6 +209,12 @@ TEST(CodeScanner, RuleLanguage)
           "M=@", ".", "S3=(_@\\d+_)", "D=$1", "?", "B=#2", ".", "[-CYC0]"},
          {"'a' clear"},
          Rec("[LINE]1[ICON][LEVEL]1", "", "_!0_")},
+        {"the pattern of the last rule tried is the one an IF of the next cycle's prologue uses",
+         {"[+CYC0]", ".", "S0=^q", "<=#1", "B=#2", ".", "S1=^y", ".", "[-CYC0]", "[+CYC1]", "3=y",
+          "[IF#3THEN] S5", ".", "S0=(\\w+)", "D=$1", "T=#4", "?", "B=#2", ".", "S5=^", "4=jumped", ".",
+          "[-CYC1]"},
+         {"q", "z"},
+         Rec("[LINE]1[ICON][LEVEL]1", "jumped", "q")},
     };
     ExpectScans(cases);
 }
