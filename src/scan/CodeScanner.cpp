@@ -243,10 +243,7 @@ TCodeScanner::~TCodeScanner() = default;
 
 bool TCodeScanner::IsKnownType(std::string_view key) const
 {
-    for (const auto& line : m_sharedRules.Section("VAR"))
-        if (line.find('=') != std::string::npos && SameText(PairName(line), key))
-            return true;
-    return false;
+    return m_sharedRules.BlockNameFor(key).has_value();
 }
 
 void TCodeScanner::ResetForScan()
@@ -309,16 +306,8 @@ void TCodeScanner::RunOnLines(TLines codes, std::string_view key)
     m_comments.assign(m_codes.size(), std::string());
     // The block the VAR section names for the key, looked up once per key.
     auto known = m_blockNamesByKey.find(key);
-    if (known == m_blockNamesByKey.end()) {
-        std::string name;
-        for (const auto& line : m_sharedRules.Section("VAR")) {
-            if (line.find('=') != std::string::npos && SameText(PairName(line), key)) {
-                name = line.substr(line.find('=') + 1);
-                break;
-            }
-        }
-        known = m_blockNamesByKey.emplace(std::string(key), std::move(name)).first;
-    }
+    if (known == m_blockNamesByKey.end())
+        known = m_blockNamesByKey.emplace(std::string(key), m_sharedRules.BlockNameFor(key).value_or("")).first;
     const std::string& blockName = known->second;
     // The shared rule file never changes, so a scanner that scans many files of one type
     // (the search) copies the block and parses its sets once.

@@ -124,6 +124,16 @@ TLines TStructureTexts::Section(std::string_view name, std::vector<int>* lineNum
     return result;
 }
 
+std::optional<std::string> TStructureTexts::BlockNameFor(std::string_view key) const
+{
+    for (const auto& line : Section("VAR")) {
+        const auto eq = line.find('=');
+        if (eq != std::string::npos && SameText(PairName(line), key))
+            return line.substr(eq + 1);
+    }
+    return std::nullopt;
+}
+
 TLines TStructureTexts::Block(std::string_view name, std::vector<int>* lineNumbers) const
 {
     TLines result;

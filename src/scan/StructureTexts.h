@@ -6,6 +6,7 @@
 
 #include "scan/TextFields.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ public:
     TLines Section(std::string_view name, std::vector<int>* lineNumbers = nullptr) const;
     // The lines of every rule block at depth 2 named NAME, begin and end lines included.
     TLines Block(std::string_view name, std::vector<int>* lineNumbers = nullptr) const;
+    // The rule block the VAR section names for a file-type key (letter case ignored); none
+    // when the section does not list the key.
+    std::optional<std::string> BlockNameFor(std::string_view key) const;
 
     const TLines& Lines() const { return m_lines; }
     const std::vector<int>& LineNumbers() const { return m_lineNumbers; }

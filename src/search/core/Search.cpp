@@ -246,16 +246,13 @@ std::string AbsolutePath(const std::string& path)
 // rule file's VAR section does not list.
 std::optional<std::string> RuleBlockText(const TStructureTexts& rules, const std::string& key)
 {
-    for (const auto& line : rules.Section("VAR")) {
-        const auto eq = line.find('=');
-        if (eq != std::string::npos && SameText(PairName(line), key)) {
-            std::string text;
-            for (const auto& blockLine : rules.Block(line.substr(eq + 1)))
-                text.append(blockLine).append("\n");
-            return text;
-        }
-    }
-    return std::nullopt;
+    const auto name = rules.BlockNameFor(key);
+    if (!name)
+        return std::nullopt;
+    std::string text;
+    for (const auto& blockLine : rules.Block(*name))
+        text.append(blockLine).append("\n");
+    return text;
 }
 
 // The outline of one file: from the cache when it holds a valid one, else from a scan.
