@@ -1,5 +1,7 @@
 #include "config/Debug.h"
 
+#include "config/AppPaths.h"
+
 #include <fstream>
 #include <iostream>
 
@@ -42,10 +44,12 @@ void TDebug::AppendLocked(const std::string& text)
 }
 
 // Writes every line, replacing the file, and opens it for appending the lines to come
-// (each at the file's end, whatever else writes to it).
+// (each at the file's end, whatever else writes to it). The file's folder is made here, so a
+// run that logs nothing leaves no trace of its own.
 bool TDebug::SaveLocked()
 {
     m_file.close();
+    MakeFolders(FolderOf(m_fileName));
     {
         std::ofstream out(m_fileName, std::ios::binary | std::ios::trunc);
         for (const auto& line : m_lines) {
