@@ -15,6 +15,7 @@
 #include "config/SettingsKeys.h"
 #include "scan/CodeScanner.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -22,6 +23,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
+#include <QTextEdit>
 #include <QTimer>
 
 namespace {
@@ -220,6 +222,12 @@ bool TMForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
+        // Ctrl+X cuts in a text field instead of ending the program with the user's edit.
+        if (event->type() == QEvent::ShortcutOverride && IsTextField(watched) &&
+            QKeySequence(key->keyCombination()) == QKeySequence("Ctrl+X")) {
+            event->accept();
+            return true;
+        }
         if (watched == m_filterEdit && event->type() == QEvent::KeyPress)
             return FilterEditKey(key);
         if (watched == m_listView && m_filtering && ListKeyWhileFiltering(key))
@@ -237,6 +245,14 @@ bool TMForm::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool TMForm::IsTextField(const QObject* object) const
+{
+    const auto* widget = qobject_cast<const QWidget*>(object);
+    return widget && widget->window() == this &&
+           (qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
+            qobject_cast<const QPlainTextEdit*>(widget) || qobject_cast<const QTextEdit*>(widget));
 }
 
 // ---- What the browser asks for ----

@@ -156,6 +156,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     // The mouse's back and forward buttons anywhere in the window step through the history.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A widget of this window that edits or shows text the user can select.
+    bool IsTextField(const QObject* object) const;
 
 private:
     // The outline list's columns and the window's built-in size, shared by its files.

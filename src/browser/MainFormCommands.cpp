@@ -155,9 +155,13 @@ bool TMForm::RunConfigDialog()
 
 void TMForm::ActConfigExecute()
 {
-    // The dialog has stored the new indicator, which the scan reads.
-    if (RunConfigDialog())
-        m_browser.Rescan();
+    // The dialog has stored the new indicator, which the scan reads. The entry current
+    // before stays current.
+    if (!RunConfigDialog())
+        return;
+    const QTreeWidgetItem* current = m_listView->currentItem();
+    m_browser.Rescan(m_filtering ? m_entryBeforeFilter
+                                 : current ? current->data(0, TListViewEx::kKeyRole).toInt() : -1);
 }
 
 void TMForm::ActExitExecute()

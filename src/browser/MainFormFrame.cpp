@@ -51,6 +51,8 @@ void TMForm::CreateActions()
     m_exportTXT = MakeAction("ExportTXT", "Export to TXT");
     m_exportHTM = MakeAction("ExportHTM", "Export to HTML");
     m_actExit = MakeAction("ActExit", "E&xit", QKeySequence("Ctrl+X"));
+    // Ctrl+Q as on the rest of the desktop; a text field keeps Ctrl+X to cut (eventFilter).
+    m_actExit->setShortcuts({QKeySequence("Ctrl+X"), QKeySequence("Ctrl+Q")});
     m_actNext = MakeAction("ActNext", "&Next", QKeySequence("Ctrl+N"), "Next", 2);
     // The main menu's captions; the toolbar shows the actions' short captions.
     m_actPrevious = MakeAction("ActPrevious", "&Previous ", QKeySequence("Ctrl+P"), "Previous", 1);
