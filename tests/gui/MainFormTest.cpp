@@ -424,6 +424,16 @@ private slots:
         QCOMPARE(config.ReadString(kLastView), source);
     }
 
+    void commentIndicatorKeepsTheCurrentEntry()
+    {
+        TTestWindow w;
+        w.OpenSource("Shapes.pas", kShapesUnit);
+        Select(*w.form, "TPoint");
+        w.form->configDialog = [] { return true; };
+        w.form->ActConfigExecute();
+        QCOMPARE(w.form->FieldText(w.form->ListView()->currentItem(), 'D'), QString("TPoint"));
+    }
+
     void firstStartOpensExample()
     {
         TProgramFolder folder;
