@@ -166,9 +166,14 @@ bool TMForm::IsShellPageShowing() const
 
 void TMForm::ShowTitle(const TLines& title)
 {
+    // Blank lines around the comment's text (after a "{" on a line of its own) are left out.
     QStringList lines;
     for (const auto& line : title)
         lines << QString::fromStdString(line);
+    while (!lines.isEmpty() && lines.first().trimmed().isEmpty())
+        lines.removeFirst();
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
     m_memoTitle->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
@@ -192,6 +197,8 @@ QString TMForm::StatusPanelText(int panel) const
 void TMForm::ShowNotice(const std::string& text)
 {
     m_statusNotice->setText(QString::fromStdString(text));
+    // A long notice is cut by the window's edge; its tooltip holds it whole.
+    m_statusNotice->setToolTip(m_statusNotice->text());
 }
 
 QString TMForm::NoticeText() const

@@ -228,6 +228,9 @@ private:
     int SelectedSourceLine() const;
     // Shows the source at the line in the viewer; false (and says why) when it cannot.
     bool ShowInViewer(int sourceLine);
+    // Hands the target to the desktop; when nothing opens it, the notice says so, after
+    // failurePrefix.
+    void OpenInShell(const std::string& target, const std::string& failurePrefix);
     // The level on screen as the exports read it: captions and rows in on-screen order.
     TExportView CurrentExportView() const;
 

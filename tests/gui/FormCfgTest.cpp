@@ -16,7 +16,7 @@ class THelpOnlyPlatform : public IPlatform {
 public:
     bool helpExists = true;
     std::vector<std::string> helpTopics;
-    void OpenInShell(const std::string&) override {}
+    void OpenInShell(const std::string&, TShellFailed) override {}
     bool ShowHelp(const std::string& topic) override
     {
         helpTopics.push_back(topic);

@@ -30,7 +30,7 @@ namespace {
 
 class TRecordingPlatform : public IPlatform {
 public:
-    void OpenInShell(const std::string& target) override { opened.push_back(target); }
+    void OpenInShell(const std::string& target, TShellFailed) override { opened.push_back(target); }
     bool ShowHelp(const std::string&) override { return true; }
     void ShowMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
     void SetClipboardText(const std::string& text) override { clipboard = text; }
