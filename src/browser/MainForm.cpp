@@ -22,9 +22,13 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolTip>
+
+#include <algorithm>
 
 namespace {
 
@@ -124,15 +128,29 @@ QString TMForm::RowToolTip(const QModelIndex& index) const
     const QModelIndex comment = index.sibling(index.row(), FieldSubItem(m_headerLayout, 'C') + 1);
     if (!m_listView->IsTextCut(declaration) && !m_listView->IsTextCut(comment))
         return {};
-    // Rich text, so that a long declaration wraps.
-    QString tip = QStringLiteral("<qt><b>%1</b>").arg(declaration.data().toString().toHtmlEscaped());
+    // The declaration in bold, the level path in italics, the comment; each on one line as
+    // wide as it is, wrapped only past the screen's width.
+    QFont bold = QToolTip::font();
+    bold.setBold(true);
+    const QString text = declaration.data().toString();
+    int widest = QFontMetrics(bold).horizontalAdvance(text);
+    QString tip = QStringLiteral("<b>%1</b>").arg(text.toHtmlEscaped());
     const QString path = LevelPathOf(declaration);
-    if (!path.isEmpty())
-        tip += QStringLiteral("<br><i>%1</i>").arg(TLevelPathDelegate::PathText(path).toHtmlEscaped());
-    const QString text = comment.data().toString().trimmed();
-    if (!text.isEmpty())
-        tip += QStringLiteral("<br>%1").arg(text.toHtmlEscaped());
-    return tip + QStringLiteral("</qt>");
+    if (!path.isEmpty()) {
+        const QString line = TLevelPathDelegate::PathText(path);
+        widest = std::max(widest, QFontMetrics(QToolTip::font()).horizontalAdvance(line));
+        tip += QStringLiteral("<br><i>%1</i>").arg(line.toHtmlEscaped());
+    }
+    const QString note = comment.data().toString().trimmed();
+    if (!note.isEmpty()) {
+        widest = std::max(widest, QFontMetrics(QToolTip::font()).horizontalAdvance(note));
+        tip += QStringLiteral("<br>%1").arg(note.toHtmlEscaped());
+    }
+    const QScreen* screen = m_listView->screen();
+    const int room = (screen ? screen->availableGeometry().width() : 800) - 40;
+    if (widest <= room)
+        return QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(tip);
+    return QStringLiteral("<table width=\"%1\"><tr><td>%2</td></tr></table>").arg(room).arg(tip);
 }
 
 void TMForm::ShowFolder(const std::string& folder, const std::string& selectedPath)
