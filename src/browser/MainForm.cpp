@@ -83,6 +83,9 @@ void TMForm::ShowLevel(const TOutlineLevel& level)
     m_listView->SetSortColumn(m_listView->SortColumn());
     MakeEntryCurrent(level.currentEntry);
     m_listView->setUpdatesEnabled(true);
+    // The text viewer follows the file the window shows.
+    if (m_textViewer->isVisible() && m_textViewer->FilePath() != m_browser.SourcePath())
+        m_textViewer->OpenFile(m_browser.SourcePath(), 0);
     // New entries: the filter's index is made once the window is idle, so the first
     // keystroke in the filter field finds it ready.
     if (m_filterIndexVersion != m_browser.EntriesVersion())

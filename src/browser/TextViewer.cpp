@@ -1,6 +1,7 @@
 #include "browser/TextViewer.h"
 
 #include "browser/PascalHighlighter.h"
+#include "platform/WindowPlacement.h"
 #include "scan/SourceText.h"
 
 #include <QAction>
@@ -150,6 +151,8 @@ bool TTextViewer::OpenFile(const std::string& path, int sourceLine)
         m_fileTime = time;
         setWindowTitle(QString::fromStdString(path) + QStringLiteral(" - View Text"));
     }
+    // What the bar said of the last search belongs to the text shown before this jump.
+    ResetBarNote();
     if (sourceLine > 0) {
         GoToLine(sourceLine);
     } else {
@@ -164,22 +167,9 @@ void TTextViewer::ShowBeside(const QWidget* window)
 {
     if (!m_placed && window && window->screen()) {
         m_placed = true;
-        // Beside the window on the side with room, narrowed to the room when that is
-        // still wide enough to read; otherwise at the screen's right edge, over the window.
+        // Narrowed to the room beside the window when that is still wide enough to read.
         constexpr int kNarrowestPx = 400;
-        const QRect main = window->frameGeometry();
-        const QRect area = window->screen()->availableGeometry();
-        const int roomRight = area.right() - main.right();
-        const int roomLeft = main.left() - area.left();
-        const bool right = roomRight >= width() || (roomRight >= roomLeft && roomLeft < width());
-        const int room = right ? roomRight : roomLeft;
-        if (room < width() && room >= kNarrowestPx)
-            resize(room, height());
-        const int top = std::clamp(main.top(), area.top(), std::max(area.top(), area.bottom() - height()));
-        if (room >= width())
-            move(right ? main.right() + 1 : main.left() - width(), top);
-        else
-            move(area.right() + 1 - width(), top);
+        PlaceWindowBeside(*this, *window, size(), kNarrowestPx);
     }
     show();
     raise();
@@ -251,14 +241,19 @@ void TTextViewer::ShowBar(TBar bar)
     if (bar != m_barMode || m_bar->isHidden())
         m_barEdit->clear();
     m_barMode = bar;
-    const int lines = m_edit->document()->blockCount();
     m_barLabel->setText(bar == TBar::Find ? "Find:" : "Go to line:");
-    m_lineValidator->setRange(1, lines);
     m_barEdit->setValidator(bar == TBar::Find ? nullptr : m_lineValidator);
-    m_barNote->setText(bar == TBar::Find ? QString() : QStringLiteral("1 to %1").arg(lines));
+    ResetBarNote();
     m_bar->show();
     m_barEdit->setFocus(Qt::ShortcutFocusReason);
     m_barEdit->selectAll();
+}
+
+void TTextViewer::ResetBarNote()
+{
+    const int lines = m_edit->document()->blockCount();
+    m_lineValidator->setRange(1, lines);
+    m_barNote->setText(m_barMode == TBar::Find ? QString() : QStringLiteral("1 to %1").arg(lines));
 }
 
 void TTextViewer::HideBar()

@@ -71,6 +71,8 @@ private:
     enum class TBar { Find, GoTo };
     void ShowBar(TBar bar);
     void HideBar();
+    // The bar's note before any search: nothing to find, the line range to go to.
+    void ResetBarNote();
     void RunBar(bool backward);
 
     TLineNumberedEdit* m_edit;

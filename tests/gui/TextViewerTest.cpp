@@ -64,6 +64,19 @@ private slots:
         form.ListViewDblClick();
         QCOMPARE(Declarations(form), (QStringList{"..< TPoint >", "X", "Y"}));
         QCOMPARE(viewer->HighlightedLine(), 9);
+
+        // What a search said goes with the next jump.
+        QVERIFY(!viewer->Find("no such text"));
+        QCOMPARE(viewer->BarNote(), QString("Not found"));
+        list->setCurrentItem(RowNamed(form, "X"));
+        form.ListViewDblClick();
+        QCOMPARE(viewer->BarNote(), QString());
+
+        // The viewer follows the file the window opens.
+        const std::string other = w.folder.Write("Nested.pas", kNestedUnit);
+        form.OpenFile(other);
+        QCOMPARE(viewer->FilePath(), other);
+        QVERIFY(viewer->windowTitle().startsWith(QString::fromStdString(other)));
     }
 
     void findGoToAndColours()
