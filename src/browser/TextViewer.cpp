@@ -21,6 +21,40 @@
 
 namespace {
 
+// The viewer's colours beside those of the text: the palette's own where they suit a dark
+// background as well as a light one, otherwise made from its base, text and highlight.
+bool IsDark(const QPalette& palette)
+{
+    return palette.color(QPalette::Base).lightness() < palette.color(QPalette::Text).lightness();
+}
+
+QColor Mix(const QColor& from, const QColor& to, qreal share)
+{
+    return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * share,
+                            from.greenF() + (to.greenF() - from.greenF()) * share,
+                            from.blueF() + (to.blueF() - from.blueF()) * share);
+}
+
+QColor MarginColour(const QPalette& palette)
+{
+    const QColor alternate = palette.color(QPalette::AlternateBase);
+    return (alternate.lightness() < 128) == IsDark(palette)
+               ? alternate
+               : Mix(palette.color(QPalette::Base), palette.color(QPalette::Text), 0.06);
+}
+
+QColor LineNumberColour(const QPalette& palette)
+{
+    return IsDark(palette) ? Mix(palette.color(QPalette::Base), palette.color(QPalette::Text), 0.55)
+                           : palette.color(QPalette::PlaceholderText);
+}
+
+QColor MarkedLineColour(const QPalette& palette)
+{
+    const QColor highlight = palette.color(QPalette::Highlight);
+    return IsDark(palette) ? Mix(palette.color(QPalette::Base), highlight, 0.35) : highlight.lighter(170);
+}
+
 class TMargin : public QWidget {
 public:
     explicit TMargin(TLineNumberedEdit* edit) : QWidget(edit), m_edit(edit) {}
@@ -74,8 +108,8 @@ void TLineNumberedEdit::resizeEvent(QResizeEvent* event)
 void TLineNumberedEdit::PaintMargin(QPaintEvent* event)
 {
     QPainter painter(m_margin);
-    painter.fillRect(event->rect(), palette().color(QPalette::AlternateBase));
-    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.fillRect(event->rect(), MarginColour(palette()));
+    painter.setPen(LineNumberColour(palette()));
     QTextBlock block = firstVisibleBlock();
     int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
     while (block.isValid() && top <= event->rect().bottom()) {
@@ -96,6 +130,7 @@ TTextViewer::TTextViewer(QWidget* parent)
 {
     setObjectName("TextViewer");
     m_highlighter = new TPascalHighlighter(m_edit->document());
+    m_highlighter->SetDarkBackground(IsDark(palette()));
     m_barEdit->setObjectName("ViewerBarEdit");
     m_barEdit->installEventFilter(this);
     auto* barLayout = new QHBoxLayout(m_bar);
@@ -184,12 +219,28 @@ void TTextViewer::GoToLine(int sourceLine)
     QTextCursor cursor(block);
     m_edit->setTextCursor(cursor);
     m_edit->centerCursor();
-    QTextEdit::ExtraSelection mark;
-    mark.format.setBackground(palette().color(QPalette::Highlight).lighter(170));
-    mark.format.setProperty(QTextFormat::FullWidthSelection, true);
-    mark.cursor = cursor;
-    m_edit->setExtraSelections({mark});
     m_highlightedLine = block.blockNumber() + 1;
+    MarkLine();
+}
+
+void TTextViewer::MarkLine()
+{
+    if (m_highlightedLine <= 0)
+        return;
+    QTextEdit::ExtraSelection mark;
+    mark.format.setBackground(MarkedLineColour(palette()));
+    mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+    mark.cursor = QTextCursor(m_edit->document()->findBlockByNumber(m_highlightedLine - 1));
+    m_edit->setExtraSelections({mark});
+}
+
+void TTextViewer::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        m_highlighter->SetDarkBackground(IsDark(palette()));
+        MarkLine();
+    }
 }
 
 int TTextViewer::CurrentLine() const
