@@ -5,6 +5,8 @@
 
 #include "platform/Platform.h"
 
+#include <QObject>
+
 #include <memory>
 #include <string>
 
@@ -16,12 +18,13 @@ public:
     explicit TQtPlatform(std::string programFolder);
     ~TQtPlatform() override;
 
-    void OpenInShell(const std::string& target) override;
+    void OpenInShell(const std::string& target, TShellFailed onFailure) override;
     bool ShowHelp(const std::string& topic) override;
     void ShowMessage(const std::string& text, const std::string& caption) override;
     void SetClipboardText(const std::string& text) override;
 
 private:
     std::string m_programFolder;
+    QObject m_openers; // the desktop's openers still running, each told to report its end
     std::unique_ptr<THelpViewer> m_help; // made on first use
 };

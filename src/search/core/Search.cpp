@@ -94,6 +94,12 @@ std::string ProgressText(const TSearchProgress& progress)
            " files (" + seconds + " s)";
 }
 
+std::string StoppedText(const TSearchProgress& progress)
+{
+    return "Stopped: " + std::to_string(progress.rows) + " rows in " + std::to_string(progress.filesDone) + " of " +
+           std::to_string(progress.files) + " files";
+}
+
 bool ContainsKeyword(std::string_view text, std::string_view keyword, bool ignoreCase)
 {
     if (!ignoreCase)

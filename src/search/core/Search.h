@@ -77,6 +77,8 @@ struct TSearchProgress {
 
 // "N files found ...", "i of N files, R rows" or "Done: R rows in N files (s.s s)".
 std::string ProgressText(const TSearchProgress& progress);
+// "Stopped: R rows in i of N files", for a run stopped at that progress.
+std::string StoppedText(const TSearchProgress& progress);
 
 // Receives what a run produces, on the run's own thread, in the order produced.
 class ISearchSink {
