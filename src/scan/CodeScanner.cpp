@@ -843,7 +843,7 @@ std::string& TCodeScanner::CodeLineAt(TLines& lines, const char* what)
 void TCodeScanner::CheckSize(std::size_t size, const char* what) const
 {
     if (size > kMaxTextSize)
-        throw TScanError(std::string(what) + " grows past " + Megabytes(kMaxTextSize));
+        throw TScanLimit(std::string(what) + " grows past " + Megabytes(kMaxTextSize));
 }
 
 // What the scan writes and what its macro expansions make are each bounded by the source's
@@ -853,7 +853,7 @@ void TCodeScanner::CountAgainstLimit(std::size_t& total, std::size_t bytes, cons
 {
     total += bytes;
     if (total > m_writeLimit)
-        throw TScanError(std::string(what) + " past " + Megabytes(m_writeLimit) +
+        throw TScanLimit(std::string(what) + " past " + Megabytes(m_writeLimit) +
                          ", four times the source and 64 MB");
 }
 
@@ -1198,7 +1198,9 @@ void TCodeScanner::PickUpMatch(char marker)
 
 // Appends text with every placeholder replaced by its picked-up text, itself expanded.
 // Each picked-up text is expanded once; one that holds itself (possible after CLRMACRO) or
-// lies too deep is left as it stands, and so is a placeholder without a stored text.
+// lies too deep is left as it stands. A placeholder without a stored text (its text was
+// cleared by CLRMACRO, or the rules wrote it) fails the scan: the records would otherwise
+// show the marker instead of the source text.
 void TCodeScanner::AppendExpandedPickups(std::string& out, std::string_view text, int depth)
 {
     std::size_t from = 0;
@@ -1215,7 +1217,10 @@ void TCodeScanner::AppendExpandedPickups(std::string& out, std::string_view text
                 index = std::min<std::size_t>(index * 10 + static_cast<std::size_t>(text[end] - '0'), SIZE_MAX / 20);
                 ++end;
             }
-            known = end > at + 2 && end < text.size() && text[end] == '_' && index < m_pickups.size();
+            known = end > at + 2 && end < text.size() && text[end] == '_';
+            if (known && index >= m_pickups.size())
+                throw TScanError("placeholder " + std::string(text.substr(at, end + 1 - at)) +
+                                 " has no picked-up text");
         }
         if (!known || m_expanding[index] || (!m_expanded[index] && depth >= kMaxNesting)) {
             out.append(text.substr(from, at + 1 - from));
@@ -1250,7 +1255,7 @@ void TCodeScanner::ExpandResults()
             try {
                 AppendExpandedPickups(out, line, 0);
                 line = std::move(out);
-            } catch (const TScanError& error) {
+            } catch (const TScanLimit& error) {
                 m_atSet = nullptr;
                 m_atIndex = kNoProgress;
                 NoteFault(error.what(), -1);

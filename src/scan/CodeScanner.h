@@ -32,6 +32,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A size cap of the scan reached: what the rules build, or all that a scan writes.
+class TScanLimit : public TScanError {
+public:
+    using TScanError::TScanError;
+};
+
 // A scan ended by a stop request.
 class TScanStopped : public TScanError {
 public:
