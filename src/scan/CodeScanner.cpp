@@ -125,62 +125,9 @@ constexpr int kNoProgress = -1;
 constexpr int kBufferFull = -2;
 constexpr int kNoRules = -3;
 
-// U+FFFF, which no decoded source holds (the scan replaces it there by U+FFFD): it follows
-// every "_" of the source that a placeholder marker follows, so that no source text reads
-// as a placeholder, and it is taken out of everything the scan hands back.
-constexpr std::string_view kEscape = "\xEF\xBF\xBF";
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
-
-bool IsMarker(char c) { return c == '!' || c == '@' || c == '%' || c == '&'; }
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 std::string Megabytes(std::size_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
-
-bool NeedsEscape(std::string_view line)
-{
-    for (auto at = line.find('_'); at != std::string_view::npos && at + 1 < line.size(); at = line.find('_', at + 1))
-        if (IsMarker(line[at + 1]))
-            return true;
-    return line.find(kEscape) != std::string_view::npos;
-}
-
-void EscapeSourceLine(std::string& line)
-{
-    if (!NeedsEscape(line))
-        return;
-    std::string out;
-    out.reserve(line.size() + 6);
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == kEscape[0] && line.compare(i, kEscape.size(), kEscape) == 0) {
-            out += kReplacement;
-            i += kEscape.size() - 1;
-            continue;
-        }
-        out += line[i];
-        if (line[i] == '_' && i + 1 < line.size() && IsMarker(line[i + 1]))
-            out += kEscape;
-    }
-    line = std::move(out);
-}
-
-std::string Unescaped(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t from = 0;;) {
-        const std::size_t at = text.find(kEscape, from);
-        out.append(text.substr(from, at - from));
-        if (at == std::string_view::npos)
-            return out;
-        from = at + kEscape.size();
-    }
-}
-
-void Unescape(std::string& line)
-{
-    if (line.find(kEscape) != std::string::npos)
-        line = Unescaped(line);
-}
 
 // The digits d from first to 9 for which "#d" occurs in text, as bits 1 << d.
 unsigned TagsIn(std::string_view text, int first)
@@ -300,7 +247,7 @@ void TCodeScanner::RunOnLines(TLines codes, std::string_view key)
     m_codes = std::move(codes);
     m_writeLimit = kScanOutputBase;
     for (auto& line : m_codes) {
-        EscapeSourceLine(line);
+        EscapePlaceholders(line);
         m_writeLimit += kScanOutputPerSourceByte * line.size();
     }
     m_comments.assign(m_codes.size(), std::string());
@@ -365,9 +312,9 @@ void TCodeScanner::Run()
     }
     ExpandResults();
     for (auto& line : m_comments)
-        Unescape(line);
+        UnescapePlaceholders(line);
     for (auto& line : m_codes)
-        Unescape(line);
+        UnescapePlaceholders(line);
 }
 
 void TCodeScanner::CheckStop() const
@@ -823,7 +770,7 @@ void TCodeScanner::ShowTrace()
 {
     if (m_minimize)
         m_minimize();
-    m_log.ShowString(Unescaped(m_trace));
+    m_log.ShowString(PlaceholdersUnescaped(m_trace));
     m_trace.clear();
 }
 
@@ -1081,7 +1028,7 @@ void TCodeScanner::DoCommand(const TRuleSet& set, std::size_t index)
         m_regex.SetModifiers(arg);
         break;
     case TWord::Msg:
-        m_log.ShowString(Unescaped(ExpandMacros(arg)));
+        m_log.ShowString(PlaceholdersUnescaped(ExpandMacros(arg)));
         break;
     case TWord::ClearMacros:
         m_pickups.clear();
@@ -1210,7 +1157,7 @@ void TCodeScanner::AppendExpandedPickups(std::string& out, std::string_view text
             break;
         std::size_t end = at + 1; // past the placeholder's digits
         std::size_t index = 0;
-        bool known = end < text.size() && IsMarker(text[end]);
+        bool known = end < text.size() && IsPlaceholderMarker(text[end]);
         if (known) {
             ++end;
             while (end < text.size() && text[end] >= '0' && text[end] <= '9') {
@@ -1261,7 +1208,7 @@ void TCodeScanner::ExpandResults()
                 NoteFault(error.what(), -1);
             }
         }
-        Unescape(line);
+        UnescapePlaceholders(line);
     }
     m_expanded.clear();
     m_expanding.clear();
@@ -1289,7 +1236,7 @@ std::string TCodeScanner::NoteFault(const std::string& message, int lineIndex)
     TRuleFault fault;
     fault.sourceLine = lineIndex;
     fault.ruleFile = m_sharedRules.FileName();
-    fault.message = Unescaped(message);
+    fault.message = PlaceholdersUnescaped(message);
     if (m_atSet) {
         fault.set = m_atSet->name;
         if (m_atIndex >= 0 && static_cast<std::size_t>(m_atIndex) < m_atSet->lines.size()) {
