@@ -13,7 +13,7 @@
 #include "config/Config.h"
 #include "config/FontText.h"
 #include "config/SettingsKeys.h"
-#include "scan/CodeScanner.h"
+#include "scan/StructureTexts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -243,7 +243,7 @@ bool TMForm::eventFilter(QObject* watched, QEvent* event)
 
 bool TMForm::IsKnownType(const std::string& key) const
 {
-    return !key.empty() && TCodeScanner(m_sharedRules, m_config, m_debugLog).IsKnownType(key);
+    return !key.empty() && m_sharedRules.BlockNameFor(key).has_value();
 }
 
 TScanOutcome TMForm::Scan(const std::string& path, const std::string& key)

@@ -1,8 +1,5 @@
 #include "scan/CodeScanner.h"
 
-#include "config/Config.h"
-#include "config/Debug.h"
-#include "config/SettingsKeys.h"
 #include "scan/SourceText.h"
 
 #include <algorithm>
@@ -144,39 +141,8 @@ unsigned TagsIn(std::string_view text, int first)
 
 } // namespace
 
-std::string TRuleFault::Text() const
-{
-    std::string text;
-    if (sourceLine >= 0)
-        text = "There may be an exception at " + std::to_string(sourceLine) + ": ";
-    text += message;
-    if (ruleLine > 0 || !set.empty()) {
-        text += " (";
-        if (ruleLine > 0)
-            text += (ruleFile.empty() ? std::string("rule file") : FileNameOf(ruleFile)) + " line " +
-                    std::to_string(ruleLine) + ", ";
-        text += "set " + set;
-        if (!rule.empty())
-            text += ": " + rule;
-        text += ")";
-    }
-    return text;
-}
-
-void ReportRuleFaults(const std::vector<TRuleFault>& faults, TDebug& log, bool show)
-{
-    for (const auto& fault : faults)
-        log.AddLine(fault.Text());
-    if (!show || faults.empty())
-        return;
-    std::string text = faults.front().Text();
-    if (faults.size() > 1)
-        text += "\n\n" + std::to_string(faults.size() - 1) + " more in the trace log " + log.FileName();
-    log.ShowString(text);
-}
-
-TCodeScanner::TCodeScanner(const TStructureTexts& sharedRules, const TConfig& config, TDebug& log)
-    : m_sharedRules(sharedRules), m_log(log), m_commentIndicator(config.ReadInteger(kCmtIndicator))
+TCodeScanner::TCodeScanner(const TStructureTexts& sharedRules, IScanMessages& messages, int commentIndicator)
+    : m_sharedRules(sharedRules), m_messages(messages), m_commentIndicator(commentIndicator)
 {
     m_icon.reserve(3);
     m_declaration.reserve(1024);
@@ -218,8 +184,7 @@ void TCodeScanner::ResetForScan()
     m_attemptCap = kMaxAttemptsPerBuffer;
     m_written = 0;
     m_macroBytes = 0;
-    m_faults.clear();
-    m_faultKeys.clear();
+    m_faults.Clear();
     m_atSet = nullptr;
     m_atIndex = -1;
 }
@@ -230,7 +195,7 @@ void TCodeScanner::ScanFile(const std::string& path, std::string_view key)
     auto lines = LoadSourceLines(path);
     if (!lines) {
         m_comments.clear();
-        m_log.AddLine("error:Codes.LoadFromFile;" + path);
+        m_messages.AddLine("error:Codes.LoadFromFile;" + path);
         return;
     }
     RunOnLines(std::move(*lines), key);
@@ -278,8 +243,7 @@ void TCodeScanner::RunOnLines(TLines codes, std::string_view key)
             fault.ruleLine = m_blockRules.LineNumbers().front();
             fault.rule = m_blockRules.Lines().front();
         }
-        m_faultKeys.emplace(blockName, kNoRules);
-        m_faults.push_back(std::move(fault));
+        m_faults.Add(std::move(fault), kNoRules);
     }
     Run();
 }
@@ -770,7 +734,7 @@ void TCodeScanner::ShowTrace()
 {
     if (m_minimize)
         m_minimize();
-    m_log.ShowString(PlaceholdersUnescaped(m_trace));
+    m_messages.ShowString(PlaceholdersUnescaped(m_trace));
     m_trace.clear();
 }
 
@@ -1028,7 +992,7 @@ void TCodeScanner::DoCommand(const TRuleSet& set, std::size_t index)
         m_regex.SetModifiers(arg);
         break;
     case TWord::Msg:
-        m_log.ShowString(PlaceholdersUnescaped(ExpandMacros(arg)));
+        m_messages.ShowString(PlaceholdersUnescaped(ExpandMacros(arg)));
         break;
     case TWord::ClearMacros:
         m_pickups.clear();
@@ -1244,10 +1208,7 @@ std::string TCodeScanner::NoteFault(const std::string& message, int lineIndex)
             fault.rule = m_atSet->lines[static_cast<std::size_t>(m_atIndex)];
         }
     }
-    std::string text = fault.Text();
-    if (m_faultKeys.emplace(fault.set, m_atIndex).second)
-        m_faults.push_back(std::move(fault));
-    return text;
+    return m_faults.Add(std::move(fault), m_atIndex);
 }
 
 const TLines& TCodeScanner::CommentBlockAt(int n)

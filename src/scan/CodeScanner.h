@@ -2,7 +2,7 @@
 // Turns the lines of one source file into result records by running the cycles
 // of one rule block over them (the rule language is described in docs/rules.md).
 // A scanner is used by one thread at a time; it shares only the read-only rule
-// file, the settings store (read once, at creation) and the trace log.
+// file and what its owner hands in for its messages.
 //
 // A source is untrusted input and a rule file may be a user's first try: the engine's
 // work on one line is linear in the line's length, every text it builds has a size
@@ -10,6 +10,8 @@
 // the rule file's line and the matcher's message) for the caller to report.
 
 #include "scan/Regex.h"
+#include "scan/RuleFault.h"
+#include "scan/ScanMessages.h"
 #include "scan/StructureTexts.h"
 
 #include <array>
@@ -18,56 +20,15 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
-#include <stdexcept>
 #include <stop_token>
 #include <string>
 #include <vector>
 
-class TConfig;
-class TDebug;
-
-class TScanError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// A size cap of the scan reached: what the rules build, or all that a scan writes.
-class TScanLimit : public TScanError {
-public:
-    using TScanError::TScanError;
-};
-
-// A scan ended by a stop request.
-class TScanStopped : public TScanError {
-public:
-    TScanStopped() : TScanError("scan stopped") {}
-};
-
-// A fault of the rules met during a scan: a pattern the matcher rejects or gives up on,
-// a command that fails, rules that make no progress, a limit reached, a block without
-// rules. The scan goes on past it (unless it happened outside a rule attempt).
-struct TRuleFault {
-    int sourceLine = -1;   // index (from 0) of the source line the scan was at; -1 none
-    std::string ruleFile;  // the rule file's path; empty for rules given as a list
-    int ruleLine = 0;      // the faulty line's number in the rule file; 0 when no one line
-    std::string set;       // the rule set it belongs to
-    std::string rule;      // the faulty line as the rule file has it
-    std::string message;   // what went wrong, in the matcher's own words where it has them
-
-    // One line for the user: "There may be an exception at N: MESSAGE (CodeScan.dll
-    // line L, set S: RULE)".
-    std::string Text() const;
-};
-
-// Hands a scan's rule faults on: each to the trace log and, when show is set, the first
-// as a message to the user that tells how many more the log holds. Nothing when empty.
-void ReportRuleFaults(const std::vector<TRuleFault>& faults, TDebug& log, bool show);
-
 class TCodeScanner {
 public:
-    // Reads CMT_INDICATOR from the settings store (0 when absent).
-    TCodeScanner(const TStructureTexts& sharedRules, const TConfig& config, TDebug& log);
+    // The comment indicator shifts the comment line a record takes (the setting
+    // CMT_INDICATOR); messages takes the trace lines and the messages for the user.
+    TCodeScanner(const TStructureTexts& sharedRules, IScanMessages& messages, int commentIndicator = 0);
     ~TCodeScanner();
 
     // True when the rule file's VAR section lists the file-type key (letter case ignored).
@@ -88,7 +49,7 @@ public:
     const TLines& CommentBlock() const { return m_commentBlock; }
     int CommentIndicator() const { return m_commentIndicator; }
     // The faults of the rules met by the last scan, in the order met.
-    const std::vector<TRuleFault>& RuleFaults() const { return m_faults; }
+    const std::vector<TRuleFault>& RuleFaults() const { return m_faults.List(); }
     // Whether consecutive rules of a set may be searched as one pattern (on by default).
     // The outcome is the same either way; off, every rule is searched on its own.
     void SetRuleRuns(bool on) { m_ruleRuns = on; }
@@ -191,7 +152,7 @@ private:
     void ShowTrace();
 
     const TStructureTexts& m_sharedRules;
-    TDebug& m_log;
+    IScanMessages& m_messages;
 
     TRegex m_regex;
     bool m_nextCycle = false;
@@ -250,8 +211,7 @@ private:
     // The rule line being tried or run, for the fault it may raise.
     const TRuleSet* m_atSet = nullptr;
     int m_atIndex = -1;
-    std::vector<TRuleFault> m_faults;
-    std::set<std::pair<std::string, int>> m_faultKeys; // set name and line index
+    TRuleFaults m_faults;
     // Picked-up texts expanded so far at the end of a scan, by index.
     std::vector<std::optional<std::string>> m_expanded;
     std::vector<bool> m_expanding;

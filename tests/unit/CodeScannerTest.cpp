@@ -63,7 +63,7 @@ void ExpectScans(const TScanCase (&cases)[N])
         if (c.error.empty()) {
             EXPECT_EQ(h.scanner->Results(), c.expected);
         }
-        EXPECT_EQ(h.shown, c.shown);
+        EXPECT_EQ(h.messages.shown, c.shown);
         TLines faults;
         for (const auto& fault : h.scanner->RuleFaults())
             faults.push_back(fault.Text());
@@ -366,13 +366,13 @@ TEST(CodeScanner, TraceModeShowsTheTraceAndMinimizes)
     h.scanner->SetMinimizeCallback([&] { ++minimized; });
     h.Scan({"a"});
     std::string all;
-    for (const auto& text : h.shown)
+    for (const auto& text : h.messages.shown)
         all += text;
     EXPECT_NE(all.find("[Match <CYC0,S0>] S0=a"), std::string::npos) << all;
     EXPECT_NE(all.find("\n\r[Buf:]|a|\n\r"), std::string::npos) << all;
     EXPECT_NE(all.find("\n\r[Declaration<-]a"), std::string::npos) << all;
     EXPECT_NE(all.find("\n\r[Do OutPut!]"), std::string::npos) << all;
-    EXPECT_EQ(minimized, static_cast<int>(h.shown.size()));
+    EXPECT_EQ(minimized, static_cast<int>(h.messages.shown.size()));
 }
 
 TEST(CodeScanner, FilesTypesAndFailures)
@@ -384,7 +384,7 @@ TEST(CodeScanner, FilesTypesAndFailures)
     h.scanner->ScanFile("/nonexistent/unit.pas", "PAS");
     EXPECT_TRUE(h.scanner->Results().empty());
     EXPECT_TRUE(h.scanner->Codes().empty());
-    EXPECT_EQ(h.Log().Lines(), (TLines{"error:Codes.LoadFromFile;/nonexistent/unit.pas"}));
+    EXPECT_EQ(h.messages.lines, (TLines{"error:Codes.LoadFromFile;/nonexistent/unit.pas"}));
 
     EXPECT_THROW(h.Scan({}), TScanError) << "a source without lines fails the scan";
 

@@ -3,7 +3,6 @@
 // expected.txt holds the records exactly as `quillane --records` prints them,
 // title.txt the head comment block as `quillane --title` prints it.
 
-#include "config/Config.h"
 #include "config/Debug.h"
 #include "scan/CodeScanner.h"
 #include "scan/StructureTexts.h"
@@ -57,13 +56,12 @@ TEST_P(GoldenScan, RecordsAndTitleMatchTheExpectedFiles)
     TStructureTexts rules;
     rules.LoadFromFile(std::string(QUILLANE_DATA_DIR) + "/CodeScan.dll");
     ASSERT_FALSE(rules.Lines().empty()) << "the delivered rule file cannot be read";
-    TConfig config;
     TDebug log((fs::temp_directory_path() / "golden_scan.TXT").string());
     log.SetAutoSave(false);
     std::vector<std::string> messages;
     log.SetMessageSink([&](const std::string& text) { messages.push_back(text); });
 
-    TCodeScanner scanner(rules, config, log);
+    TCodeScanner scanner(rules, log);
     scanner.ScanFile((folder / "input.pas").string(), "PAS");
 
     EXPECT_EQ(JoinLines(scanner.Results()), ReadText(folder / "expected.txt"));
