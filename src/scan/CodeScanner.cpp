@@ -124,7 +124,6 @@ constexpr int kNoRules = -3;
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-std::string Megabytes(std::size_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
 
 // The digits d from first to 9 for which "#d" occurs in text, as bits 1 << d.
 unsigned TagsIn(std::string_view text, int first)
@@ -180,10 +179,7 @@ void TCodeScanner::ResetForScan()
     m_lineSeparator = " ";
     for (auto& macro : m_macros)
         macro.clear();
-    m_linesRead = 0;
-    m_attemptCap = kMaxAttemptsPerBuffer;
-    m_written = 0;
-    m_macroBytes = 0;
+    m_guard.StartScan();
     m_faults.Clear();
     m_atSet = nullptr;
     m_atIndex = -1;
@@ -210,11 +206,12 @@ void TCodeScanner::ScanLines(TLines codes, std::string_view key)
 void TCodeScanner::RunOnLines(TLines codes, std::string_view key)
 {
     m_codes = std::move(codes);
-    m_writeLimit = kScanOutputBase;
+    std::size_t sourceBytes = 0;
     for (auto& line : m_codes) {
         EscapePlaceholders(line);
-        m_writeLimit += kScanOutputPerSourceByte * line.size();
+        sourceBytes += line.size();
     }
+    m_budget.Start(sourceBytes);
     m_comments.assign(m_codes.size(), std::string());
     // The block the VAR section names for the key, looked up once per key.
     auto known = m_blockNamesByKey.find(key);
@@ -356,37 +353,20 @@ void TCodeScanner::RunRules()
         rule = outcome == -1 ? rule + 1 : 0;
         if (outcome == -2)
             break;
-        if (Stalled(attempts)) {
+        if (m_guard.Stalled(attempts, Buf().size(), m_results.size())) {
             // Rules that keep matching without consuming anything: their records since the
             // last progress are noise; give the buffer up to the next line.
             if (rule <= matching && matching < told)
                 m_regex.Forget(); // the last attempt made failed
             m_atSet = m_ruleSet;
             m_atIndex = kNoProgress;
-            NoteFault("the rules make no progress: " + std::to_string(kMaxAttemptsPerBuffer) +
+            NoteFault("the rules make no progress: " + std::to_string(TAttemptGuard::kMaxAttemptsPerBuffer) +
                           " attempts without consuming the buffer",
                       m_lineIndex);
-            m_results.resize(std::min(m_results.size(), m_progressResults));
-            m_attemptCap = kMaxAttemptsAfterStall;
+            m_results.resize(std::min(m_results.size(), m_guard.CutOff()));
             break;
         }
     }
-}
-
-// Counts attempts that failed or matched; true when too many were made without progress, which
-// is a new source line read or a buffer shorter than it has been since.
-bool TCodeScanner::Stalled(int attempts)
-{
-    const std::size_t size = Buf().size();
-    if (m_linesRead != m_progressLines || size < m_progressSize) {
-        m_progressLines = m_linesRead;
-        m_progressSize = size;
-        m_progressResults = m_results.size();
-        m_attempts = 0;
-        --attempts; // the one that made the progress
-    }
-    m_attempts += attempts;
-    return m_attempts >= m_attemptCap;
 }
 
 void TCodeScanner::StartCycle()
@@ -395,7 +375,7 @@ void TCodeScanner::StartCycle()
     m_nextCycle = false;
     m_lineIndex = 0;
     m_atEnd = false;
-    m_progressLines = -1;
+    m_guard.StartCycle();
     if (m_codes.empty())
         throw TScanError("the source has no lines");
     SetBuf(std::move(m_codes[0]));
@@ -413,10 +393,10 @@ void TCodeScanner::ReadNextLine()
     while (m_codes[static_cast<std::size_t>(m_lineIndex)].empty() && m_lineIndex < last)
         ++m_lineIndex;
     const auto index = static_cast<std::size_t>(m_lineIndex);
-    if (Buf().size() + m_lineSeparator.size() + m_codes[index].size() > kMaxTextSize) {
+    if (Buf().size() + m_lineSeparator.size() + m_codes[index].size() > TScanBudget::kMaxTextSize) {
         m_atSet = m_ruleSet;
         m_atIndex = kBufferFull;
-        NoteFault("the buffer grows past " + Megabytes(kMaxTextSize) +
+        NoteFault("the buffer grows past " + TScanBudget::Megabytes(TScanBudget::kMaxTextSize) +
                       ": the rules do not consume it; it is dropped and the scan goes on",
                   m_lineIndex);
         SetBuf({});
@@ -436,7 +416,7 @@ void TCodeScanner::ReadNextLine()
     }
     JoinLine(index);
     m_codes[index].clear();
-    ++m_linesRead;
+    m_guard.LinesRead(1);
 }
 
 // Buf becomes Buf, the separator and the line, trimmed; the source line is left as it is.
@@ -740,8 +720,8 @@ void TCodeScanner::ShowTrace()
 
 void TCodeScanner::Trace(std::string_view label, std::string_view value)
 {
-    if (m_debug && m_trace.size() < kMaxTextSize)
-        m_trace.append(kTraceBreak).append(label).append(value.substr(0, kMaxTextSize));
+    if (m_debug && m_trace.size() < TScanBudget::kMaxTextSize)
+        m_trace.append(kTraceBreak).append(label).append(value.substr(0, TScanBudget::kMaxTextSize));
 }
 
 std::string& TCodeScanner::CodeLineAt(TLines& lines, const char* what)
@@ -749,28 +729,6 @@ std::string& TCodeScanner::CodeLineAt(TLines& lines, const char* what)
     if (m_lineIndex < 0 || static_cast<std::size_t>(m_lineIndex) >= lines.size())
         throw TScanError(std::string("no ") + what + " line " + std::to_string(m_lineIndex));
     return lines[static_cast<std::size_t>(m_lineIndex)];
-}
-
-void TCodeScanner::CheckSize(std::size_t size, const char* what) const
-{
-    if (size > kMaxTextSize)
-        throw TScanLimit(std::string(what) + " grows past " + Megabytes(kMaxTextSize));
-}
-
-// What the scan writes and what its macro expansions make are each bounded by the source's
-// size: rules that expand large macros on every attempt would otherwise take minutes while
-// each attempt stays within the caps.
-void TCodeScanner::CountAgainstLimit(std::size_t& total, std::size_t bytes, const char* what) const
-{
-    total += bytes;
-    if (total > m_writeLimit)
-        throw TScanLimit(std::string(what) + " past " + Megabytes(m_writeLimit) +
-                         ", four times the source and 64 MB");
-}
-
-void TCodeScanner::Written(std::size_t bytes)
-{
-    CountAgainstLimit(m_written, bytes, "what the scan writes grows");
 }
 
 void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
@@ -783,8 +741,8 @@ void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
     case '<': {
         std::string& text = command == '*' ? CodeLineAt(m_comments, "comment") : CodeLineAt(m_codes, "source");
         const std::string more = ExpandMacros(value);
-        CheckSize(text.size() + more.size(), command == '*' ? "a comment line" : "a source line");
-        Written(more.size());
+        TScanBudget::CheckSize(text.size() + more.size(), command == '*' ? "a comment line" : "a source line");
+        m_budget.Written(more.size());
         text += more;
         Trace(command == '*' ? "[Comments<-]" : "[Codes<-]", text);
         break;
@@ -808,13 +766,13 @@ void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
             TrimBuf();
         } else {
             std::string text = Trim(ExpandMacros(value));
-            CheckSize(text.size(), "the buffer");
+            TScanBudget::CheckSize(text.size(), "the buffer");
             SetBuf(std::move(text));
         }
         Trace("[Buf=]", Buf());
         break;
     case 'D':
-        m_declaration = Trim(m_regex.Substitute(value, kMaxTextSize));
+        m_declaration = Trim(m_regex.Substitute(value, TScanBudget::kMaxTextSize));
         Trace("[Declaration<-]", m_declaration);
         break;
     case 'I':
@@ -839,7 +797,7 @@ void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
             Trace("[Rematch Buf=]", m_macros[0] + "|" + m_macros[1] + "|" + std::string(MacroText(2)));
         break;
     case 'T':
-        m_type = Trim(m_regex.Substitute(ExpandMacros(value), kMaxTextSize));
+        m_type = Trim(m_regex.Substitute(ExpandMacros(value), TScanBudget::kMaxTextSize));
         Trace("[Type<-]", m_type);
         break;
     case '[':
@@ -899,7 +857,7 @@ void TCodeScanner::Rematch(int patternId)
             while (m_codes[static_cast<std::size_t>(next)].empty() && next < last)
                 ++next;
             const std::size_t size = Buf().size() + m_lineSeparator.size() + m_codes[static_cast<std::size_t>(next)].size();
-            if (size > kMaxTextSize)
+            if (size > TScanBudget::kMaxTextSize)
                 break;
             m_lineIndex = next;
             JoinLine(static_cast<std::size_t>(next));
@@ -925,7 +883,7 @@ void TCodeScanner::Rematch(int patternId)
     }
     for (const auto& join : joins)
         m_codes[static_cast<std::size_t>(join.line)].clear();
-    m_linesRead += static_cast<long>(joins.size());
+    m_guard.LinesRead(static_cast<long>(joins.size()));
     if (!found) {
         // Give up: the buffer as it was; the lines read stay consumed, and reading goes on
         // after the kept line, within the source.
@@ -967,7 +925,7 @@ void TCodeScanner::DoCommand(const TRuleSet& set, std::size_t index)
             // A jump is an attempt: a jump back to a rule that runs it again is cut off like
             // rules that make no progress, and a stop request ends it.
             CheckStop();
-            if (Stalled()) {
+            if (m_guard.Stalled(1, Buf().size(), m_results.size())) {
                 m_commandIndex = kStop;
                 return;
             }
@@ -1054,7 +1012,7 @@ std::string TCodeScanner::ExpandMacros(std::string_view text)
         for (auto pos = result.find(tag); pos != std::string::npos; pos = result.find(tag, pos + 2))
             ++count;
         const std::string_view macro = MacroText(n);
-        CheckSize(result.size() - 2 * count + count * macro.size(), "a macro expansion");
+        TScanBudget::CheckSize(result.size() - 2 * count + count * macro.size(), "a macro expansion");
         next.clear();
         next.reserve(result.size() - 2 * count + count * macro.size());
         std::size_t from = 0;
@@ -1063,7 +1021,7 @@ std::string TCodeScanner::ExpandMacros(std::string_view text)
             from = pos + 2;
         }
         next.append(result, from);
-        CountAgainstLimit(m_macroBytes, next.size(), "macro expansions grow");
+        m_budget.Expanded(next.size());
         result.swap(next);
         tags = TagsIn(result, n + 1);
     }
@@ -1074,7 +1032,7 @@ void TCodeScanner::PickUpMatch(char marker)
 {
     if (m_pickups.size() >= kMaxPickups)
         throw TScanError("more than " + std::to_string(kMaxPickups) + " picked-up texts");
-    Written(m_macros[1].size() + sizeof(std::string));
+    m_budget.Written(m_macros[1].size() + sizeof(std::string));
     m_pickups.push_back(m_macros[1]);
     std::string placeholder = "_" + std::string(1, marker) + std::to_string(m_pickups.size() - 1) + "_";
     const std::string& head = m_macros[0];
@@ -1150,7 +1108,7 @@ void TCodeScanner::AppendExpandedPickups(std::string& out, std::string_view text
             m_expanded[index] = std::move(expanded);
         }
         out += *m_expanded[index];
-        CheckSize(out.size(), "a result line");
+        TScanBudget::CheckSize(out.size(), "a result line");
         from = end + 1;
     }
     out.append(text.substr(from));
@@ -1187,7 +1145,7 @@ void TCodeScanner::EmitRecord()
     // still has its four lines, with an empty comment.
     const bool hasComment = commentIndex >= 0 && static_cast<std::size_t>(commentIndex) < m_comments.size();
     const std::string& comment = hasComment ? m_comments[static_cast<std::size_t>(commentIndex)] : std::string();
-    Written(header.size() + m_type.size() + m_declaration.size() + comment.size());
+    m_budget.Written(header.size() + m_type.size() + m_declaration.size() + comment.size());
     m_results.push_back(std::move(header));
     m_results.push_back(m_type);
     m_results.push_back(m_declaration);

@@ -11,6 +11,7 @@
 
 #include "scan/Regex.h"
 #include "scan/RuleFault.h"
+#include "scan/ScanBudget.h"
 #include "scan/ScanMessages.h"
 #include "scan/StructureTexts.h"
 
@@ -60,19 +61,7 @@ public:
     // stopped inside one long scan.
     void SetStopToken(std::stop_token stop) { m_stop = std::move(stop); }
 
-    // Cap on rule attempts (IF jumps included) on one buffer without progress: no new
-    // source line read and the buffer no shorter than it has been.
-    // Rules that never make progress are cut off there, their records since the last
-    // progress are dropped, and the next line is read. Once rules of a scan have been cut
-    // off, the cap is lower for the rest of the scan.
-    static constexpr int kMaxAttemptsPerBuffer = 10000;
-    static constexpr int kMaxAttemptsAfterStall = 1000;
-    // Caps on what the rules build: the buffer, a macro, a source or comment line, a
-    // result line; and on everything one scan writes (records, written-back code,
-    // comments, picked-up texts): 64 MB and four times the source.
-    static constexpr std::size_t kMaxTextSize = 32u << 20;
-    static constexpr std::size_t kScanOutputBase = 64u << 20;
-    static constexpr std::size_t kScanOutputPerSourceByte = 4;
+    // Cap on the picked-up texts of a scan (the other caps are in ScanBudget.h).
     static constexpr std::size_t kMaxPickups = 1u << 20;
     // Caps on the rule-set stack and on sets entered inside the entering of a set.
     static constexpr std::size_t kMaxSetDepth = 1000;
@@ -96,7 +85,6 @@ private:
     void Run();
     void EnterCycle(int cycle);
     void RunRules();
-    bool Stalled(int attempts = 1);
     void StartCycle();
     void ReadNextLine();
     void JoinLine(std::size_t index);
@@ -136,11 +124,6 @@ private:
     std::string ExpandMacros(std::string_view text);
     void AppendExpandedPickups(std::string& out, std::string_view text, int depth);
     void ExpandResults();
-    void CheckSize(std::size_t size, const char* what) const;
-    // Adds bytes to a scan's total (what it writes, what its expansions make); past the
-    // limit the scan ends.
-    void CountAgainstLimit(std::size_t& total, std::size_t bytes, const char* what) const;
-    void Written(std::size_t bytes);
 
     // Faults.
     // Records a fault of the line being tried or run (once per scan) and returns its text.
@@ -176,13 +159,8 @@ private:
     std::size_t m_tagClearFrom = 0;   // no "#3".."#9" starts in the storage between these
     std::size_t m_tagClearTo = 0;
 
-    // Progress on the buffer, for the attempt cap.
-    long m_linesRead = 0;
-    long m_progressLines = -1;
-    int m_attemptCap = kMaxAttemptsPerBuffer;
-    std::size_t m_progressSize = 0;
-    std::size_t m_progressResults = 0;
-    int m_attempts = 0;
+    TScanBudget m_budget;
+    TAttemptGuard m_guard;
 
     std::map<std::string, std::string, std::less<>> m_blockNamesByKey;
     TStructureTexts m_blockRules;
@@ -191,9 +169,6 @@ private:
     TLines m_setStack; // top at the back
     int m_nesting = 0; // RunCommands calls in progress
     TLines m_pickups;
-    std::size_t m_written = 0;      // by this scan's commands
-    std::size_t m_macroBytes = 0;   // made by this scan's macro expansions
-    std::size_t m_writeLimit = 0;
     TLines m_codes;
     TLines m_comments;
     int m_commentIndicator = 0;
