@@ -122,8 +122,6 @@ constexpr int kNoProgress = -1;
 constexpr int kBufferFull = -2;
 constexpr int kNoRules = -3;
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
 
 // The digits d from first to 9 for which "#d" occurs in text, as bits 1 << d.
 unsigned TagsIn(std::string_view text, int first)
@@ -146,7 +144,6 @@ TCodeScanner::TCodeScanner(const TStructureTexts& sharedRules, IScanMessages& me
     m_icon.reserve(3);
     m_declaration.reserve(1024);
     m_type.reserve(256);
-    m_bufText.reserve(2048);
     for (auto& macro : m_macros)
         macro.reserve(1024);
 }
@@ -165,13 +162,7 @@ void TCodeScanner::ResetForScan()
     m_debug = false;
     m_lineIndex = 0;
     m_commandIndex = 0;
-    m_bufText.clear();
-    m_bufBegin = 0;
-    m_bufRetired.clear();
-    ++m_bufVersion;
-    m_tagClearFrom = m_tagClearTo = 0;
-    m_tail.where = TTail::TWhere::Own;
-    m_tail.own.clear();
+    m_buffer.Clear();
     m_atEnd = false;
     m_codes.clear();
     m_commentBlock.clear();
@@ -342,7 +333,7 @@ void TCodeScanner::RunRules()
             throw;
         } catch (const std::exception& error) {
             told = -1;
-            auto state = std::make_tuple(rule, m_lineIndex, m_bufVersion, m_setStack);
+            auto state = std::make_tuple(rule, m_lineIndex, m_buffer.Version(), m_setStack);
             if (lastFailure == state)
                 break;
             NoteFault(error.what(), m_lineIndex);
@@ -378,7 +369,7 @@ void TCodeScanner::StartCycle()
     m_guard.StartCycle();
     if (m_codes.empty())
         throw TScanError("the source has no lines");
-    SetBuf(std::move(m_codes[0]));
+    m_buffer.Set(std::move(m_codes[0]));
     m_codes[0].clear();
 }
 
@@ -399,80 +390,17 @@ void TCodeScanner::ReadNextLine()
         NoteFault("the buffer grows past " + TScanBudget::Megabytes(TScanBudget::kMaxTextSize) +
                       ": the rules do not consume it; it is dropped and the scan goes on",
                   m_lineIndex);
-        SetBuf({});
+        m_buffer.Set({});
     }
-    // Text taken off the front is dropped once it outweighs the rest: each byte moves once.
-    std::size_t drop = m_bufBegin;
-    if (m_tail.where == TTail::TWhere::Live)
-        drop = std::min(drop, m_tail.pos);
-    if (drop > 4096 && drop > m_bufText.size() - drop) {
-        m_bufText.erase(0, drop);
-        m_bufBegin -= drop;
-        if (m_tail.where == TTail::TWhere::Live)
-            m_tail.pos -= drop;
-        m_tagClearFrom = m_tagClearFrom > drop ? m_tagClearFrom - drop : 0;
-        m_tagClearTo = std::max(m_tagClearFrom, m_tagClearTo > drop ? m_tagClearTo - drop : 0);
-        ++m_bufVersion;
-    }
-    JoinLine(index);
+    m_buffer.DropConsumed();
+    m_buffer.Join(m_lineSeparator, m_codes[index]);
     m_codes[index].clear();
     m_guard.LinesRead(1);
 }
 
-// Buf becomes Buf, the separator and the line, trimmed; the source line is left as it is.
-void TCodeScanner::JoinLine(std::size_t index)
+std::string_view TCodeScanner::MacroText(int n) const
 {
-    m_bufText.append(m_lineSeparator).append(m_codes[index]);
-    ++m_bufVersion;
-    TrimBuf();
-}
-
-void TCodeScanner::SetBuf(std::string text, std::size_t begin)
-{
-    // #2 may still stand in the storage being replaced: that storage is kept for it.
-    if (m_tail.where == TTail::TWhere::Live) {
-        m_bufRetired.swap(m_bufText);
-        m_tail.where = TTail::TWhere::Retired;
-    }
-    m_bufText = std::move(text);
-    m_bufBegin = begin;
-    m_tagClearFrom = m_tagClearTo = 0;
-    ++m_bufVersion;
-}
-
-void TCodeScanner::TrimBuf()
-{
-    std::size_t end = m_bufText.size();
-    while (end > m_bufBegin && IsBlank(m_bufText[end - 1]))
-        --end;
-    std::size_t begin = m_bufBegin;
-    while (begin < end && IsBlank(m_bufText[begin]))
-        ++begin;
-    if (end < m_bufText.size())
-        TruncateStorage(end);
-    if (begin != m_bufBegin) {
-        m_bufBegin = begin;
-        ++m_bufVersion;
-    }
-}
-
-void TCodeScanner::TruncateStorage(std::size_t size)
-{
-    if (m_tail.where == TTail::TWhere::Live && m_tail.pos + m_tail.len > size)
-        MaterializeTail();
-    m_bufText.resize(size);
-    // A "#" at the new end may pair with a digit appended later.
-    m_tagClearTo = std::min(m_tagClearTo, size > 0 ? size - 1 : 0);
-    m_tagClearFrom = std::min(m_tagClearFrom, m_tagClearTo);
-    ++m_bufVersion;
-}
-
-void TCodeScanner::MaterializeTail()
-{
-    if (m_tail.where == TTail::TWhere::Own)
-        return;
-    m_tail.own.assign(MacroText(2));
-    m_tail.where = TTail::TWhere::Own;
+    return n == 2 ? m_buffer.Tail() : std::string_view(m_macros[static_cast<std::size_t>(n)]);
 }
 
 // Whether expanding #2 would change it: whether a macro #3 to #9 that holds more than
@@ -482,50 +410,9 @@ bool TCodeScanner::TailNeedsExpansion()
     for (std::size_t d = 3; d <= 9; ++d) {
         const std::string& macro = m_macros[d];
         if (macro.size() != 2 || macro[0] != '#' || macro[1] != static_cast<char>('0' + d))
-            return TailHasTag(m_tail.pos, m_tail.pos + m_tail.len);
+            return m_buffer.TailHasTag();
     }
     return false;
-}
-
-// Whether a "#3" to "#9" starts in the storage between from and to - 1. Known clear ranges
-// are remembered, so consuming a long buffer piece by piece reads it once.
-bool TCodeScanner::TailHasTag(std::size_t from, std::size_t to)
-{
-    if (to < from + 2)
-        return false;
-    const std::size_t last = to - 1; // a tag starts before this
-    if (from < m_tagClearFrom || from > m_tagClearTo)
-        m_tagClearFrom = m_tagClearTo = from;
-    while (m_tagClearTo < last) {
-        const auto* hit = static_cast<const char*>(
-            std::memchr(m_bufText.data() + m_tagClearTo, '#', last - m_tagClearTo));
-        if (!hit) {
-            m_tagClearTo = last;
-            break;
-        }
-        const auto at = static_cast<std::size_t>(hit - m_bufText.data());
-        if (m_bufText[at + 1] >= '3' && m_bufText[at + 1] <= '9') {
-            m_tagClearTo = at;
-            return true;
-        }
-        m_tagClearTo = at + 1;
-    }
-    return false;
-}
-
-std::string_view TCodeScanner::MacroText(int n) const
-{
-    if (n != 2)
-        return m_macros[static_cast<std::size_t>(n)];
-    switch (m_tail.where) {
-    case TTail::TWhere::Live:
-        return std::string_view(m_bufText).substr(m_tail.pos, m_tail.len);
-    case TTail::TWhere::Retired:
-        return std::string_view(m_bufRetired).substr(m_tail.pos, m_tail.len);
-    case TTail::TWhere::Own:
-        break;
-    }
-    return m_tail.own;
 }
 
 void TCodeScanner::SetMacrosFromLastSearch()
@@ -542,11 +429,7 @@ void TCodeScanner::SetMacrosFromLastSearch()
         m_macros[0].clear();
         m_macros[1].clear();
     }
-    // #2 stays in the buffer's storage until the storage changes under it.
-    m_tail.where = TTail::TWhere::Live;
-    m_tail.pos = m_bufBegin + end;
-    m_tail.len = buf.size() - end;
-    m_matchVersion = m_bufVersion;
+    m_buffer.SetTailAfterMatch(end);
 }
 
 int TCodeScanner::TryRuleNumber(int number)
@@ -756,18 +639,14 @@ void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
         EmitRecord();
         break;
     case 'B':
-        if (value == "#2" && m_tail.where == TTail::TWhere::Live && !TailNeedsExpansion()) {
+        if (value == "#2" && m_buffer.TailIsLive() && !TailNeedsExpansion()) {
             // The text after the match still stands in the storage, and no macro would be
             // expanded in it: it becomes the buffer where it stands.
-            if (m_bufText.size() > m_tail.pos + m_tail.len)
-                TruncateStorage(m_tail.pos + m_tail.len);
-            m_bufBegin = m_tail.pos;
-            ++m_bufVersion;
-            TrimBuf();
+            m_buffer.TakeTail();
         } else {
             std::string text = Trim(ExpandMacros(value));
             TScanBudget::CheckSize(text.size(), "the buffer");
-            SetBuf(std::move(text));
+            m_buffer.Set(std::move(text));
         }
         Trace("[Buf=]", Buf());
         break;
@@ -820,17 +699,12 @@ void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
 void TCodeScanner::Rematch(int patternId)
 {
     m_regex.SetPatternId(patternId);
-    const std::size_t keptBegin = m_bufBegin;
-    const std::size_t keptSize = m_bufText.size();
+    TScanBuffer::TSaved kept = m_buffer.Save();
     const int keptLine = m_lineIndex;
-    // Joining trims the end of the buffer, blanks it ends with included.
-    std::optional<std::string> keptText;
-    if (!Buf().empty() && IsBlank(m_bufText.back()))
-        keptText.emplace(Buf());
     const int last = static_cast<int>(m_codes.size()) - 1;
     struct TJoin {
         int line;
-        std::size_t size; // of the storage after the join
+        std::size_t end; // the buffer's end mark after the join
     };
     std::vector<TJoin> joins;
     std::size_t from = 0;     // in Buf: where a match can start at the earliest
@@ -860,8 +734,8 @@ void TCodeScanner::Rematch(int patternId)
             if (size > TScanBudget::kMaxTextSize)
                 break;
             m_lineIndex = next;
-            JoinLine(static_cast<std::size_t>(next));
-            joins.push_back({next, m_bufText.size()});
+            m_buffer.Join(m_lineSeparator, m_codes[static_cast<std::size_t>(next)]);
+            joins.push_back({next, m_buffer.EndMark()});
         }
         if (joins.size() == probed)
             break; // nothing more to read
@@ -872,11 +746,9 @@ void TCodeScanner::Rematch(int patternId)
         std::size_t fails = probed, matches = joins.size();
         while (matches - fails > 1) {
             const std::size_t mid = fails + (matches - fails) / 2;
-            const std::string_view prefix =
-                std::string_view(m_bufText).substr(m_bufBegin, joins[mid - 1].size - m_bufBegin);
-            (m_regex.Search(prefix, from) ? matches : fails) = mid;
+            (m_regex.Search(m_buffer.TextUpTo(joins[mid - 1].end), from) ? matches : fails) = mid;
         }
-        TruncateStorage(joins[matches - 1].size);
+        m_buffer.CutBackTo(joins[matches - 1].end);
         joins.resize(matches);
         m_lineIndex = joins.back().line;
         m_regex.Search(Buf(), from);
@@ -887,13 +759,7 @@ void TCodeScanner::Rematch(int patternId)
     if (!found) {
         // Give up: the buffer as it was; the lines read stay consumed, and reading goes on
         // after the kept line, within the source.
-        if (keptText) {
-            SetBuf(std::move(*keptText));
-        } else {
-            TruncateStorage(keptSize);
-            m_bufBegin = keptBegin;
-            ++m_bufVersion;
-        }
+        m_buffer.Restore(std::move(kept));
         m_lineIndex = std::max(0, std::min(keptLine + 1, last));
     }
     SetMacrosFromLastSearch();
@@ -1035,34 +901,8 @@ void TCodeScanner::PickUpMatch(char marker)
     m_budget.Written(m_macros[1].size() + sizeof(std::string));
     m_pickups.push_back(m_macros[1]);
     std::string placeholder = "_" + std::string(1, marker) + std::to_string(m_pickups.size() - 1) + "_";
-    const std::string& head = m_macros[0];
-    if (m_matchVersion == m_bufVersion && m_tail.where == TTail::TWhere::Live &&
-        m_tail.pos >= head.size() + placeholder.size()) {
-        // Buf still is #0 #1 #2 as the match left it: the placeholder takes the match's
-        // place, #0 moves up to it over text already consumed, and #2 stays where it is.
-        const std::size_t begin = m_tail.pos - head.size() - placeholder.size();
-        std::copy(head.begin(), head.end(), m_bufText.begin() + static_cast<std::ptrdiff_t>(begin));
-        std::copy(placeholder.begin(), placeholder.end(),
-                  m_bufText.begin() + static_cast<std::ptrdiff_t>(begin + head.size()));
-        m_bufBegin = begin;
-        if (m_tagClearTo + 1 >= begin && m_tagClearFrom < m_tail.pos)
-            m_tagClearFrom = m_tagClearTo = m_tail.pos;
-        ++m_bufVersion;
-    } else {
-        // Room in front, half the text, so that the next placeholders go in place: a buffer
-        // that grows at its front by placeholders is copied a bounded number of times.
-        const std::string_view tail = MacroText(2);
-        const std::size_t room = 64 + (head.size() + placeholder.size() + tail.size()) / 2;
-        std::string text(room, ' ');
-        text.append(head).append(placeholder).append(tail);
-        const std::size_t tailLen = tail.size();
-        SetBuf(std::move(text), room);
-        m_tail.where = TTail::TWhere::Live;
-        m_tail.pos = m_bufText.size() - tailLen;
-        m_tail.len = tailLen;
-    }
+    m_buffer.Rebuild(m_macros[0], placeholder);
     m_macros[1] = std::move(placeholder);
-    m_matchVersion = m_bufVersion;
 }
 
 // Appends text with every placeholder replaced by its picked-up text, itself expanded.

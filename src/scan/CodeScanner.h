@@ -12,6 +12,7 @@
 #include "scan/Regex.h"
 #include "scan/RuleFault.h"
 #include "scan/ScanBudget.h"
+#include "scan/ScanBuffer.h"
 #include "scan/ScanMessages.h"
 #include "scan/StructureTexts.h"
 
@@ -70,15 +71,6 @@ public:
 private:
     struct TRuleSet;
     struct TRuleRun;
-    // Where the text after the last match (#2) stands: its own copy, or a range of the
-    // buffer's storage (live) or of the storage the buffer last replaced (retired).
-    struct TTail {
-        enum class TWhere { Own, Live, Retired } where = TWhere::Own;
-        std::size_t pos = 0;
-        std::size_t len = 0;
-        std::string own;
-    };
-
     void ResetForScan();
     // The scan after the reset: the lines, the block that VAR names for the key, the cycles.
     void RunOnLines(TLines codes, std::string_view key);
@@ -87,7 +79,6 @@ private:
     void RunRules();
     void StartCycle();
     void ReadNextLine();
-    void JoinLine(std::size_t index);
     int TryRuleNumber(int number);
     int TryRuleAt(int index, std::string_view name);
     int TakeMatch(int index, std::string_view name);
@@ -111,13 +102,8 @@ private:
     void CheckStop() const;
 
     // The buffer.
-    std::string_view Buf() const { return std::string_view(m_bufText).substr(m_bufBegin); }
-    void SetBuf(std::string text, std::size_t begin = 0);
-    void TrimBuf();
-    void TruncateStorage(std::size_t size);
-    void MaterializeTail();
+    std::string_view Buf() const { return m_buffer.Text(); }
     bool TailNeedsExpansion();
-    bool TailHasTag(std::size_t from, std::size_t to);
 
     // Macros and texts.
     std::string_view MacroText(int n) const;
@@ -150,14 +136,7 @@ private:
     int m_commandIndex = 0;
     bool m_atEnd = false;
 
-    // Buf is m_bufText from m_bufBegin: taking text off the front moves only the offset.
-    std::string m_bufText;
-    std::size_t m_bufBegin = 0;
-    std::string m_bufRetired;
-    std::uint64_t m_bufVersion = 0;   // counts every change of Buf
-    std::uint64_t m_matchVersion = 0; // Buf's version when the last match set #0 #1 #2
-    std::size_t m_tagClearFrom = 0;   // no "#3".."#9" starts in the storage between these
-    std::size_t m_tagClearTo = 0;
+    TScanBuffer m_buffer;
 
     TScanBudget m_budget;
     TAttemptGuard m_guard;
@@ -174,8 +153,7 @@ private:
     int m_commentIndicator = 0;
     TLines m_commentBlock;
     TLines m_results;
-    std::array<std::string, 10> m_macros; // #2 lives in m_tail
-    TTail m_tail;
+    std::array<std::string, 10> m_macros; // #2 is the buffer's tail
     std::string m_trace;
     std::function<void()> m_minimize;
     std::stop_token m_stop;
