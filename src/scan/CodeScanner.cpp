@@ -123,19 +123,6 @@ constexpr int kBufferFull = -2;
 constexpr int kNoRules = -3;
 
 
-// The digits d from first to 9 for which "#d" occurs in text, as bits 1 << d.
-unsigned TagsIn(std::string_view text, int first)
-{
-    unsigned tags = 0;
-    for (std::size_t at = text.find('#'); at != std::string_view::npos && at + 1 < text.size();
-         at = text.find('#', at + 1)) {
-        const char d = text[at + 1];
-        if (d >= '0' + first && d <= '9')
-            tags |= 1u << (d - '0');
-    }
-    return tags;
-}
-
 } // namespace
 
 TCodeScanner::TCodeScanner(const TStructureTexts& sharedRules, IScanMessages& messages, int commentIndicator)
@@ -144,8 +131,6 @@ TCodeScanner::TCodeScanner(const TStructureTexts& sharedRules, IScanMessages& me
     m_icon.reserve(3);
     m_declaration.reserve(1024);
     m_type.reserve(256);
-    for (auto& macro : m_macros)
-        macro.reserve(1024);
 }
 
 TCodeScanner::~TCodeScanner() = default;
@@ -168,8 +153,7 @@ void TCodeScanner::ResetForScan()
     m_commentBlock.clear();
     m_results.clear();
     m_lineSeparator = " ";
-    for (auto& macro : m_macros)
-        macro.clear();
+    m_macros.Clear();
     m_guard.StartScan();
     m_faults.Clear();
     m_atSet = nullptr;
@@ -248,7 +232,7 @@ const TCodeScanner::TRuleSet* TCodeScanner::SectionOf(const std::string& name)
 
 void TCodeScanner::Run()
 {
-    m_pickups.clear();
+    m_pickups.Clear();
     int cycle = 0;
     EnterCycle(cycle);
     while (m_ruleSet && !m_ruleSet->lines.empty()) {
@@ -262,7 +246,13 @@ void TCodeScanner::Run()
         }
         EnterCycle(++cycle);
     }
-    ExpandResults();
+    m_pickups.ExpandAll(m_results, [this](const TScanLimit& limit) {
+        m_atSet = nullptr;
+        m_atIndex = kNoProgress;
+        NoteFault(limit.what(), -1);
+    });
+    for (auto& line : m_results)
+        UnescapePlaceholders(line);
     for (auto& line : m_comments)
         UnescapePlaceholders(line);
     for (auto& line : m_codes)
@@ -398,23 +388,6 @@ void TCodeScanner::ReadNextLine()
     m_guard.LinesRead(1);
 }
 
-std::string_view TCodeScanner::MacroText(int n) const
-{
-    return n == 2 ? m_buffer.Tail() : std::string_view(m_macros[static_cast<std::size_t>(n)]);
-}
-
-// Whether expanding #2 would change it: whether a macro #3 to #9 that holds more than
-// its own name occurs in it.
-bool TCodeScanner::TailNeedsExpansion()
-{
-    for (std::size_t d = 3; d <= 9; ++d) {
-        const std::string& macro = m_macros[d];
-        if (macro.size() != 2 || macro[0] != '#' || macro[1] != static_cast<char>('0' + d))
-            return m_buffer.TailHasTag();
-    }
-    return false;
-}
-
 void TCodeScanner::SetMacrosFromLastSearch()
 {
     const std::string_view buf = Buf();
@@ -422,12 +395,10 @@ void TCodeScanner::SetMacrosFromLastSearch()
     if (m_regex.Matched()) {
         const std::size_t pos = m_regex.MatchPos(0);
         const std::size_t len = m_regex.MatchLen(0);
-        m_macros[0].assign(buf.substr(0, pos));
-        m_macros[1].assign(buf.substr(pos, len));
+        m_macros.SetMatch(buf.substr(0, pos), buf.substr(pos, len));
         end = pos + len;
     } else {
-        m_macros[0].clear();
-        m_macros[1].clear();
+        m_macros.SetMatch({}, {});
     }
     m_buffer.SetTailAfterMatch(end);
 }
@@ -547,8 +518,8 @@ int TCodeScanner::TakeMatch(int index, std::string_view name)
         m_trace.append(kTraceBreak).append("[").append(std::to_string(m_lineIndex)).append("]");
         m_trace.append(kTraceBreak).append("[Match <").append(m_setStack.empty() ? "" : m_setStack.back());
         m_trace.append(",").append(name).append(">] ").append(m_ruleSet->lines[static_cast<std::size_t>(index)]);
-        m_trace.append(kTraceBreak).append("[Buf:]").append(m_macros[0]).append("|").append(m_macros[1]);
-        m_trace.append("|").append(MacroText(2)).append(kTraceBreak).append(kTraceBreak);
+        m_trace.append(kTraceBreak).append("[Buf:]").append(m_macros.Text(0)).append("|").append(m_macros.Text(1));
+        m_trace.append("|").append(m_macros.Text(2)).append(kTraceBreak).append(kTraceBreak);
     }
     return static_cast<int>(m_regex.MatchPos(0) + m_regex.MatchLen(0));
 }
@@ -623,7 +594,7 @@ void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
     case '*':
     case '<': {
         std::string& text = command == '*' ? CodeLineAt(m_comments, "comment") : CodeLineAt(m_codes, "source");
-        const std::string more = ExpandMacros(value);
+        const std::string more = m_macros.Expand(value);
         TScanBudget::CheckSize(text.size() + more.size(), command == '*' ? "a comment line" : "a source line");
         m_budget.Written(more.size());
         text += more;
@@ -631,7 +602,7 @@ void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
         break;
     }
     case '3': case '4': case '5': case '6': case '7': case '8': case '9':
-        m_macros[static_cast<std::size_t>(command - '0')] = ExpandMacros(value);
+        m_macros.Set(command - '0', m_macros.Expand(value));
         break;
     case ';':
         break;
@@ -639,12 +610,13 @@ void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
         EmitRecord();
         break;
     case 'B':
-        if (value == "#2" && m_buffer.TailIsLive() && !TailNeedsExpansion()) {
+        if (value == "#2" && m_buffer.TailIsLive() &&
+            (m_macros.TagsStandForThemselves() || !m_buffer.TailHasTag())) {
             // The text after the match still stands in the storage, and no macro would be
             // expanded in it: it becomes the buffer where it stands.
             m_buffer.TakeTail();
         } else {
-            std::string text = Trim(ExpandMacros(value));
+            std::string text = Trim(m_macros.Expand(value));
             TScanBudget::CheckSize(text.size(), "the buffer");
             m_buffer.Set(std::move(text));
         }
@@ -655,7 +627,7 @@ void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
         Trace("[Declaration<-]", m_declaration);
         break;
     case 'I':
-        m_icon = ExpandMacros(value);
+        m_icon = m_macros.Expand(value);
         Trace("[Icon<-]", m_icon);
         break;
     case 'L':
@@ -673,10 +645,11 @@ void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
     case 'S':
         Rematch(PatternIdOf(set, index));
         if (m_debug)
-            Trace("[Rematch Buf=]", m_macros[0] + "|" + m_macros[1] + "|" + std::string(MacroText(2)));
+            Trace("[Rematch Buf=]", std::string(m_macros.Text(0)) + "|" + std::string(m_macros.Text(1)) + "|" +
+                                        std::string(m_macros.Text(2)));
         break;
     case 'T':
-        m_type = Trim(m_regex.Substitute(ExpandMacros(value), TScanBudget::kMaxTextSize));
+        m_type = Trim(m_regex.Substitute(m_macros.Expand(value), TScanBudget::kMaxTextSize));
         Trace("[Type<-]", m_type);
         break;
     case '[':
@@ -787,7 +760,7 @@ void TCodeScanner::DoCommand(const TRuleSet& set, std::size_t index)
         m_commandIndex = kStop;
         break;
     case TWord::If:
-        if (m_regex.Search(MacroText(command.macro))) {
+        if (m_regex.Search(m_macros.Text(command.macro))) {
             // A jump is an attempt: a jump back to a rule that runs it again is cut off like
             // rules that make no progress, and a stop request ends it.
             CheckStop();
@@ -816,10 +789,10 @@ void TCodeScanner::DoCommand(const TRuleSet& set, std::size_t index)
         m_regex.SetModifiers(arg);
         break;
     case TWord::Msg:
-        m_messages.ShowString(PlaceholdersUnescaped(ExpandMacros(arg)));
+        m_messages.ShowString(PlaceholdersUnescaped(m_macros.Expand(arg)));
         break;
     case TWord::ClearMacros:
-        m_pickups.clear();
+        m_pickups.Clear();
         break;
     case TWord::None:
         break;
@@ -863,117 +836,11 @@ int TCodeScanner::SwitchSet(const std::string& name)
     return Level();
 }
 
-// Replaces "#0" to "#9", in that order, each over the text the earlier ones made: one
-// pass over the text for each macro that occurs in it, and one after each replacement to
-// find the tags left (a macro's text may hold tags, or make one with the text around it).
-std::string TCodeScanner::ExpandMacros(std::string_view text)
-{
-    std::string result(text);
-    std::string next;
-    for (unsigned tags = TagsIn(result, 0); tags != 0;) {
-        const int n = std::countr_zero(tags);
-        const char tagText[2] = {'#', static_cast<char>('0' + n)};
-        const std::string_view tag(tagText, 2);
-        std::size_t count = 0;
-        for (auto pos = result.find(tag); pos != std::string::npos; pos = result.find(tag, pos + 2))
-            ++count;
-        const std::string_view macro = MacroText(n);
-        TScanBudget::CheckSize(result.size() - 2 * count + count * macro.size(), "a macro expansion");
-        next.clear();
-        next.reserve(result.size() - 2 * count + count * macro.size());
-        std::size_t from = 0;
-        for (auto pos = result.find(tag); pos != std::string::npos; pos = result.find(tag, pos + 2)) {
-            next.append(result, from, pos - from).append(macro);
-            from = pos + 2;
-        }
-        next.append(result, from);
-        m_budget.Expanded(next.size());
-        result.swap(next);
-        tags = TagsIn(result, n + 1);
-    }
-    return result;
-}
-
 void TCodeScanner::PickUpMatch(char marker)
 {
-    if (m_pickups.size() >= kMaxPickups)
-        throw TScanError("more than " + std::to_string(kMaxPickups) + " picked-up texts");
-    m_budget.Written(m_macros[1].size() + sizeof(std::string));
-    m_pickups.push_back(m_macros[1]);
-    std::string placeholder = "_" + std::string(1, marker) + std::to_string(m_pickups.size() - 1) + "_";
-    m_buffer.Rebuild(m_macros[0], placeholder);
-    m_macros[1] = std::move(placeholder);
-}
-
-// Appends text with every placeholder replaced by its picked-up text, itself expanded.
-// Each picked-up text is expanded once; one that holds itself (possible after CLRMACRO) or
-// lies too deep is left as it stands. A placeholder without a stored text (its text was
-// cleared by CLRMACRO, or the rules wrote it) fails the scan: the records would otherwise
-// show the marker instead of the source text.
-void TCodeScanner::AppendExpandedPickups(std::string& out, std::string_view text, int depth)
-{
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t at = text.find('_', from);
-        if (at == std::string_view::npos)
-            break;
-        std::size_t end = at + 1; // past the placeholder's digits
-        std::size_t index = 0;
-        bool known = end < text.size() && IsPlaceholderMarker(text[end]);
-        if (known) {
-            ++end;
-            while (end < text.size() && text[end] >= '0' && text[end] <= '9') {
-                index = std::min<std::size_t>(index * 10 + static_cast<std::size_t>(text[end] - '0'), SIZE_MAX / 20);
-                ++end;
-            }
-            known = end > at + 2 && end < text.size() && text[end] == '_';
-            if (known && index >= m_pickups.size())
-                throw TScanError("placeholder " + std::string(text.substr(at, end + 1 - at)) +
-                                 " has no picked-up text");
-        }
-        if (!known || m_expanding[index] || (!m_expanded[index] && depth >= kMaxNesting)) {
-            out.append(text.substr(from, at + 1 - from));
-            from = at + 1;
-            continue;
-        }
-        out.append(text.substr(from, at - from));
-        if (!m_expanded[index]) {
-            struct TExpanding {
-                std::vector<bool>::reference flag;
-                explicit TExpanding(std::vector<bool>::reference f) : flag(f) { flag = true; }
-                ~TExpanding() { flag = false; }
-            } expanding(m_expanding[index]);
-            std::string expanded;
-            AppendExpandedPickups(expanded, m_pickups[index], depth + 1);
-            m_expanded[index] = std::move(expanded);
-        }
-        out += *m_expanded[index];
-        TScanBudget::CheckSize(out.size(), "a result line");
-        from = end + 1;
-    }
-    out.append(text.substr(from));
-}
-
-void TCodeScanner::ExpandResults()
-{
-    m_expanded.assign(m_pickups.size(), std::nullopt);
-    m_expanding.assign(m_pickups.size(), false);
-    for (auto& line : m_results) {
-        if (line.find('_') != std::string::npos) {
-            std::string out;
-            try {
-                AppendExpandedPickups(out, line, 0);
-                line = std::move(out);
-            } catch (const TScanLimit& error) {
-                m_atSet = nullptr;
-                m_atIndex = kNoProgress;
-                NoteFault(error.what(), -1);
-            }
-        }
-        UnescapePlaceholders(line);
-    }
-    m_expanded.clear();
-    m_expanding.clear();
+    std::string placeholder = m_pickups.Add(m_macros.Text(1), marker);
+    m_buffer.Rebuild(m_macros.Text(0), placeholder);
+    m_macros.Set(1, std::move(placeholder));
 }
 
 void TCodeScanner::EmitRecord()

@@ -9,6 +9,7 @@
 // limit, and faults of the rules are collected (once per scan for each rule line, with
 // the rule file's line and the matcher's message) for the caller to report.
 
+#include "scan/Macros.h"
 #include "scan/Regex.h"
 #include "scan/RuleFault.h"
 #include "scan/ScanBudget.h"
@@ -62,8 +63,6 @@ public:
     // stopped inside one long scan.
     void SetStopToken(std::stop_token stop) { m_stop = std::move(stop); }
 
-    // Cap on the picked-up texts of a scan (the other caps are in ScanBudget.h).
-    static constexpr std::size_t kMaxPickups = 1u << 20;
     // Caps on the rule-set stack and on sets entered inside the entering of a set.
     static constexpr std::size_t kMaxSetDepth = 1000;
     static constexpr int kMaxNesting = 64;
@@ -103,13 +102,6 @@ private:
 
     // The buffer.
     std::string_view Buf() const { return m_buffer.Text(); }
-    bool TailNeedsExpansion();
-
-    // Macros and texts.
-    std::string_view MacroText(int n) const;
-    std::string ExpandMacros(std::string_view text);
-    void AppendExpandedPickups(std::string& out, std::string_view text, int depth);
-    void ExpandResults();
 
     // Faults.
     // Records a fault of the line being tried or run (once per scan) and returns its text.
@@ -147,13 +139,13 @@ private:
     const TRuleSet* m_ruleSet = nullptr; // one of m_sections
     TLines m_setStack; // top at the back
     int m_nesting = 0; // RunCommands calls in progress
-    TLines m_pickups;
+    TMacros m_macros{m_buffer, m_budget};
+    TPickups m_pickups{m_budget};
     TLines m_codes;
     TLines m_comments;
     int m_commentIndicator = 0;
     TLines m_commentBlock;
     TLines m_results;
-    std::array<std::string, 10> m_macros; // #2 is the buffer's tail
     std::string m_trace;
     std::function<void()> m_minimize;
     std::stop_token m_stop;
@@ -165,7 +157,4 @@ private:
     const TRuleSet* m_atSet = nullptr;
     int m_atIndex = -1;
     TRuleFaults m_faults;
-    // Picked-up texts expanded so far at the end of a scan, by index.
-    std::vector<std::optional<std::string>> m_expanded;
-    std::vector<bool> m_expanding;
 };
