@@ -7,111 +7,7 @@
 #include <cstring>
 #include <new>
 #include <tuple>
-#include <unordered_map>
 #include <utility>
-
-// Consecutive rules of a set searched as one pattern of alternatives.
-struct TCodeScanner::TRuleRun {
-    int pattern = -1;     // the pattern of the rules' patterns as alternatives
-    std::vector<int> ids; // the rules' own patterns, in rule order
-};
-
-// One rule set with each line's name and value taken apart once.
-struct TCodeScanner::TRuleSet {
-    std::string name;
-    TLines lines;
-    TLines values;
-    std::vector<int> lineNumbers;                           // of each line in the rule file
-    std::unordered_map<std::string, int> firstIndexByName; // upper-cased name -> line index
-    std::vector<int> ruleIndexByNumber;                     // n -> line index of "Sn", or -1
-    // A "[WORD]argument" line taken apart: its word and argument, and for "[IF#nTHEN]RULE"
-    // the macro n and the index of the rule it jumps to (-1 when the set has none of that
-    // name).
-    enum class TWord { None, Push, Switch, Pop, If, NextCycle, LineSeparator, ScanDebug, Modifier, Msg, ClearMacros };
-    struct TCommand {
-        TWord word = TWord::None;
-        int macro = 0;
-        int jumpTarget = -1;
-        std::string arg;
-    };
-    std::vector<TCommand> commands;
-    // Pattern ids in the scanner's matcher of the lines' values (rules, R and S commands),
-    // filled as they are first used.
-    mutable std::vector<int> patternIds;
-    // Runs of rules S<first>, S<first + 1>, ... that the matcher tries in one call (see
-    // TCodeScanner::SearchRun), worked out for the modifiers in force when first needed.
-    mutable std::optional<std::uint32_t> runModifiers;
-    mutable std::vector<std::optional<TRuleRun>> runsByFirst; // by the number of the run's first rule
-
-    TRuleSet(std::string setName, TLines setLines, std::vector<int> numbers)
-        : name(std::move(setName)), lines(std::move(setLines)), lineNumbers(std::move(numbers))
-    {
-        lineNumbers.resize(lines.size(), 0);
-        values.reserve(lines.size());
-        patternIds.assign(lines.size(), -1);
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            const std::string& line = lines[i];
-            const auto eq = line.find('=');
-            if (eq == std::string::npos) {
-                values.push_back(line.empty() ? std::string() : line.substr(1));
-            } else {
-                values.push_back(line.substr(eq + 1));
-                const std::string upper = UpperCase(std::string_view(line).substr(0, eq));
-                if (!firstIndexByName.emplace(upper, static_cast<int>(i)).second)
-                    continue;
-                // The rule loop asks for "S0", "S1", ... by number; keep those at hand.
-                if (upper.size() > 1 && upper.size() < 8 && upper[0] == 'S' &&
-                    upper.find_first_not_of("0123456789", 1) == std::string::npos) {
-                    const int n = std::stoi(upper.substr(1));
-                    if (upper == "S" + std::to_string(n)) {
-                        if (ruleIndexByNumber.size() <= static_cast<std::size_t>(n))
-                            ruleIndexByNumber.resize(static_cast<std::size_t>(n) + 1, -1);
-                        ruleIndexByNumber[static_cast<std::size_t>(n)] = static_cast<int>(i);
-                    }
-                }
-            }
-        }
-        commands.resize(lines.size());
-        for (std::size_t i = 0; i < lines.size(); ++i)
-            if (!lines[i].empty() && lines[i][0] == '[')
-                commands[i] = ParseCommand(lines[i]);
-    }
-
-    TCommand ParseCommand(const std::string& line) const
-    {
-        static const std::pair<const char*, TWord> kWords[] = {
-            {"PUSH", TWord::Push},
-            {"SWITCH", TWord::Switch},
-            {"POP", TWord::Pop},
-            {"NEXTCYC", TWord::NextCycle},
-            {"LINESEPARATER", TWord::LineSeparator},
-            {"SCANDEBUG", TWord::ScanDebug},
-            {"MODIFIER", TWord::Modifier},
-            {"MSG", TWord::Msg},
-            {"CLRMACRO", TWord::ClearMacros}};
-        TCommand command;
-        const std::string word = TagText(line, 0);
-        command.arg = TagTail(line, 1);
-        for (const auto& [text, value] : kWords)
-            if (word == text)
-                command.word = value;
-        if (word.size() == 8 && word.compare(0, 3, "IF#") == 0 && word.compare(4, 4, "THEN") == 0 &&
-            word[3] >= '0' && word[3] <= '3') {
-            command.word = TWord::If;
-            command.macro = word[3] - '0';
-            if (const auto it = firstIndexByName.find(UpperCase(Trim(command.arg))); it != firstIndexByName.end())
-                command.jumpTarget = it->second;
-        }
-        return command;
-    }
-
-    int RuleIndex(int number) const
-    {
-        return number >= 0 && static_cast<std::size_t>(number) < ruleIndexByNumber.size()
-                   ? ruleIndexByNumber[static_cast<std::size_t>(number)]
-                   : -1;
-    }
-};
 
 namespace {
 
@@ -126,7 +22,7 @@ constexpr int kNoRules = -3;
 } // namespace
 
 TCodeScanner::TCodeScanner(const TStructureTexts& sharedRules, IScanMessages& messages, int commentIndicator)
-    : m_sharedRules(sharedRules), m_messages(messages), m_commentIndicator(commentIndicator)
+    : m_block(sharedRules), m_messages(messages), m_commentIndicator(commentIndicator)
 {
     m_icon.reserve(3);
     m_declaration.reserve(1024);
@@ -137,7 +33,7 @@ TCodeScanner::~TCodeScanner() = default;
 
 bool TCodeScanner::IsKnownType(std::string_view key) const
 {
-    return m_sharedRules.BlockNameFor(key).has_value();
+    return m_block.IsKnownType(key);
 }
 
 void TCodeScanner::ResetForScan()
@@ -188,46 +84,9 @@ void TCodeScanner::RunOnLines(TLines codes, std::string_view key)
     }
     m_budget.Start(sourceBytes);
     m_comments.assign(m_codes.size(), std::string());
-    // The block the VAR section names for the key, looked up once per key.
-    auto known = m_blockNamesByKey.find(key);
-    if (known == m_blockNamesByKey.end())
-        known = m_blockNamesByKey.emplace(std::string(key), m_sharedRules.BlockNameFor(key).value_or("")).first;
-    const std::string& blockName = known->second;
-    // The shared rule file never changes, so a scanner that scans many files of one type
-    // (the search) copies the block and parses its sets once.
-    if (!m_blockName || *m_blockName != blockName) {
-        std::vector<int> numbers;
-        const TLines block = m_sharedRules.Block(blockName, &numbers);
-        m_blockRules.LoadFromList(block, numbers);
-        m_sections.clear();
-        m_blockName = blockName;
-    }
-    if (!blockName.empty() && SectionOf("CYC0")->lines.empty()) {
-        // A rule file cut short, or a block without its first cycle: say so rather than
-        // give an empty outline without a word.
-        TRuleFault fault;
-        fault.ruleFile = m_sharedRules.FileName();
-        fault.set = blockName;
-        if (m_blockRules.Lines().empty()) {
-            fault.message = "the rule file has no rule block " + blockName + " for the file type " + std::string(key);
-        } else {
-            fault.message = "the rule block " + blockName + " has no rules: its set CYC0 is missing or empty";
-            fault.ruleLine = m_blockRules.LineNumbers().front();
-            fault.rule = m_blockRules.Lines().front();
-        }
-        m_faults.Add(std::move(fault), kNoRules);
-    }
+    if (auto fault = m_block.Choose(key))
+        m_faults.Add(std::move(*fault), kNoRules);
     Run();
-}
-
-const TCodeScanner::TRuleSet* TCodeScanner::SectionOf(const std::string& name)
-{
-    if (auto it = m_sections.find(name); it != m_sections.end())
-        return it->second.get();
-    std::vector<int> numbers;
-    TLines lines = m_blockRules.Section(name, &numbers);
-    auto set = std::make_unique<const TRuleSet>(name, std::move(lines), std::move(numbers));
-    return m_sections.emplace(name, std::move(set)).first->second.get();
 }
 
 void TCodeScanner::Run()
@@ -413,49 +272,6 @@ int TCodeScanner::TryRuleNumber(int number)
     return TryRuleAt(index, {});
 }
 
-int TCodeScanner::PatternIdOf(const TRuleSet& set, std::size_t index)
-{
-    int& patternId = set.patternIds[index];
-    if (patternId < 0)
-        patternId = m_regex.PatternId(set.values[index]);
-    return patternId;
-}
-
-// The run of rules of the set in force that starts at "S<first>", made for the modifiers in
-// force: consecutive rules whose patterns the matcher can try as alternatives of one
-// pattern, two or more of them; null when no run starts there.
-const TCodeScanner::TRuleRun* TCodeScanner::RunAt(int first)
-{
-    const TRuleSet& set = *m_ruleSet;
-    if (set.runModifiers != m_regex.Modifiers()) {
-        set.runsByFirst.clear();
-        std::vector<int> ids;
-        int start = 0;
-        const auto close = [&] {
-            const int pattern = ids.size() >= 2 ? m_regex.Alternatives(ids) : -1;
-            if (pattern >= 0) {
-                set.runsByFirst.resize(static_cast<std::size_t>(start) + 1);
-                set.runsByFirst.back() = TRuleRun{pattern, std::move(ids)};
-            }
-            ids.clear();
-        };
-        for (int n = 0, index = 0; (index = set.RuleIndex(n)) >= 0; ++n) {
-            const int id = PatternIdOf(set, static_cast<std::size_t>(index));
-            if (!m_regex.CanAlternate(id)) {
-                close();
-                continue;
-            }
-            if (ids.empty())
-                start = n;
-            ids.push_back(id);
-        }
-        close();
-        set.runModifiers = m_regex.Modifiers();
-    }
-    const auto at = static_cast<std::size_t>(first);
-    return at < set.runsByFirst.size() && set.runsByFirst[at] ? &*set.runsByFirst[at] : nullptr;
-}
-
 // Most attempts fail, most of them in sets of many rules; a run of rules searched as one
 // pattern tells at once which of them matches first. Returns the number after the run's
 // last rule, with the rule that matches in `matching` (-1: none), or -1 when no run starts
@@ -463,7 +279,7 @@ const TCodeScanner::TRuleRun* TCodeScanner::RunAt(int first)
 // rules together): then the rules are tried one by one. (The trace shows every attempt.)
 int TCodeScanner::SearchRun(int first, int& matching)
 {
-    const TRuleRun* run = m_debug || !m_ruleRuns || !m_ruleSet ? nullptr : RunAt(first);
+    const TRuleRun* run = m_debug || !m_ruleRuns || !m_ruleSet ? nullptr : m_ruleSet->RunAt(m_regex, first);
     if (!run)
         return -1;
     try {
@@ -481,7 +297,7 @@ int TCodeScanner::FailedInRun(int number)
 {
     m_atSet = m_ruleSet;
     m_atIndex = m_ruleSet->RuleIndex(number);
-    m_regex.SetPatternId(PatternIdOf(*m_ruleSet, static_cast<std::size_t>(m_atIndex)));
+    m_regex.SetPatternId(m_ruleSet->PatternId(m_regex, static_cast<std::size_t>(m_atIndex)));
     m_commandIndex = kStop;
     return -1;
 }
@@ -491,7 +307,7 @@ int TCodeScanner::MatchedInRun(int number)
 {
     m_atSet = m_ruleSet;
     m_atIndex = m_ruleSet->RuleIndex(number);
-    m_regex.SetPatternId(PatternIdOf(*m_ruleSet, static_cast<std::size_t>(m_atIndex)));
+    m_regex.SetPatternId(m_ruleSet->PatternId(m_regex, static_cast<std::size_t>(m_atIndex)));
     return TakeMatch(m_atIndex, {});
 }
 
@@ -500,7 +316,7 @@ int TCodeScanner::TryRuleAt(int index, std::string_view name)
     const TRuleSet* set = m_ruleSet;
     m_atSet = set;
     m_atIndex = index;
-    m_regex.SetPatternId(PatternIdOf(*set, static_cast<std::size_t>(index)));
+    m_regex.SetPatternId(set->PatternId(m_regex, static_cast<std::size_t>(index)));
     if (m_regex.Search(Buf()) && !Buf().empty())
         return TakeMatch(index, name);
     m_commandIndex = kStop;
@@ -553,7 +369,7 @@ void TCodeScanner::RunCommands(int start)
         const std::string& line = set->lines[index];
         if (m_debug)
             Trace("[Program] ", line);
-        if (line.empty())
+        if (set->commands[index].op == TOp::End)
             break;
         RunCommand(*set, index);
         ++m_commandIndex;
@@ -587,29 +403,28 @@ std::string& TCodeScanner::CodeLineAt(TLines& lines, const char* what)
 
 void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
 {
-    const std::string& line = set.lines[index];
+    const TCommand& command = set.commands[index];
     const std::string& value = set.values[index];
-    const char command = line[0];
-    switch (command) {
-    case '*':
-    case '<': {
-        std::string& text = command == '*' ? CodeLineAt(m_comments, "comment") : CodeLineAt(m_codes, "source");
+    const std::string& arg = command.arg;
+    switch (command.op) {
+    case TOp::Comment:
+    case TOp::Code: {
+        const bool comment = command.op == TOp::Comment;
+        std::string& text = comment ? CodeLineAt(m_comments, "comment") : CodeLineAt(m_codes, "source");
         const std::string more = m_macros.Expand(value);
-        TScanBudget::CheckSize(text.size() + more.size(), command == '*' ? "a comment line" : "a source line");
+        TScanBudget::CheckSize(text.size() + more.size(), comment ? "a comment line" : "a source line");
         m_budget.Written(more.size());
         text += more;
-        Trace(command == '*' ? "[Comments<-]" : "[Codes<-]", text);
+        Trace(comment ? "[Comments<-]" : "[Codes<-]", text);
         break;
     }
-    case '3': case '4': case '5': case '6': case '7': case '8': case '9':
-        m_macros.Set(command - '0', m_macros.Expand(value));
+    case TOp::SetMacro:
+        m_macros.Set(command.digit, m_macros.Expand(value));
         break;
-    case ';':
-        break;
-    case '?':
+    case TOp::Emit:
         EmitRecord();
         break;
-    case 'B':
+    case TOp::Buffer:
         if (value == "#2" && m_buffer.TailIsLive() &&
             (m_macros.TagsStandForThemselves() || !m_buffer.TailHasTag())) {
             // The text after the match still stands in the storage, and no macro would be
@@ -622,42 +437,98 @@ void TCodeScanner::RunCommand(const TRuleSet& set, std::size_t index)
         }
         Trace("[Buf=]", Buf());
         break;
-    case 'D':
+    case TOp::Declaration:
         m_declaration = Trim(m_regex.Substitute(value, TScanBudget::kMaxTextSize));
         Trace("[Declaration<-]", m_declaration);
         break;
-    case 'I':
+    case TOp::Icon:
         m_icon = m_macros.Expand(value);
         Trace("[Icon<-]", m_icon);
         break;
-    case 'L':
+    case TOp::SaveLine:
         m_savedLine = m_lineIndex;
         break;
-    case 'M':
-        if (line.size() < 3)
+    case TOp::PickUp:
+        if (command.marker < 0)
             throw TScanError("pick-up command without a marker");
-        PickUpMatch(line[2]);
+        PickUpMatch(static_cast<char>(command.marker));
         Trace("[MacroPickUp Buf=]", Buf());
         break;
-    case 'R':
-        m_regex.SetPatternId(PatternIdOf(set, index));
+    case TOp::Pattern:
+        m_regex.SetPatternId(set.PatternId(m_regex, index));
         break;
-    case 'S':
-        Rematch(PatternIdOf(set, index));
+    case TOp::Rematch:
+        Rematch(set.PatternId(m_regex, index));
         if (m_debug)
             Trace("[Rematch Buf=]", std::string(m_macros.Text(0)) + "|" + std::string(m_macros.Text(1)) + "|" +
                                         std::string(m_macros.Text(2)));
         break;
-    case 'T':
+    case TOp::Type:
         m_type = Trim(m_regex.Substitute(m_macros.Expand(value), TScanBudget::kMaxTextSize));
         Trace("[Type<-]", m_type);
         break;
-    case '[':
-        DoCommand(set, index);
-        break;
-    default: // '.', and every character that is no command, stops
+    case TOp::Push:
+        Trace("[Push]", arg);
+        PushSet(arg);
         m_commandIndex = kStop;
         break;
+    case TOp::Switch:
+        Trace("[SWITCH]", arg);
+        SwitchSet(arg);
+        m_commandIndex = kStop;
+        break;
+    case TOp::Pop:
+        PopSet();
+        Trace("[PopTo]", m_setStack.empty() ? std::string() : m_setStack.back());
+        m_commandIndex = kStop;
+        break;
+    case TOp::If:
+        if (m_regex.Search(m_macros.Text(command.digit)))
+            JumpTo(command.jumpTarget, arg);
+        break;
+    case TOp::NextCycle:
+        m_nextCycle = true;
+        Trace("[Next CYC!]");
+        break;
+    case TOp::LineSeparator:
+        m_lineSeparator = arg;
+        break;
+    case TOp::ScanDebug:
+        m_debug = !arg.empty() && (arg[0] == 'T' || arg[0] == 'Y' || arg[0] == 't' || arg[0] == 'y');
+        break;
+    case TOp::Modifier:
+        m_regex.SetModifiers(arg);
+        break;
+    case TOp::Msg:
+        m_messages.ShowString(PlaceholdersUnescaped(m_macros.Expand(arg)));
+        break;
+    case TOp::ClearMacros:
+        m_pickups.Clear();
+        break;
+    case TOp::Remark:
+    case TOp::OtherWord:
+        break;
+    case TOp::End: // RunCommands ends at an empty line
+    case TOp::Stop:
+        m_commandIndex = kStop;
+        break;
+    }
+}
+
+// An IF test that matched: the commands of the rule named go on, when it matches.
+void TCodeScanner::JumpTo(int target, const std::string& name)
+{
+    // A jump is an attempt: a jump back to a rule that runs it again is cut off like rules
+    // that make no progress, and a stop request ends it.
+    CheckStop();
+    if (m_guard.Stalled(1, Buf().size(), m_results.size())) {
+        m_commandIndex = kStop;
+        return;
+    }
+    // A rule the set lacks: go on with the next line rather than retrying forever.
+    if (target >= 0 && m_ruleSet) {
+        TryRuleAt(target, m_debug ? Trim(name) : std::string());
+        --m_commandIndex;
     }
 }
 
@@ -738,72 +609,11 @@ void TCodeScanner::Rematch(int patternId)
     SetMacrosFromLastSearch();
 }
 
-void TCodeScanner::DoCommand(const TRuleSet& set, std::size_t index)
-{
-    using TWord = TRuleSet::TWord;
-    const TRuleSet::TCommand& command = set.commands[index];
-    const std::string& arg = command.arg;
-    switch (command.word) {
-    case TWord::Push:
-        Trace("[Push]", arg);
-        PushSet(arg);
-        m_commandIndex = kStop;
-        break;
-    case TWord::Switch:
-        Trace("[SWITCH]", arg);
-        SwitchSet(arg);
-        m_commandIndex = kStop;
-        break;
-    case TWord::Pop:
-        PopSet();
-        Trace("[PopTo]", m_setStack.empty() ? std::string() : m_setStack.back());
-        m_commandIndex = kStop;
-        break;
-    case TWord::If:
-        if (m_regex.Search(m_macros.Text(command.macro))) {
-            // A jump is an attempt: a jump back to a rule that runs it again is cut off like
-            // rules that make no progress, and a stop request ends it.
-            CheckStop();
-            if (m_guard.Stalled(1, Buf().size(), m_results.size())) {
-                m_commandIndex = kStop;
-                return;
-            }
-            // A rule the set lacks: go on with the next line rather than retrying forever.
-            if (command.jumpTarget >= 0 && m_ruleSet) {
-                TryRuleAt(command.jumpTarget, m_debug ? Trim(arg) : std::string());
-                --m_commandIndex;
-            }
-        }
-        break;
-    case TWord::NextCycle:
-        m_nextCycle = true;
-        Trace("[Next CYC!]");
-        break;
-    case TWord::LineSeparator:
-        m_lineSeparator = arg;
-        break;
-    case TWord::ScanDebug:
-        m_debug = !arg.empty() && (arg[0] == 'T' || arg[0] == 'Y' || arg[0] == 't' || arg[0] == 'y');
-        break;
-    case TWord::Modifier:
-        m_regex.SetModifiers(arg);
-        break;
-    case TWord::Msg:
-        m_messages.ShowString(PlaceholdersUnescaped(m_macros.Expand(arg)));
-        break;
-    case TWord::ClearMacros:
-        m_pickups.Clear();
-        break;
-    case TWord::None:
-        break;
-    }
-}
-
 int TCodeScanner::PushSet(const std::string& name)
 {
     if (m_setStack.size() >= kMaxSetDepth)
         throw TScanError("more than " + std::to_string(kMaxSetDepth) + " rule sets on the stack: [PUSH] " + name);
-    m_ruleSet = SectionOf(name);
+    m_ruleSet = m_block.Set(name);
     if (!m_ruleSet->lines.empty())
         RunCommands(0);
     m_setStack.push_back(name);
@@ -818,7 +628,7 @@ int TCodeScanner::PopSet()
     }
     m_setStack.pop_back();
     if (!m_setStack.empty()) {
-        m_ruleSet = SectionOf(m_setStack.back());
+        m_ruleSet = m_block.Set(m_setStack.back());
         RunCommands(0);
     } else {
         m_ruleSet = nullptr;
@@ -828,7 +638,7 @@ int TCodeScanner::PopSet()
 
 int TCodeScanner::SwitchSet(const std::string& name)
 {
-    m_ruleSet = SectionOf(name);
+    m_ruleSet = m_block.Set(name);
     if (m_setStack.empty())
         throw TScanError("SWITCH with an empty set stack");
     m_setStack.back() = name;
@@ -864,7 +674,7 @@ std::string TCodeScanner::NoteFault(const std::string& message, int lineIndex)
 {
     TRuleFault fault;
     fault.sourceLine = lineIndex;
-    fault.ruleFile = m_sharedRules.FileName();
+    fault.ruleFile = m_block.Rules().FileName();
     fault.message = PlaceholdersUnescaped(message);
     if (m_atSet) {
         fault.set = m_atSet->name;

@@ -12,6 +12,7 @@
 #include "scan/Macros.h"
 #include "scan/Regex.h"
 #include "scan/RuleFault.h"
+#include "scan/RuleSet.h"
 #include "scan/ScanBudget.h"
 #include "scan/ScanBuffer.h"
 #include "scan/ScanMessages.h"
@@ -68,8 +69,6 @@ public:
     static constexpr int kMaxNesting = 64;
 
 private:
-    struct TRuleSet;
-    struct TRuleRun;
     void ResetForScan();
     // The scan after the reset: the lines, the block that VAR names for the key, the cycles.
     void RunOnLines(TLines codes, std::string_view key);
@@ -81,7 +80,6 @@ private:
     int TryRuleNumber(int number);
     int TryRuleAt(int index, std::string_view name);
     int TakeMatch(int index, std::string_view name);
-    const TRuleRun* RunAt(int first);
     int SearchRun(int first, int& matching);
     int FailedInRun(int number);
     int MatchedInRun(int number);
@@ -90,11 +88,9 @@ private:
     int PopSet();
     int SwitchSet(const std::string& name);
     int Level() const { return static_cast<int>(m_setStack.size()); }
-    const TRuleSet* SectionOf(const std::string& name);
     void SetMacrosFromLastSearch();
     void RunCommand(const TRuleSet& set, std::size_t index);
-    void DoCommand(const TRuleSet& set, std::size_t index);
-    int PatternIdOf(const TRuleSet& set, std::size_t index);
+    void JumpTo(int target, const std::string& name);
     void Rematch(int patternId);
     void PickUpMatch(char marker);
     void EmitRecord();
@@ -112,7 +108,7 @@ private:
     std::string& CodeLineAt(TLines& lines, const char* what);
     void ShowTrace();
 
-    const TStructureTexts& m_sharedRules;
+    TRuleBlock m_block;
     IScanMessages& m_messages;
 
     TRegex m_regex;
@@ -133,10 +129,7 @@ private:
     TScanBudget m_budget;
     TAttemptGuard m_guard;
 
-    std::map<std::string, std::string, std::less<>> m_blockNamesByKey;
-    TStructureTexts m_blockRules;
-    std::optional<std::string> m_blockName; // the block m_blockRules holds
-    const TRuleSet* m_ruleSet = nullptr; // one of m_sections
+    const TRuleSet* m_ruleSet = nullptr; // one of m_block's sets: they stay for a whole scan
     TLines m_setStack; // top at the back
     int m_nesting = 0; // RunCommands calls in progress
     TMacros m_macros{m_buffer, m_budget};
@@ -149,9 +142,6 @@ private:
     std::string m_trace;
     std::function<void()> m_minimize;
     std::stop_token m_stop;
-    // Sections of m_blockRules by name, parsed once per block; they stay until the block
-    // changes, so plain pointers to them hold for a whole scan.
-    std::map<std::string, std::unique_ptr<const TRuleSet>, std::less<>> m_sections;
 
     // The rule line being tried or run, for the fault it may raise.
     const TRuleSet* m_atSet = nullptr;
