@@ -8,6 +8,11 @@
 // work on one line is linear in the line's length, every text it builds has a size
 // limit, and faults of the rules are collected (once per scan for each rule line, with
 // the rule file's line and the matcher's message) for the caller to report.
+//
+// The scanner is the interpreter of the rules; its state lives in pieces of their own:
+// the parsed rules (RuleSet.h), the buffer (ScanBuffer.h), the source lines and their
+// reading (SourceLines.h), the macros and picked-up texts (Macros.h), the caps
+// (ScanBudget.h), the faults (RuleFault.h) and the trace (ScanMessages.h).
 
 #include "scan/Macros.h"
 #include "scan/Regex.h"
@@ -16,16 +21,13 @@
 #include "scan/ScanBudget.h"
 #include "scan/ScanBuffer.h"
 #include "scan/ScanMessages.h"
+#include "scan/SourceLines.h"
 #include "scan/StructureTexts.h"
 
-#include <array>
-#include <cstdint>
 #include <functional>
-#include <map>
-#include <memory>
-#include <optional>
 #include <stop_token>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TCodeScanner {
@@ -33,10 +35,9 @@ public:
     // The comment indicator shifts the comment line a record takes (the setting
     // CMT_INDICATOR); messages takes the trace lines and the messages for the user.
     TCodeScanner(const TStructureTexts& sharedRules, IScanMessages& messages, int commentIndicator = 0);
-    ~TCodeScanner();
 
     // True when the rule file's VAR section lists the file-type key (letter case ignored).
-    bool IsKnownType(std::string_view key) const;
+    bool IsKnownType(std::string_view key) const { return m_block.IsKnownType(key); }
     // Loads the source file and runs the rule block that VAR names for the key. A file
     // that cannot be read is logged and leaves Results and Codes empty; errors escaping
     // the cycles reach the caller (and a fault of the rules among them is in RuleFaults).
@@ -45,8 +46,8 @@ public:
     void ScanLines(TLines codes, std::string_view key);
 
     const TLines& Results() const { return m_results; }
-    const TLines& Codes() const { return m_codes; }
-    const TLines& Comments() const { return m_comments; }
+    const TLines& Codes() const { return m_source.Codes(); }
+    const TLines& Comments() const { return m_source.Comments(); }
     // Fills CommentBlock with the comments of the run of code-less lines at line n
     // (from n forward when n is 0, backward otherwise).
     const TLines& CommentBlockAt(int n);
@@ -69,82 +70,78 @@ public:
     static constexpr int kMaxNesting = 64;
 
 private:
+    // What one rule attempt came to: the set has no rule of that number, the rule's
+    // pattern does not match the buffer, or it matches (its commands run next).
+    enum class TAttempt { NoRule, Failed, Matched };
+    // m_commandIndex when no command line is to run.
+    static constexpr int kStop = -8;
+
     void ResetForScan();
     // The scan after the reset: the lines, the block that VAR names for the key, the cycles.
     void RunOnLines(TLines codes, std::string_view key);
     void Run();
     void EnterCycle(int cycle);
     void RunRules();
-    void StartCycle();
     void ReadNextLine();
-    int TryRuleNumber(int number);
-    int TryRuleAt(int index, std::string_view name);
-    int TakeMatch(int index, std::string_view name);
+    TAttempt TryRuleNumber(int number);
+    TAttempt TryRuleAt(int index, std::string_view name);
+    void TakeMatch(int index, std::string_view name);
     int SearchRun(int first, int& matching);
-    int FailedInRun(int number);
-    int MatchedInRun(int number);
+    void AttemptOfRun(int number);
     void RunCommands(int start);
-    int PushSet(const std::string& name);
-    int PopSet();
-    int SwitchSet(const std::string& name);
+    void PushSet(const std::string& name);
+    void PopSet();
+    void SwitchSet(const std::string& name);
     int Level() const { return static_cast<int>(m_setStack.size()); }
     void SetMacrosFromLastSearch();
+    void CheckStop() const;
+    // The commands (ScanCommands.cpp).
     void RunCommand(const TRuleSet& set, std::size_t index);
+    void SetBuffer(const std::string& value);
     void JumpTo(int target, const std::string& name);
     void Rematch(int patternId);
     void PickUpMatch(char marker);
     void EmitRecord();
-    void CheckStop() const;
-
-    // The buffer.
     std::string_view Buf() const { return m_buffer.Text(); }
-
-    // Faults.
     // Records a fault of the line being tried or run (once per scan) and returns its text.
-    std::string NoteFault(const std::string& message, int lineIndex);
+    std::string NoteFault(const std::string& message, int sourceLine);
     [[noreturn]] void FailScan(const std::exception& error);
-
-    void Trace(std::string_view label, std::string_view value = {});
-    std::string& CodeLineAt(TLines& lines, const char* what);
-    void ShowTrace();
+    bool Stalled(int attempts) { return m_guard.Stalled(attempts, Buf().size(), m_results.size()); }
 
     TRuleBlock m_block;
     IScanMessages& m_messages;
+    const int m_commentIndicator;
+    bool m_ruleRuns = true;
+    std::function<void()> m_minimize;
+    std::stop_token m_stop;
 
     TRegex m_regex;
+    TScanBudget m_budget;
+    TAttemptGuard m_guard;
+    TScanBuffer m_buffer;
+    TSourceLines m_source{m_buffer, m_guard};
+    TMacros m_macros{m_buffer, m_budget};
+    TPickups m_pickups{m_budget};
+    TScanTrace m_trace;
+    TRuleFaults m_faults;
+
+    // Where the rules stand: the set stack (top at the back) and the set in force, one of
+    // m_block's sets, which stay for a whole scan; the command line to run next (negative:
+    // none); RunCommands calls in progress; whether the cycle ends.
+    TLines m_setStack;
+    const TRuleSet* m_ruleSet = nullptr;
+    int m_commandIndex = 0;
+    int m_nesting = 0;
     bool m_nextCycle = false;
-    bool m_debug = false;
-    bool m_ruleRuns = true;
-    std::string m_lineSeparator = " ";
+    // The rule line being tried or run, for the fault it may raise.
+    const TRuleSet* m_atSet = nullptr;
+    int m_atIndex = -1;
+
+    // The fields of the next record (they stay from one scan to the next), and the records.
     std::string m_icon;
     std::string m_declaration;
     std::string m_type;
     int m_savedLine = -1;
-    int m_lineIndex = 0;
-    int m_commandIndex = 0;
-    bool m_atEnd = false;
-
-    TScanBuffer m_buffer;
-
-    TScanBudget m_budget;
-    TAttemptGuard m_guard;
-
-    const TRuleSet* m_ruleSet = nullptr; // one of m_block's sets: they stay for a whole scan
-    TLines m_setStack; // top at the back
-    int m_nesting = 0; // RunCommands calls in progress
-    TMacros m_macros{m_buffer, m_budget};
-    TPickups m_pickups{m_budget};
-    TLines m_codes;
-    TLines m_comments;
-    int m_commentIndicator = 0;
-    TLines m_commentBlock;
     TLines m_results;
-    std::string m_trace;
-    std::function<void()> m_minimize;
-    std::stop_token m_stop;
-
-    // The rule line being tried or run, for the fault it may raise.
-    const TRuleSet* m_atSet = nullptr;
-    int m_atIndex = -1;
-    TRuleFaults m_faults;
+    TLines m_commentBlock;
 };
