@@ -62,7 +62,6 @@ public:
     // The first attempt of a cycle is progress.
     void StartCycle() { m_progressLines = -1; }
     void LinesRead(long count) { m_linesRead += count; }
-    long LinesRead() const { return m_linesRead; }
 
     // Counts attempts that failed or matched on a buffer of bufferSize with results
     // records' lines made so far; true when too many were made since the last progress.
