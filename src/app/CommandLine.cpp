@@ -143,7 +143,7 @@ int RunScanMode(const TScanOptions& options)
     if (!options.rules.empty() && app.SharedRules().Lines().empty())
         return Fail("cannot read the rule file " + options.rules, 1);
 
-    TCodeScanner scanner(app.SharedRules(), app.Config(), app.DebugLog());
+    TCodeScanner scanner(app.SharedRules(), app.DebugLog(), app.Config().ReadInteger(kCmtIndicator));
     const std::string key = FileTypeKey(options.source);
     if (!scanner.IsKnownType(key))
         return Fail("the rule file lists no rules for the file type '" + key + "'", 2);

@@ -35,6 +35,31 @@ TEST(SourceText, MarksEncodingsAndLineEnds)
     }
 }
 
+TEST(SourceText, PlaceholderLookalikesAreEscapedAndComeBack)
+{
+    const std::string esc = "\xEF\xBF\xBF";
+    const struct {
+        const char* line;
+        std::string escaped;
+        const char* unescaped; // what the scan hands back
+    } cases[] = {
+        {"x := 1; { see _!5_ }", "x := 1; { see _" + esc + "!5_ }", "x := 1; { see _!5_ }"},
+        {"_@ _% _& __!", "_" + esc + "@ _" + esc + "% _" + esc + "& __" + esc + "!", "_@ _% _& __!"},
+        {"no_marker _x at the end_", "no_marker _x at the end_", "no_marker _x at the end_"},
+        {"a U+FFFF of the source \xEF\xBF\xBF", "a U+FFFF of the source \xEF\xBF\xBD",
+         "a U+FFFF of the source \xEF\xBF\xBD"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::string line = c.line;
+        EscapePlaceholders(line);
+        EXPECT_EQ(line, c.escaped);
+        EXPECT_EQ(PlaceholdersUnescaped(line), c.unescaped);
+        UnescapePlaceholders(line);
+        EXPECT_EQ(line, c.unescaped);
+    }
+}
+
 TEST(SourceText, UnreadableFiles)
 {
     EXPECT_FALSE(LoadSourceLines("/nonexistent/unit.pas"));

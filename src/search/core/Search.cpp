@@ -1,6 +1,8 @@
 #include "search/core/Search.h"
 
+#include "config/Config.h"
 #include "config/Debug.h"
+#include "config/SettingsKeys.h"
 #include "scan/CodeScanner.h"
 #include "search/core/FileHelpers.h"
 #include "search/core/OutlineCache.h"
@@ -436,9 +438,10 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
 
     // Made after the gathering, so the run uses the comment indicator in force now.
     const std::size_t jobs = std::max<std::size_t>(1, std::min<std::size_t>(SearchJobs(request.jobs), files.size()));
+    const int commentIndicator = config.ReadInteger(kCmtIndicator);
     std::vector<std::unique_ptr<TCodeScanner>> scanners;
     for (std::size_t j = 0; j < jobs; ++j) {
-        auto& scanner = scanners.emplace_back(std::make_unique<TCodeScanner>(sharedRules, config, debugLog));
+        auto& scanner = scanners.emplace_back(std::make_unique<TCodeScanner>(sharedRules, debugLog, commentIndicator));
         scanner->SetStopToken(runStop.get_token());
         if (request.minimizeMainWindow)
             scanner->SetMinimizeCallback(request.minimizeMainWindow);
