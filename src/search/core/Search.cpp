@@ -343,7 +343,7 @@ void MatchOutline(const std::string& path, const TFileOutline& outline, const TS
         };
         for (const bool hit : hits) {
             if (hit && !add({path, std::string(entry.line), std::string(entry.declaration),
-                             std::string(entry.comment), std::string(entry.type)}))
+                             std::string(entry.comment), std::string(entry.type), entry.level}))
                 return false;
         }
         return true;
@@ -483,7 +483,9 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
         if (work->fromCache)
             ++summary.filesFromCache;
         summary.ruleFaults += faults.Add(files[i], work->faults);
-        if (work->state == TFileWork::TState::Outline)
+        if (work->state == TFileWork::TState::Outline && request.wholeOutlines)
+            sink.AddOutline(files[i], work->outline);
+        else if (work->state == TFileWork::TState::Outline)
             MatchOutline(files[i], work->outline, request, choices, add);
         else
             ++summary.filesSkipped;
