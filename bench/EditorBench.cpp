@@ -81,6 +81,9 @@ public:
         Send({{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", params}});
         for (;;) {
             const auto frame = m_reader.Next();
+            // The answer is in once its last byte is: what this client then spends reading
+            // it is not the server's time.
+            const auto arrived = TClock::now();
             if (frame.kind != TLspReader::TFrame::TKind::Message)
                 return {};
             const QJsonObject message = QJsonDocument::fromJson(frame.body).object();
@@ -89,7 +92,7 @@ public:
             if (message.value("id") != QJsonValue(id) || message.contains("method"))
                 continue;
             if (seconds)
-                *seconds = std::chrono::duration<double>(TClock::now() - start).count();
+                *seconds = std::chrono::duration<double>(arrived - start).count();
             if (cpu)
                 *cpu = CpuSeconds() - cpuBefore;
             return message;

@@ -31,7 +31,7 @@ std::optional<TEditorOptions> ParseEditorOptions(const std::vector<std::string>&
     TEditorOptions options;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const bool takesValue = a == "--rules" || (tags && (a == "-o" || a == "--output"));
+        const bool takesValue = a == "--rules" || (tags && a == "-o");
         if (takesValue && i + 1 >= args.size()) {
             error = a + " needs a value";
             return std::nullopt;
@@ -40,9 +40,9 @@ std::optional<TEditorOptions> ParseEditorOptions(const std::vector<std::string>&
             options.rules = args[++i];
         else if (a == "--no-cache")
             options.useCache = false;
-        else if (tags && (a == "-o" || a == "--output"))
+        else if (tags && a == "-o")
             options.output = args[++i];
-        else if (tags && (a == "-e" || a == "--etags"))
+        else if (tags && a == "-e")
             options.etags = true;
         else if (tags && (a.empty() || a[0] != '-'))
             options.folders.push_back(a);

@@ -103,7 +103,9 @@ private:
         std::string detail = s.declaration;
         if (const std::string comment = Trim(s.comment); !comment.empty())
             detail += "  // " + comment;
-        m_json.BeginObject().Key("name").String(s.name).Key("detail").String(detail);
+        m_json.BeginObject().Key("name").String(s.name);
+        if (detail != s.name)
+            m_json.Key("detail").String(detail);
         m_json.Key("kind").Number(static_cast<int>(s.kind)).Key("range");
         Range(s);
         m_json.Key("selectionRange");

@@ -57,6 +57,11 @@ if command -v nvim > /dev/null; then
     check "Vim jumps to a class" "Example.pas:60:  TInventory = class" "$(jump TInventory)"
     check "Vim jumps to a record field" "Example.pas:29:    Row, Column: Integer;       // zero-based" "$(jump Column)"
     check "Vim jumps to another file" "Other.pp:4:  TOther = class" "$(jump TOther)"
+    # The README's set-up: a tags file in the project folder, found from a file in it.
+    (cd "$WORK/src" && "$QUILLANE" --tags . &&
+        nvim --headless -u NONE -i NONE -n sub/Other.pp -c 'set tags=./tags;,tags' -c 'tag TShelfPos' \
+            -c "call writefile([expand('%:t') . ':' . line('.')], '$WORK/jump')" -c 'qall!' > /dev/null 2>&1)
+    check "the README's Vim set-up" "Example.pas:28" "$(cat "$WORK/jump")"
 else
     echo "(no nvim: apt-get install neovim)"
 fi
