@@ -6,6 +6,7 @@
 #include "search/core/FileOutline.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -18,19 +19,32 @@ TLines LinesOf(const QString& text)
 
 QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
+// Where word stands in line as a word of its own (letter case ignored), else where it
+// stands at all; npos when nowhere.
+std::size_t FindWord(const std::string& line, const std::string& word)
+{
+    const auto identifier = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
+    std::size_t first = std::string::npos;
+    for (std::size_t at = line.find(word); at != std::string::npos; at = line.find(word, at + 1)) {
+        const std::size_t end = at + word.size();
+        if ((at == 0 || !identifier(line[at - 1])) && (end == line.size() || !identifier(line[end])))
+            return at;
+        first = std::min(first, at);
+    }
+    return first;
+}
+
 // Bytes [first, second) of the line that show the name: the whole name, else its last part,
 // else the whole line.
 std::pair<std::size_t, std::size_t> NameSpan(const std::string& line, const std::string& name)
 {
     const std::string lowerLine = LowerCase(line);
     const std::string lowerName = LowerCase(name);
-    std::size_t at = lowerLine.find(lowerName);
-    if (at != std::string::npos)
+    if (const std::size_t at = FindWord(lowerLine, lowerName); at != std::string::npos)
         return {at, at + name.size()};
     const std::size_t dot = lowerName.rfind('.');
     if (dot != std::string::npos && dot + 1 < lowerName.size()) {
-        at = lowerLine.find(lowerName.substr(dot + 1));
-        if (at != std::string::npos)
+        if (const std::size_t at = FindWord(lowerLine, lowerName.substr(dot + 1)); at != std::string::npos)
             return {at, at + name.size() - dot - 1};
     }
     return {0, line.size()};

@@ -80,35 +80,39 @@ void TLspServer::Receive(const QByteArray& body)
         return;
     }
     const QJsonObject message = document.object();
-    const QJsonValue id = message.value("id");
     const bool hasId = message.contains("id");
+    const QJsonValue id = message.value("id");
+    // An answer names the message's id only when it is one: a number or a text.
     const bool goodId = id.isString() || (id.isDouble() && id.toDouble() == static_cast<double>(id.toInteger()));
-    const QJsonValue method = message.value("method");
-    if (!document.isObject() || (hasId && !goodId && !id.isNull()) ||
-        (message.contains("jsonrpc") && message.value("jsonrpc") != QJsonValue("2.0"))) {
-        m_output.Fail(goodId ? id : QJsonValue(), LspError::InvalidRequest, "not a JSON-RPC 2.0 message");
-        return;
-    }
+    const QJsonValue answerId = goodId ? id : QJsonValue();
+    const auto invalid = [&](const char* problem) {
+        Log(std::string("invalid message: ") + problem);
+        m_output.Fail(answerId, LspError::InvalidRequest, problem);
+    };
+    if (!document.isObject() || (message.contains("jsonrpc") && message.value("jsonrpc") != QJsonValue("2.0")))
+        return invalid("not a JSON-RPC 2.0 message");
     if (!message.contains("method")) {
         if (hasId && (message.contains("result") || message.contains("error")))
             Response(message);
         else
-            m_output.Fail(goodId ? id : QJsonValue(), LspError::InvalidRequest, "a message without a method");
+            invalid("a message without a method");
         return;
     }
+    if (hasId && !goodId)
+        return invalid("a request's id must be a number or a text");
+    const QJsonValue method = message.value("method");
     const QJsonValue params = message.value("params");
     if (!method.isString() || (!params.isUndefined() && !params.isObject() && !params.isArray())) {
+        // A notification gets no answer, not even this one.
         if (hasId)
-            m_output.Fail(goodId ? id : QJsonValue(), LspError::InvalidRequest, "a method must be a text and params a structure");
+            invalid("a method must be a text and params a structure");
         return;
     }
     try {
-        if (hasId && goodId)
+        if (hasId)
             Request(id, method.toString(), params.toObject());
-        else if (!hasId)
-            Notification(method.toString(), params.toObject());
         else
-            m_output.Fail(QJsonValue(), LspError::InvalidRequest, "a request's id must be a number or a text");
+            Notification(method.toString(), params.toObject());
     } catch (const TBadParams& e) {
         Log(method.toString().toStdString() + ": " + e.what());
         if (hasId)

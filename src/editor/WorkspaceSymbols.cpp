@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <set>
@@ -56,10 +57,10 @@ public:
                 better += m_found[r].size();
             if (better >= kMaxWorkspaceSymbols)
                 return;
+            const int line = std::max(0, symbol.line - 1);
             QJsonObject item{{"name", Text(symbol.name)},
                              {"kind", static_cast<int>(symbol.kind)},
-                             {"location", QJsonObject{{"uri", FileUriOf(path)},
-                                                      {"range", LspRange(symbol.line - 1, 0, symbol.line - 1, 0)}}}};
+                             {"location", QJsonObject{{"uri", FileUriOf(path)}, {"range", LspRange(line, 0, line, 0)}}}};
             const std::string_view container = symbol.scope.empty() ? symbol.module : symbol.scope;
             if (!container.empty())
                 item.insert("containerName", Text(container));

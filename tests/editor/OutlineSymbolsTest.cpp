@@ -2,6 +2,7 @@
 // file and a workspace search list, the tags file itself and the JSON lines.
 
 #include "editor/JsonRecords.h"
+#include "editor/LspDocuments.h"
 #include "editor/OutlineSymbols.h"
 #include "editor/TagsFile.h"
 #include "search/core/FileOutline.h"
@@ -62,6 +63,34 @@ TEST(OutlineSymbols, DocumentSymbolsNestByLevelAndRunToTheNextEntryOfTheirLevel)
         EXPECT_EQ(symbols[i].parent, expected[i].parent);
     }
     EXPECT_EQ(symbols[3].comment, "zero-based");
+}
+
+TEST(OutlineSymbols, TheSelectionIsTheNameOnItsLineInUtf16Units)
+{
+    struct Case {
+        const char* line;
+        const char* type;
+        const char* declaration;
+        int first, second;
+    };
+    const Case cases[] = {
+        {"  TShop = class", "class", "TShop", 2, 7},
+        {"    FRow, Row: Integer;", "field", "Row: Integer", 10, 13},
+        {"  { Größe } Row: Integer;", "field", "Row: Integer", 12, 15},
+        {"  { \xf0\x9f\x98\x80 } Row: Integer;", "field", "Row: Integer", 9, 12},
+        {"function TPOS.totext: string;", "function", "TPos.ToText: string", 9, 20},
+        {"function TList<T>.Add: Integer;", "function", "TList<T>.Add: Integer", 18, 21},
+        {"  nothing of it here", "const", "Missing = 1", 0, 20},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const TLines records = {"[LINE]1[ICON]1[LEVEL]1", c.type, c.declaration, ""};
+        const std::string json = DocumentSymbolsJson(SymbolsOfRecords(records, 1), {c.line}, "file:///a.pas", true);
+        const std::string selection = "\"selectionRange\":{\"start\":{\"line\":0,\"character\":" +
+                                      std::to_string(c.first) + "},\"end\":{\"line\":0,\"character\":" +
+                                      std::to_string(c.second) + "}}";
+        EXPECT_NE(json.find(selection), std::string::npos) << json;
+    }
 }
 
 TEST(OutlineSymbols, IndexSymbolsCarryTheirScopeWithoutSectionsOrUses)
