@@ -143,9 +143,8 @@ public:
     {
         if (m_json) {
             // A title row's line is its position in the title.
-            const bool title = row.type.empty() && row.declaration.empty() && row.level == 0;
-            const std::string line =
-                JsonEntryLine({row.file, IntOrZero(row.line), row.level, row.type, row.declaration, row.comment, title});
+            const std::string line = JsonEntryLine(
+                {row.file, IntOrZero(row.line), row.level, row.type, row.declaration, row.comment, row.title});
             std::fwrite(line.data(), 1, line.size(), stdout);
             return;
         }

@@ -122,7 +122,7 @@ TEST_F(Search, RowsForEachFieldInOrder)
                                    "type TTools\n"
                                    "procedure Other; // nothing\n"
                                    "procedure Tools;\n");
-    const TSearchRow title{file, "0", "", "// Tools title", ""};
+    const TSearchRow title{file, "0", "", "// Tools title", "", 0, true};
     const TSearchRow run{file, "4", "ToolsRun", "// Tools comment", "procedure", 1};
     const TSearchRow cls{file, "5", "TTools", "", "class", 1};
     const TSearchRow last{file, "7", "Tools", "", "procedure", 1};
@@ -139,7 +139,7 @@ TEST_F(Search, RowsForEachFieldInOrder)
         {"titles only: one row for the first matching title line", "Tools", TSearchChoices::Titles,
          {title}},
         {"title row takes the first matching line and its position", "again",
-         TSearchChoices::Titles, {{file, "2", "", "// Tools again", ""}}},
+         TSearchChoices::Titles, {{file, "2", "", "// Tools again", "", 0, true}}},
         {"lower-case keyword misses capitalised words", "tools r", TSearchChoices::All, {}},
         {"comments only", "Tools", TSearchChoices::Comments, {run}},
         {"types only", "class", TSearchChoices::Types, {cls}},
@@ -166,7 +166,7 @@ TEST_F(Search, RowsFollowTheFileList)
     std::map<std::string, std::vector<TSearchRow>> expectedByFile;
     for (const char* name : {"a.pas", "b.pas", "sub/c.pas", "d.pas"}) {
         const std::string file = Write(name, "// key title\nprocedure key1;\nprocedure nokey;\nprocedure key2;\n");
-        expectedByFile[file] = {{file, "0", "", "// key title", ""},
+        expectedByFile[file] = {{file, "0", "", "// key title", "", 0, true},
                                 {file, "2", "key1", "", "procedure", 1},
                                 {file, "3", "nokey", "", "procedure", 1},
                                 {file, "4", "key2", "", "procedure", 1}};

@@ -329,7 +329,7 @@ void MatchOutline(const std::string& path, const TFileOutline& outline, const TS
         outline.VisitTitle([&](std::size_t i, std::string_view line) {
             if (!holds(line))
                 return true;
-            going = add({path, std::to_string(i), {}, std::string(line), {}});
+            going = add({path, std::to_string(i), {}, std::string(line), {}, 0, true});
             return false;
         });
     }

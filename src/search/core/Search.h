@@ -61,7 +61,8 @@ struct TSearchRow {
     std::string declaration;
     std::string comment;
     std::string type;
-    int level = 0; // of the entry; 0 for a title row
+    int level = 0;      // of the entry; 0 for a title row
+    bool title = false; // a line of the file's title
 
     bool operator==(const TSearchRow&) const = default;
 };
