@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <charconv>
+
 void AppendJsonString(std::string& out, std::string_view text)
 {
     std::string repaired;
@@ -13,7 +15,14 @@ void AppendJsonString(std::string& out, std::string_view text)
     }
     static constexpr char kHex[] = "0123456789abcdef";
     out += '"';
-    for (const char c : text) {
+    // Runs that need no escape go in whole.
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20)
+            continue;
+        out.append(text.substr(run, i - run));
+        run = i + 1;
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -21,15 +30,12 @@ void AppendJsonString(std::string& out, std::string_view text)
         case '\r': out += "\\r"; break;
         case '\t': out += "\\t"; break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                out += "\\u00";
-                out += kHex[(c >> 4) & 0xF];
-                out += kHex[c & 0xF];
-            } else {
-                out += c;
-            }
+            out += "\\u00";
+            out += kHex[(c >> 4) & 0xF];
+            out += kHex[c & 0xF];
         }
     }
+    out.append(text.substr(run));
     out += '"';
 }
 
@@ -95,7 +101,9 @@ TJsonWriter& TJsonWriter::String(std::string_view text)
 TJsonWriter& TJsonWriter::Number(long long number)
 {
     BeforeValue();
-    m_text += std::to_string(number);
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    m_text.append(digits, static_cast<std::size_t>(end - digits));
     return *this;
 }
 

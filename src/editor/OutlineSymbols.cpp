@@ -50,7 +50,7 @@ std::vector<TOutlineSymbol> SymbolsOfRecords(const TLines& results, int lineCoun
         TOutlineSymbol& s = symbols[i];
         const bool holdsOthers = i + 1 < symbols.size() && symbols[i + 1].parent == static_cast<int>(i);
         const TSymbolKind parent = s.parent < 0 ? TSymbolKind::File : symbols[s.parent].kind;
-        s.kind = EntryKind(typeKinds[i], s.type, s.declaration, parent, holdsOthers);
+        s.kind = EntryKind(typeKinds[i], s.declaration, parent, holdsOthers);
         s.name = SymbolName(s.declaration, s.type, s.kind);
     }
     return symbols;
@@ -83,7 +83,7 @@ public:
         if (!item.kind) {
             const bool holdsOthers = i + 1 < static_cast<int>(m_items.size()) && m_items[i + 1].parent == i;
             const TSymbolKind parent = item.parent < 0 ? TSymbolKind::File : Kind(item.parent);
-            item.kind = EntryKind(item.typeKind, item.entry.type, item.entry.declaration, parent, holdsOthers);
+            item.kind = EntryKind(item.typeKind, item.entry.declaration, parent, holdsOthers);
         }
         return *item.kind;
     }

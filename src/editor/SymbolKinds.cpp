@@ -94,6 +94,26 @@ std::string IdentifierPath(std::string_view text)
     return path;
 }
 
+// Whether the identifier path at the head of the declaration has a qualifier, as
+// "TStack.Push(...)" has; IdentifierPath without making the path.
+bool IsQualified(std::string_view declaration)
+{
+    std::size_t i = 0;
+    while (i < declaration.size() && static_cast<unsigned char>(declaration[i]) <= ' ')
+        ++i;
+    if (i < declaration.size() && declaration[i] == '&')
+        ++i;
+    const std::size_t start = i;
+    while (i < declaration.size() && IsIdentifierByte(declaration[i]))
+        ++i;
+    if (i == start)
+        return false;
+    for (int depth = 0; i < declaration.size() && (depth > 0 || declaration[i] == '<'); ++i)
+        depth += declaration[i] == '<' ? 1 : declaration[i] == '>' ? -1 : 0;
+    return i + 1 < declaration.size() && declaration[i] == '.' &&
+           (IsIdentifierByte(declaration[i + 1]) || declaration[i + 1] == '&');
+}
+
 } // namespace
 
 TSymbolKind KindOfType(std::string_view type)
@@ -125,18 +145,15 @@ TSymbolKind KindOfType(std::string_view type)
     return last != TSymbolKind::Null ? last : KindOfWord(*first);
 }
 
-TSymbolKind EntryKind(TSymbolKind typeKind, std::string_view type, std::string_view declaration,
-                      TSymbolKind parent, bool holdsOthers)
+TSymbolKind EntryKind(TSymbolKind typeKind, std::string_view declaration, TSymbolKind parent, bool holdsOthers)
 {
     switch (typeKind) {
     case TSymbolKind::Null:
         return holdsOthers ? TSymbolKind::Object : TSymbolKind::Variable;
     case TSymbolKind::TypeParameter:
         return IsClassReference(declaration) ? TSymbolKind::Class : typeKind;
-    case TSymbolKind::Function: {
-        const std::string name = SymbolName(declaration, type, typeKind);
-        return IsTypeKind(parent) || name.find('.') != std::string::npos ? TSymbolKind::Method : typeKind;
-    }
+    case TSymbolKind::Function:
+        return IsTypeKind(parent) || IsQualified(declaration) ? TSymbolKind::Method : typeKind;
     default:
         return typeKind;
     }

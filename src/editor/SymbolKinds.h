@@ -47,8 +47,8 @@ TSymbolKind KindOfType(std::string_view type);
 // entry that holds it (a routine inside a class, record or interface is a method;
 // parent is File at the top) and by whether the entry holds others (an unknown type
 // that does is an object).
-TSymbolKind EntryKind(TSymbolKind typeKind, std::string_view type, std::string_view declaration,
-                      TSymbolKind parent, bool holdsOthers = false);
+TSymbolKind EntryKind(TSymbolKind typeKind, std::string_view declaration, TSymbolKind parent,
+                      bool holdsOthers = false);
 
 // Classes, records, interfaces and objects: the kinds whose entries hold members.
 bool IsTypeKind(TSymbolKind kind);

@@ -91,6 +91,8 @@ TEST(SymbolKinds, AnEntrysPlaceMakesItsKindExact)
         {"public procedure", "Put(Count: Integer)", K::Class, false, K::Method},
         {"function", "ToText: string", K::Struct, false, K::Method},
         {"function", "TShelfPos.ToText: string", K::Namespace, false, K::Method},
+        {"function", "TList<TPair<K, V>>.Add(const Item: T): Integer", K::Namespace, false, K::Method},
+        {"function", "Total(A: TList.TItem): Integer", K::Namespace, false, K::Function},
         {"procedure", "AddItem(Item: TStockItem)", K::Method, false, K::Function},
         {"type", "TItemClass = class of TItem", K::Namespace, false, K::Class},
         {"type", "TItemClasses = array of TItemClass", K::Namespace, false, K::TypeParameter},
@@ -100,7 +102,7 @@ TEST(SymbolKinds, AnEntrysPlaceMakesItsKindExact)
         {"class", "TOuter", K::Class, true, K::Class},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(EntryKind(KindOfType(c.type), c.type, c.declaration, c.parent, c.holdsOthers), c.expected)
+        EXPECT_EQ(EntryKind(KindOfType(c.type), c.declaration, c.parent, c.holdsOthers), c.expected)
             << c.type << " " << c.declaration;
 }
 
