@@ -337,7 +337,7 @@ void MatchOutline(const std::string& path, const TFileOutline& outline, const TS
         outline.VisitTitle([&](std::size_t i, std::string_view line) {
             if (!holds(line))
                 return true;
-            going = add({path, std::to_string(i), {}, std::string(line), {}});
+            going = add({path, std::to_string(i), {}, std::string(line), {}, 0, true});
             return false;
         });
     }
@@ -351,7 +351,7 @@ void MatchOutline(const std::string& path, const TFileOutline& outline, const TS
         };
         for (const bool hit : hits) {
             if (hit && !add({path, std::string(entry.line), std::string(entry.declaration),
-                             std::string(entry.comment), std::string(entry.type)}))
+                             std::string(entry.comment), std::string(entry.type), entry.level}))
                 return false;
         }
         return true;
@@ -492,7 +492,9 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
         if (work->fromCache)
             ++summary.filesFromCache;
         summary.ruleFaults += faults.Add(files[i], work->faults);
-        if (work->state == TFileWork::TState::Outline)
+        if (work->state == TFileWork::TState::Outline && request.wholeOutlines)
+            sink.AddOutline(files[i], work->outline);
+        else if (work->state == TFileWork::TState::Outline)
             MatchOutline(files[i], work->outline, request, choices, add);
         else
             ++summary.filesSkipped;
