@@ -5,11 +5,11 @@
 #include "app/CommandLine.h"
 #include "app/QtPlatform.h"
 #include "browser/MainForm.h"
-#include "browser/OutlineImages.h"
 #include "browser/TextViewer.h"
 #include "browser/core/OutlineDocument.h"
 #include "config/AppContext.h"
 #include "search/gui/FormSearch.h"
+#include "widgets/OutlineImages.h"
 
 #include <QApplication>
 #include <QFileInfo>

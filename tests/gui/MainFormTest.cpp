@@ -4,10 +4,10 @@
 
 #include "OutlineSupport.h"
 
-#include "browser/ListViewEx.h"
 #include "browser/ShellList.h"
 #include "browser/TextViewer.h"
 #include "config/SettingsKeys.h"
+#include "widgets/ListViewEx.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "OutlineSupport.h"
 
-#include "browser/ListViewEx.h"
+#include "widgets/ListViewEx.h"
 
 #include <QDir>
 #include <QFile>

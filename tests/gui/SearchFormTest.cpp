@@ -3,7 +3,7 @@
 #include "platform/Platform.h"
 #include "search/gui/FormPath.h"
 #include "search/gui/FormSearch.h"
-#include "browser/ListViewEx.h"
+#include "widgets/ListViewEx.h"
 
 #include <QAction>
 #include <QCheckBox>

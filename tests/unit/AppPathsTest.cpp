@@ -27,6 +27,14 @@ TPlaceFacts Facts(const char* program, bool beside, bool share, bool writable, c
     return {program, beside, share, writable, home, config, state, cache};
 }
 
+TEST(AppPaths, AppFolderIsTheProgramsFolder)
+{
+    const std::string folder = AppFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), '/');
+    EXPECT_EQ(AppFileName(), "quillane_core_tests");
+}
+
 TEST(AppPaths, PlacesFollowTheLayoutAndTheUsersFolders)
 {
     const TPlaceCase cases[] = {

@@ -1,7 +1,7 @@
 #include "search/core/Search.h"
 
-#include "search/core/FileHelpers.h"
 #include "SearchTestSupport.h"
+#include "files/FileHelpers.h"
 
 #include <map>
 #include <random>

@@ -1,5 +1,7 @@
 #include "search/core/FileOutline.h"
 
+#include "scan/OutlineRecord.h"
+
 #include <algorithm>
 
 namespace {
@@ -88,9 +90,10 @@ TFileOutline TFileOutline::FromResults(const TLines& results, const TLines& titl
     std::size_t type = 0;
     std::string types;
     std::string entries;
-    std::size_t count = 0;
-    for (std::size_t r = 0; r + 3 < results.size(); r += 4, ++count) {
-        const std::string_view text = results[r + 1];
+    const std::size_t count = RecordCount(results);
+    for (std::size_t n = 0; n < count; ++n) {
+        const TOutlineRecord record = ReadRecord(results, static_cast<int>(kRecordLines * n));
+        const std::string_view text = record.type;
         if (type >= typeList.size() || typeList[type] != text) {
             type = static_cast<std::size_t>(std::find(typeList.begin(), typeList.end(), text) - typeList.begin());
             if (type == typeList.size()) {
@@ -98,10 +101,10 @@ TFileOutline TFileOutline::FromResults(const TLines& results, const TLines& titl
                 PutText(types, text);
             }
         }
-        PutText(entries, TagValue(results[r], "LINE"));
+        PutText(entries, record.line);
         PutNumber(entries, type);
-        PutText(entries, results[r + 2]);
-        PutText(entries, results[r + 3]);
+        PutText(entries, record.declaration);
+        PutText(entries, record.comment);
     }
     std::string value(1, kFormat);
     PutNumber(value, typeList.size());

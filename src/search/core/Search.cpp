@@ -1,8 +1,8 @@
 #include "search/core/Search.h"
 
 #include "config/Debug.h"
+#include "files/FileHelpers.h"
 #include "scan/CodeScanner.h"
-#include "search/core/FileHelpers.h"
 #include "search/core/OutlineCache.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "search/gui/SearchResults.h"
 
-#include "browser/ListViewEx.h"
 #include "config/AppContext.h"
 #include "search/core/OutlineCache.h"
+#include "widgets/ListViewEx.h"
 
 #include <QFontMetrics>
 #include <QLabel>

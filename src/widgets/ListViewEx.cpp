@@ -1,4 +1,4 @@
-#include "browser/ListViewEx.h"
+#include "widgets/ListViewEx.h"
 
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -189,22 +189,64 @@ QTreeWidgetItem* TListViewEx::AddRow(TListRow row)
     return item;
 }
 
-std::vector<std::unique_ptr<QTreeWidgetItem>>
-TListViewEx::MakeTableRows(const std::shared_ptr<const std::vector<TListRow>>& table) const
+void TListViewEx::SetTableRows(std::shared_ptr<const std::vector<TListRow>> table)
 {
-    std::vector<std::unique_ptr<QTreeWidgetItem>> items;
-    items.reserve(table->size());
+    HideTableRows();
+    m_tableHolder = std::make_unique<QTreeWidgetItem>();
+    m_tableRows.clear();
+    m_tableRows.reserve(table->size());
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(static_cast<qsizetype>(table->size()));
     for (std::size_t i = 0; i < table->size(); ++i) {
         // Each row shares the ownership of the table, which lives as long as a row of it.
-        items.push_back(std::make_unique<TStoredRow>(std::shared_ptr<const TListRow>(table, &(*table)[i]),
-                                                     columnCount(), m_images));
+        rows.append(new TStoredRow(std::shared_ptr<const TListRow>(table, &(*table)[i]), columnCount(), m_images));
+        m_tableRows.push_back(rows.back());
     }
-    return items;
+    m_tableHolder->addChildren(rows);
 }
 
-void TListViewEx::TakeAllRows()
+void TListViewEx::ShowTableRows(const std::vector<std::size_t>& rows)
 {
-    invisibleRootItem()->takeChildren();
+    if (m_tableShown)
+        HideTableRows();
+    else
+        QTreeWidget::clear();
+    if (!m_tableHolder)
+        return;
+    // The rows shown pass from the holder to the list; the others go back to the holder.
+    std::vector<char> shown(m_tableRows.size(), 0);
+    QList<QTreeWidgetItem*> inList;
+    inList.reserve(static_cast<qsizetype>(rows.size()));
+    for (std::size_t row : rows) {
+        if (row < m_tableRows.size() && !shown[row]) {
+            shown[row] = 1;
+            inList.append(m_tableRows[row]);
+        }
+    }
+    m_tableHolder->takeChildren();
+    QList<QTreeWidgetItem*> kept;
+    kept.reserve(static_cast<qsizetype>(m_tableRows.size() - static_cast<std::size_t>(inList.size())));
+    for (std::size_t row = 0; row < m_tableRows.size(); ++row) {
+        if (!shown[row])
+            kept.append(m_tableRows[row]);
+    }
+    m_tableHolder->addChildren(kept);
+    addTopLevelItems(inList);
+    m_tableShown = true;
+}
+
+void TListViewEx::HideTableRows()
+{
+    if (!m_tableShown)
+        return;
+    m_tableHolder->addChildren(invisibleRootItem()->takeChildren());
+    m_tableShown = false;
+}
+
+void TListViewEx::clear()
+{
+    HideTableRows();
+    QTreeWidget::clear();
 }
 
 std::vector<std::size_t> TListViewEx::SortedOrder(const std::vector<TListRow>& rows) const
@@ -247,6 +289,58 @@ TListRow TListViewEx::RowOf(const QTreeWidgetItem* item)
     for (int i = 0; i < count; ++i)
         row.subTexts.push_back(item->text(i + 1).toStdString());
     return row;
+}
+
+std::vector<std::string> TListViewEx::CaptionsOnScreen() const
+{
+    std::vector<std::string> captions;
+    for (int visual = 0; visual < header()->count(); ++visual)
+        captions.push_back(headerItem()->text(header()->logicalIndex(visual)).toStdString());
+    return captions;
+}
+
+void TListViewEx::AdoptOnScreenOrder()
+{
+    QHeaderView* head = header();
+    if (!head->sectionsMoved())
+        return;
+    struct TColumn {
+        QString caption;
+        int width;
+        bool hidden;
+    };
+    const int count = columnCount();
+    std::vector<int> logicalAt;
+    std::vector<TColumn> columns;
+    for (int v = 0; v < count; ++v) {
+        const int l = head->logicalIndex(v);
+        logicalAt.push_back(l);
+        columns.push_back({headerItem()->text(l), columnWidth(l), isColumnHidden(l)});
+    }
+    std::vector<QStringList> rows;
+    for (int r = 0; r < topLevelItemCount(); ++r) {
+        QStringList cells;
+        for (int l : logicalAt)
+            cells << topLevelItem(r)->text(l);
+        rows.push_back(cells);
+    }
+    const int sortedOnScreen = m_sortColumn >= 0 && m_sortColumn < count ? head->visualIndex(m_sortColumn) : m_sortColumn;
+
+    for (int v = 0; v < count; ++v)
+        head->moveSection(head->visualIndex(v), v);
+    for (int v = 0; v < count; ++v) {
+        const TColumn& column = columns[static_cast<std::size_t>(v)];
+        headerItem()->setText(v, column.caption);
+        setColumnHidden(v, column.hidden);
+        if (!column.hidden)
+            setColumnWidth(v, column.width);
+    }
+    for (int r = 0; r < topLevelItemCount(); ++r) {
+        const QStringList& cells = rows[static_cast<std::size_t>(r)];
+        for (int v = 0; v < count; ++v)
+            topLevelItem(r)->setText(v, cells[v]);
+    }
+    SetSortColumn(sortedOnScreen);
 }
 
 QTreeWidgetItem* TListViewEx::Selected() const
