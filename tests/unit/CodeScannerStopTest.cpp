@@ -1,11 +1,11 @@
 #include "scan/CodeScanner.h"
 
+#include "TempPath.h"
 #include "config/Config.h"
 #include "config/Debug.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 namespace {
 
@@ -15,7 +15,7 @@ TEST(CodeScannerStop, AStopRequestEndsTheScan)
     rules.LoadFromList({"[BEGIN]", "[+VAR]", "PAS=P", "[-VAR]", "[BEGIN] NAME=P", "[+CYC0]", ".",
                         "S0=(\\w+)", "D=$1", "?", "B=#2", ".", "[-CYC0]", "[END]", "[END]"});
     TConfig config;
-    TDebug log((std::filesystem::temp_directory_path() / "quillane_stop_test.TXT").string());
+    TDebug log(TestTempPath("quillane_stop_test.TXT"));
     TCodeScanner scanner(rules, config, log);
     const TLines source{"alpha beta", "gamma"};
 
@@ -36,7 +36,7 @@ TEST(CodeScannerStop, AStopRequestEndsAnIfJumpLoop)
     rules.LoadFromList({"[BEGIN]", "[+VAR]", "PAS=P", "[-VAR]", "[BEGIN] NAME=P", "[+CYC0]", ".", "S0=x",
                         "[MSG] again", "R=x", "[IF#1THEN] S0", "[-CYC0]", "[END]", "[END]"});
     TConfig config;
-    TDebug log((std::filesystem::temp_directory_path() / "quillane_stop_test.TXT").string());
+    TDebug log(TestTempPath("quillane_stop_test.TXT"));
     std::stop_source stop;
     int shown = 0;
     // The stop comes while the rule jumps back to itself.

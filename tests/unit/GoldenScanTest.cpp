@@ -3,6 +3,7 @@
 // expected.txt holds the records exactly as `quillane --records` prints them,
 // title.txt the head comment block as `quillane --title` prints it.
 
+#include "TempPath.h"
 #include "config/Config.h"
 #include "config/Debug.h"
 #include "scan/CodeScanner.h"
@@ -58,7 +59,7 @@ TEST_P(GoldenScan, RecordsAndTitleMatchTheExpectedFiles)
     rules.LoadFromFile(std::string(QUILLANE_DATA_DIR) + "/CodeScan.dll");
     ASSERT_FALSE(rules.Lines().empty()) << "the delivered rule file cannot be read";
     TConfig config;
-    TDebug log((fs::temp_directory_path() / "golden_scan.TXT").string());
+    TDebug log(TestTempPath("golden_scan.TXT"));
     log.SetAutoSave(false);
     std::vector<std::string> messages;
     log.SetMessageSink([&](const std::string& text) { messages.push_back(text); });

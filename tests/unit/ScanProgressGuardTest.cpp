@@ -1,3 +1,4 @@
+#include "TempPath.h"
 #include "config/Config.h"
 #include "config/Debug.h"
 #include "scan/CodeScanner.h"
@@ -5,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <future>
 #include <string>
 #include <vector>
@@ -38,7 +38,7 @@ TEST(ScanProgressGuard, GivingUpAtTheEndIsNoProgress)
         TStructureTexts rules;
         rules.LoadFromList(file);
         TConfig config;
-        TDebug log((std::filesystem::temp_directory_path() / "progress_guard.TXT").string());
+        TDebug log(TestTempPath("progress_guard.TXT"));
         log.SetAutoSave(false);
         std::vector<std::string> messages;
         log.SetMessageSink([&](const std::string& text) { messages.push_back(text); });

@@ -2,11 +2,11 @@
 // A scanner over an in-memory rule block and source, with the messages it shows
 // captured instead of printed.
 
+#include "TempPath.h"
 #include "config/Config.h"
 #include "config/Debug.h"
 #include "scan/CodeScanner.h"
 
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -14,7 +14,7 @@ class TScannerHarness {
 public:
     // The rule lines of one block named T, listed in VAR for the key PAS.
     explicit TScannerHarness(const TLines& blockLines, int commentIndicator = 0)
-        : m_log((std::filesystem::temp_directory_path() / "quillane_scan_test.TXT").string())
+        : m_log(TestTempPath("quillane_scan_test.TXT"))
     {
         TLines file = {"[BEGIN]", "[+VAR]", "PAS=T", "[-VAR]", "[BEGIN] NAME=T"};
         file.insert(file.end(), blockLines.begin(), blockLines.end());
