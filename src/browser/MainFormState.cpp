@@ -10,8 +10,8 @@
 #include "config/Config.h"
 #include "config/FontText.h"
 #include "config/SettingsKeys.h"
-#include "widgets/WindowState.h"
 #include "widgets/ListViewEx.h"
+#include "widgets/WindowState.h"
 
 #include <QAction>
 #include <QApplication>

@@ -15,8 +15,14 @@ TOutlineRecord ReadRecord(const TLines& results, int index)
 {
     const auto i = static_cast<std::size_t>(index);
     const std::string& header = results[i];
-    return {RecordLine(header), IntOrZero(TagValue(header, "ICON")), RecordLevel(header), results[i + 1],
-            results[i + 2], results[i + 3]};
+    TOutlineRecord record;
+    record.line = RecordLine(header);
+    record.icon = IntOrZero(TagValue(header, "ICON"));
+    record.level = RecordLevel(header);
+    record.type = results[i + 1];
+    record.declaration = results[i + 2];
+    record.comment = results[i + 3];
+    return record;
 }
 
 int RecordLevel(std::string_view header)

@@ -30,7 +30,7 @@ void StoreBounds(TConfig& config, const TBoundsKeys& keys, const QWidget& window
 {
     const bool maximized = window.isMaximized();
     const QRect bounds = maximized && which == TMaximizedBounds::Normal ? window.normalGeometry()
-                                                                         : QRect(window.pos(), window.size());
+                                                                        : QRect(window.pos(), window.size());
     config.WriteInteger(keys.left, bounds.left());
     config.WriteInteger(keys.top, bounds.top());
     config.WriteInteger(keys.width, bounds.width());

@@ -16,8 +16,8 @@
 #include <QtTest>
 
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iostream>
 
 namespace fs = std::filesystem;

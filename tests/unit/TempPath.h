@@ -27,8 +27,9 @@ inline std::string TestTempPath(std::string_view name)
     };
     static TRemoveAtExit removeAtExit;
     const std::filesystem::path given(name);
-    std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                 (given.stem().string() + "_" + std::to_string(::getpid()) + given.extension().string());
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() /
+        (given.stem().string() + "_" + std::to_string(::getpid()) + given.extension().string());
     const std::lock_guard lock(removeAtExit.mutex);
     removeAtExit.paths.push_back(path);
     return path.string();

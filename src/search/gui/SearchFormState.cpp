@@ -8,8 +8,8 @@
 #include "config/SettingsKeys.h"
 #include "search/core/KeywordHistory.h"
 #include "search/gui/SearchResults.h"
-#include "widgets/WindowState.h"
 #include "widgets/ListViewEx.h"
+#include "widgets/WindowState.h"
 
 #include <QAction>
 #include <QCheckBox>
