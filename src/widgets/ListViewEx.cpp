@@ -184,6 +184,7 @@ private:
 
 QTreeWidgetItem* TListViewEx::AddRow(TListRow row)
 {
+    HideTableRows();
     auto* item = new TStoredRow(std::make_shared<const TListRow>(std::move(row)), columnCount(), m_images);
     addTopLevelItem(item);
     return item;
@@ -192,17 +193,16 @@ QTreeWidgetItem* TListViewEx::AddRow(TListRow row)
 void TListViewEx::SetTableRows(std::shared_ptr<const std::vector<TListRow>> table)
 {
     HideTableRows();
-    m_tableHolder = std::make_unique<QTreeWidgetItem>();
     m_tableRows.clear();
+    m_tableOwned.clear();
     m_tableRows.reserve(table->size());
-    QList<QTreeWidgetItem*> rows;
-    rows.reserve(static_cast<qsizetype>(table->size()));
+    m_tableOwned.reserve(table->size());
     for (std::size_t i = 0; i < table->size(); ++i) {
         // Each row shares the ownership of the table, which lives as long as a row of it.
-        rows.append(new TStoredRow(std::shared_ptr<const TListRow>(table, &(*table)[i]), columnCount(), m_images));
-        m_tableRows.push_back(rows.back());
+        m_tableOwned.push_back(
+            std::make_unique<TStoredRow>(std::shared_ptr<const TListRow>(table, &(*table)[i]), columnCount(), m_images));
+        m_tableRows.push_back(m_tableOwned.back().get());
     }
-    m_tableHolder->addChildren(rows);
 }
 
 void TListViewEx::ShowTableRows(const std::vector<std::size_t>& rows)
@@ -211,27 +211,16 @@ void TListViewEx::ShowTableRows(const std::vector<std::size_t>& rows)
         HideTableRows();
     else
         QTreeWidget::clear();
-    if (!m_tableHolder)
-        return;
-    // The rows shown pass from the holder to the list; the others go back to the holder.
-    std::vector<char> shown(m_tableRows.size(), 0);
-    QList<QTreeWidgetItem*> inList;
-    inList.reserve(static_cast<qsizetype>(rows.size()));
+    // The rows shown pass from m_tableOwned to the list.
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(rows.size()));
     for (std::size_t row : rows) {
-        if (row < m_tableRows.size() && !shown[row]) {
-            shown[row] = 1;
-            inList.append(m_tableRows[row]);
+        if (row < m_tableOwned.size() && m_tableOwned[row]) {
+            items.append(m_tableOwned[row].release());
+            m_tableShownRows.push_back(row);
         }
     }
-    m_tableHolder->takeChildren();
-    QList<QTreeWidgetItem*> kept;
-    kept.reserve(static_cast<qsizetype>(m_tableRows.size() - static_cast<std::size_t>(inList.size())));
-    for (std::size_t row = 0; row < m_tableRows.size(); ++row) {
-        if (!shown[row])
-            kept.append(m_tableRows[row]);
-    }
-    m_tableHolder->addChildren(kept);
-    addTopLevelItems(inList);
+    addTopLevelItems(items);
     m_tableShown = true;
 }
 
@@ -239,7 +228,11 @@ void TListViewEx::HideTableRows()
 {
     if (!m_tableShown)
         return;
-    m_tableHolder->addChildren(invisibleRootItem()->takeChildren());
+    // The list lets go of the rows it shows (the table's alone), which pass back to m_tableOwned.
+    invisibleRootItem()->takeChildren();
+    for (std::size_t row : m_tableShownRows)
+        m_tableOwned[row].reset(m_tableRows[row]);
+    m_tableShownRows.clear();
     m_tableShown = false;
 }
 
@@ -267,6 +260,7 @@ bool TListViewEx::IsSorting() const
 
 void TListViewEx::AddRows(const std::vector<QStringList>& rows)
 {
+    HideTableRows();
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(rows.size()));
     for (const QStringList& texts : rows) {

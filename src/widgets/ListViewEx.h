@@ -66,7 +66,7 @@ public:
     // whether it shows them or not.
     void SetTableRows(std::shared_ptr<const std::vector<TListRow>> table);
     // Shows the table's rows at the positions given, in that order, instead of every row
-    // the list shows.
+    // the list shows. They show alone: adding a row takes them out first.
     void ShowTableRows(const std::vector<std::size_t>& rows);
     // Takes the table's rows out of the list; they are kept for the next showing.
     void HideTableRows();
@@ -138,9 +138,11 @@ private:
     bool m_fitting = false; // the list itself is resizing the stretch column
     TToolTipOf m_toolTipOf;
     int m_typeAheadColumn = -1;
-    // The table's rows: each is held either by m_tableHolder (a row outside any list)
-    // or, while shown, by the list itself, never by both.
-    std::unique_ptr<QTreeWidgetItem> m_tableHolder;
+    // The table's rows, by their position in the table. Each is held either by
+    // m_tableOwned or, while shown (its position in m_tableShownRows), by the list itself,
+    // never by both.
     std::vector<QTreeWidgetItem*> m_tableRows;
+    std::vector<std::unique_ptr<QTreeWidgetItem>> m_tableOwned;
+    std::vector<std::size_t> m_tableShownRows;
     bool m_tableShown = false;
 };

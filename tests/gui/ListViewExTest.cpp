@@ -166,6 +166,36 @@ private slots:
         QVERIFY(list.Selected());
         QCOMPARE(list.Selected()->text(1), QString("b"));
     }
+
+    // The list keeps a table's rows, shown or not: clearing the list, showing others or
+    // ending the list while they show deletes each row once (the sanitizer build tells).
+    void tableRowsAreTheLists()
+    {
+        auto table = std::make_shared<std::vector<TListRow>>(
+            std::vector<TListRow>{{"r", 0, {"a"}}, {"r", 0, {"b"}}, {"r", 0, {"c"}}});
+        auto list = std::make_unique<TListViewEx>();
+        list->setColumnCount(2);
+        Fill(*list, {{"r", "level row"}});
+        list->SetTableRows(table);
+        QCOMPARE(Column(*list, 1), (QStringList{"level row"}));
+        list->ShowTableRows({2, 0});
+        QVERIFY(list->ShowsTableRows());
+        QCOMPARE(Column(*list, 1), (QStringList{"c", "a"}));
+        list->ShowTableRows({1});
+        QCOMPARE(Column(*list, 1), (QStringList{"b"}));
+        list->clear();
+        QVERIFY(!list->ShowsTableRows());
+        QCOMPARE(list->topLevelItemCount(), 0);
+        list->ShowTableRows({0, 1, 2});
+        QCOMPARE(Column(*list, 1), (QStringList{"a", "b", "c"}));
+        Fill(*list, {{"r", "added"}}); // the table's rows show alone
+        QCOMPARE(Column(*list, 1), (QStringList{"added"}));
+        list->ShowTableRows({0, 2});
+        list->SetTableRows(table); // the rows of the earlier table go while shown
+        QCOMPARE(list->topLevelItemCount(), 0);
+        list->ShowTableRows({1, 2});
+        list.reset();
+    }
 };
 
 QTEST_MAIN(ListViewExTest)
