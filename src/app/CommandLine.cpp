@@ -6,6 +6,7 @@
 #include "config/SettingsKeys.h"
 #include "editor/JsonRecords.h"
 #include "scan/CodeScanner.h"
+#include "scan/OutlineRecord.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -131,20 +132,22 @@ std::optional<TScanOptions> ParseScanOptions(const std::vector<std::string>& arg
 
 void PrintOutline(const TLines& results)
 {
+    std::vector<TOutlineRecord> records;
+    for (int i = 0; HasRecordAt(results, i); i += kRecordLines)
+        records.push_back(ReadRecord(results, i));
     // The shallowest level of the file is its top; deeper entries are indented below it.
     int top = -1;
-    for (std::size_t i = 0; i + 3 < results.size(); i += 4) {
-        const int level = IntOrZero(TagValue(results[i], "LEVEL"));
-        if (top < 0 || level < top)
-            top = level;
+    for (const TOutlineRecord& record : records) {
+        if (top < 0 || record.level < top)
+            top = record.level;
     }
-    for (std::size_t i = 0; i + 3 < results.size(); i += 4) {
-        const int level = IntOrZero(TagValue(results[i], "LEVEL"));
-        std::string line(static_cast<std::size_t>(2 * std::max(0, level - top)), ' ');
-        line += results[i + 2];
-        line += "  (" + results[i + 1] + ", line " + TagValue(results[i], "LINE") + ")";
-        if (!Trim(results[i + 3]).empty())
-            line += "  " + Trim(results[i + 3]);
+    for (const TOutlineRecord& record : records) {
+        std::string line(static_cast<std::size_t>(2 * std::max(0, record.level - top)), ' ');
+        line += record.declaration;
+        line += "  (" + std::string(record.type) + ", line " + record.line + ")";
+        const std::string comment = Trim(record.comment);
+        if (!comment.empty())
+            line += "  " + comment;
         std::cout << line << '\n';
     }
 }

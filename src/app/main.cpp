@@ -5,11 +5,11 @@
 #include "app/CommandLine.h"
 #include "app/QtPlatform.h"
 #include "browser/MainForm.h"
-#include "browser/OutlineImages.h"
 #include "browser/TextViewer.h"
 #include "browser/core/OutlineDocument.h"
 #include "config/AppContext.h"
 #include "search/gui/FormSearch.h"
+#include "widgets/OutlineImages.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -129,7 +129,10 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    TCloseOnSignal closeOnSignal;
+    // A picture is taken without storing anything, so a signal may end that run at once.
+    std::optional<TCloseOnSignal> closeOnSignal;
+    if (!screenshot)
+        closeOnSignal.emplace();
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Quillane");
     QApplication::setWindowIcon(ProgramIcon());
@@ -173,7 +176,7 @@ int main(int argc, char* argv[])
             std::cerr << "quillane: cannot write " << screenshot->file << '\n';
         return saved ? 0 : 1;
     }
-    closeOnSignal.Start();
+    closeOnSignal->Start();
     const int status = QApplication::exec();
     app.DebugLog().SetMessageSink(nullptr);
     return status;

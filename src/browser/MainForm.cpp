@@ -3,17 +3,17 @@
 
 #include "browser/MainForm.h"
 
-#include "browser/HeaderLayout.h"
 #include "browser/LevelPathDelegate.h"
-#include "browser/ListViewEx.h"
-#include "browser/OutlineImages.h"
 #include "browser/ShellList.h"
 #include "browser/TextViewer.h"
+#include "browser/core/HeaderLayout.h"
 #include "browser/core/OutlineFilter.h"
 #include "config/Config.h"
 #include "config/FontText.h"
 #include "config/SettingsKeys.h"
 #include "scan/StructureTexts.h"
+#include "widgets/ListViewEx.h"
+#include "widgets/OutlineImages.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>
@@ -64,8 +64,6 @@ TMForm::TMForm(const TMFormServices& services, QWidget* parent)
 TMForm::~TMForm()
 {
     SetBusy(false);
-    // The rows of the filter's matches are the window's, not the list's.
-    DropFilter();
 }
 
 // ---- What the browser shows ----

@@ -4,20 +4,19 @@
 
 #include "browser/MainForm.h"
 
-#include "browser/ListViewEx.h"
 #include "browser/TextViewer.h"
 #include "config/Config.h"
 #include "config/Debug.h"
 #include "config/SettingsKeys.h"
 #include "dialogs/FormAbout.h"
 #include "dialogs/FormCfg.h"
+#include "files/FileHelpers.h"
 #include "platform/Platform.h"
-#include "search/core/FileHelpers.h"
+#include "widgets/ListViewEx.h"
 
 #include <QAction>
 #include <QFileDialog>
 #include <QFontDialog>
-#include <QHeaderView>
 #include <QPlainTextEdit>
 
 namespace {
@@ -82,9 +81,7 @@ void TMForm::FileSaveAsExecute()
 TExportView TMForm::CurrentExportView() const
 {
     TExportView view;
-    const QHeaderView* header = m_listView->header();
-    for (int visual = 0; visual < header->count(); ++visual)
-        view.captions.push_back(m_listView->headerItem()->text(header->logicalIndex(visual)).toStdString());
+    view.captions = m_listView->CaptionsOnScreen();
     for (int i = 0; i < m_listView->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = m_listView->topLevelItem(i);
         TExportRow row;
@@ -220,8 +217,8 @@ int TMForm::SelectedSourceLine() const
     if (!row)
         return 0;
     // The parent row stands for the entry whose children are shown.
-    const int parent = m_browser.LevelStart() - 4;
-    if (row->text(0).startsWith(QLatin1String("..")) && HasEntryAt(m_browser.Entries(), parent))
+    const int parent = m_browser.LevelStart() - kRecordLines;
+    if (row->text(0).startsWith(QLatin1String("..")) && HasRecordAt(m_browser.Entries(), parent))
         return IntOrZero(EntryAt(m_browser.Entries(), parent).line);
     return IntOrZero(FieldText(row, 'L').toStdString());
 }

@@ -4,9 +4,9 @@
 #include "browser/MainForm.h"
 
 #include "browser/LevelPathDelegate.h"
-#include "browser/ListViewEx.h"
-#include "browser/OutlineImages.h"
 #include "browser/ShellList.h"
+#include "widgets/ListViewEx.h"
+#include "widgets/OutlineImages.h"
 
 #include <QAction>
 #include <QHeaderView>

@@ -1,7 +1,7 @@
 #include "dialogs/FormAbout.h"
 
-#include "browser/OutlineImages.h"
 #include "config/AppPaths.h"
+#include "widgets/OutlineImages.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -4,6 +4,7 @@
 // on-screen order) and know nothing of widgets; the HTML walk goes through the
 // window's own navigation behind TExportNavigator.
 
+#include "scan/OutlineRecord.h"
 #include "scan/TextFields.h"
 
 #include <map>
@@ -15,11 +16,11 @@
 // One list row as the list shows it.
 struct TExportRow {
     std::string caption;                // " " for an entry, ".." for the parent row
-    int image = 0;                      // 3 marks a container
+    int image = 0;                      // kContainerIcon marks a container
     std::map<char, std::string> fields; // 'D', 'C', 'T', 'L' -> the cell text
 
     std::string Field(char letter) const;
-    bool IsContainer() const { return image == 3; }
+    bool IsContainer() const { return image == kContainerIcon; }
     bool IsParentRow() const { return caption.rfind("..", 0) == 0; }
     // IntOrZero of the Line text.
     int LineNumber() const;

@@ -4,12 +4,20 @@ set -u
 prog=$1
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
+checks=0
 failures=0
 check() { # name expected actual
+    checks=$((checks + 1))
     if [ "$2" != "$3" ]; then
         echo "FAIL: $1"; echo "  expected: $(printf %q "$2")"; echo "  actual:   $(printf %q "$3")"
         failures=$((failures + 1))
     fi
+}
+check_ok() { # name command...: the command must succeed
+    checks=$((checks + 1))
+    local name=$1
+    shift
+    "$@" || { echo "FAIL: $name"; failures=$((failures + 1)); }
 }
 
 cat > "$dir/rules.dll" <<'RULES'
@@ -69,7 +77,7 @@ printf 'x\n' > "$dir/other.txt"
 out=$("$prog" --records "$dir/other.txt" --rules "$dir/rules.dll" 2>"$dir/err"); rc=$?
 check "unknown type status" 2 "$rc"
 check "unknown type prints nothing" "" "$out"
-grep -q "TXT" "$dir/err" || { echo "FAIL: unknown type message"; failures=$((failures + 1)); }
+check_ok "unknown type message" grep -q "TXT" "$dir/err"
 
 "$prog" --records "$dir/missing.pas" --rules "$dir/rules.dll" >/dev/null 2>&1; rc=$?
 check "unreadable source status" 1 "$rc"
@@ -95,7 +103,8 @@ check "a block without rules fails the run" 1 "$rc"
 
 "$prog" --records "$dir/demo.pas" --indicator x >/dev/null 2>&1; rc=$?
 check "bad option value" 2 "$rc"
-"$prog" --help | grep -q -- "--records" || { echo "FAIL: help"; failures=$((failures + 1)); }
+out=$("$prog" --help)
+check_ok "help" grep -q -- "--records" <<<"$out"
 
-echo "$((11 - failures)) passed, $failures failed"
+echo "$((checks - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The window's start paths through the program itself: without a display it explains
 # itself instead of failing inside the toolkit; offscreen it opens the first argument
-# and takes a picture of the window without writing the settings.
+# and takes a picture of the window without writing the settings, and a signal ends it.
 set -euo pipefail
 program="$1"
 work="$(mktemp -d)"
@@ -26,4 +26,23 @@ after="$( [ -f "$ini" ] && md5sum < "$ini" || echo none)"
 status=0
 QT_QPA_PLATFORM=offscreen "$program" --screenshot 2> "$work/err.txt" || status=$?
 [ "$status" -eq 2 ] || { echo "--screenshot without a file: status $status, expected 2"; exit 1; }
+# A picture run holds no signal back: one that hangs (its source a pipe nobody writes to)
+# ends at SIGTERM.
+mkfifo "$work/Hang.pas"
+QT_QPA_PLATFORM=offscreen "$program" --screenshot "$work/hang.png" "$work/Hang.pas" 2>/dev/null &
+pid=$!
+sleep 1
+kill -TERM "$pid"
+for _ in $(seq 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then
+    kill -KILL "$pid"
+    echo "SIGTERM did not end a --screenshot run"
+    exit 1
+fi
+status=0
+wait "$pid" || status=$?
+[ "$status" -eq 143 ] || { echo "--screenshot on a pipe: status $status, expected 143 (SIGTERM)"; exit 1; }
 echo "ok"

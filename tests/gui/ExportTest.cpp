@@ -3,8 +3,8 @@
 
 #include "OutlineSupport.h"
 
-#include "browser/ListViewEx.h"
 #include "config/SettingsKeys.h"
+#include "widgets/ListViewEx.h"
 
 #include <QAction>
 #include <QFile>

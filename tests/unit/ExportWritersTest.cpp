@@ -1,3 +1,4 @@
+#include "TempPath.h"
 #include "export/ExportWriters.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +61,7 @@ TEST(TextExport, Tables)
 
 TEST(TextExport, TheFileHoldsOnlyTheLastExport)
 {
-    const auto file = fs::temp_directory_path() / "quillane_TempFile.txt";
+    const fs::path file = TestTempPath("quillane_TempFile.txt");
     WriteLinesCrLf(file.string(), {"first", "export"});
     WriteLinesCrLf(file.string(), {"second"});
     EXPECT_EQ(ReadAll(file), "second\r\n");

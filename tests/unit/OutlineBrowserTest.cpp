@@ -4,11 +4,11 @@
 #include "browser/core/OutlineBrowser.h"
 
 #include "OutlineTestSupport.h"
+#include "TempPath.h"
 #include "config/Debug.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 #include <set>
 
@@ -110,7 +110,7 @@ protected:
 
     TFakeSource source;
     TFakeView view;
-    TDebug log{(std::filesystem::temp_directory_path() / "quillane_browser_test.TXT").string()};
+    TDebug log{TestTempPath("quillane_browser_test.TXT")};
     TOutlineBrowser browser{source, view, log, "/prog"};
 };
 

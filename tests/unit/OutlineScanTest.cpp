@@ -2,6 +2,7 @@
 
 #include "browser/core/OutlineScan.h"
 
+#include "TempPath.h"
 #include "config/Config.h"
 #include "config/Debug.h"
 #include "scan/StructureTexts.h"
@@ -35,7 +36,7 @@ TEST(OutlineScan, ReadsAndScansOrSaysWhyNot)
     const TStructureTexts failing = rulesOf({"[MODIFIER] q", "."});
     const TStructureTexts faulty = rulesOf(badPattern);
     TConfig config;
-    TDebug log((fs::temp_directory_path() / "quillane_outline_scan.TXT").string());
+    TDebug log(TestTempPath("quillane_outline_scan.TXT"));
     log.SetAutoSave(false);
     TLines shown;
     log.SetMessageSink([&](const std::string& text) { shown.push_back(text); });

@@ -3,8 +3,8 @@
 #include "config/Config.h"
 #include "config/Debug.h"
 #include "config/SettingsKeys.h"
+#include "files/FileHelpers.h"
 #include "scan/CodeScanner.h"
-#include "search/core/FileHelpers.h"
 #include "search/core/OutlineCache.h"
 
 #include <algorithm>
@@ -263,10 +263,22 @@ std::optional<std::string> RuleBlockText(const TStructureTexts& rules, const std
     return text;
 }
 
+// The message of the exception being handled, for the trace log.
+std::string HandledExceptionText()
+{
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "an exception of unknown type";
+    }
+}
+
 // The outline of one file: from the cache when it holds a valid one, else from a scan.
 // Worker threads only.
 TFileWork WorkOnFile(const std::string& path, TCodeScanner& scanner, TOutlineCache* cache,
-                     const std::map<std::string, std::int64_t>& contexts)
+                     const std::map<std::string, std::int64_t>& contexts, TDebug& log)
 {
     TFileWork work;
     const std::string key = FileTypeKey(path);
@@ -293,15 +305,21 @@ TFileWork WorkOnFile(const std::string& path, TCodeScanner& scanner, TOutlineCac
 
     work.state = TFileWork::TState::Skipped;
     bool scanned = true;
+    std::string failure;
     try {
         scanner.ScanFile(path, key);
     } catch (const TScanStopped&) {
         work.cacheAction = TFileWork::TCacheAction::None;
         return work;
     } catch (...) {
+        failure = HandledExceptionText();
         scanned = false;
     }
     work.faults = scanner.RuleFaults();
+    // A scan that a fault of the rules ended is reported with the faults, once per search.
+    if (!scanned && std::none_of(work.faults.begin(), work.faults.end(),
+                                 [&failure](const TRuleFault& fault) { return fault.Text() == failure; }))
+        log.AddLine("error:Search;" + path + ";" + failure);
     // A failed scan is not stored (it may pass with the next run), nor one that met faults
     // of the rules: a later search must report them again.
     if (!scanned || !work.faults.empty()) {
@@ -462,14 +480,20 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
     const TJoinWorkers joinAtEnd{runStop, workers};
     for (std::size_t j = 0; j < jobs; ++j) {
         workers.emplace_back([&, scanner = scanners[j].get(), token = runStop.get_token()] {
+            // A worker that cannot read the cache scans every file.
             std::optional<TOutlineCache> reader;
-            if (!contexts.empty())
-                reader.emplace(request.cacheFile, TOutlineCache::TAccess::Read, debugLog, cacheOptions);
+            try {
+                if (!contexts.empty())
+                    reader.emplace(request.cacheFile, TOutlineCache::TAccess::Read, debugLog, cacheOptions);
+            } catch (...) {
+                debugLog.AddLine("error:OutlineCache;" + HandledExceptionText() + ";" + request.cacheFile);
+            }
             while (const auto index = queue.Take(token)) {
                 TFileWork work;
                 try {
-                    work = WorkOnFile(files[*index], *scanner, reader ? &*reader : nullptr, contexts);
+                    work = WorkOnFile(files[*index], *scanner, reader ? &*reader : nullptr, contexts, debugLog);
                 } catch (...) {
+                    debugLog.AddLine("error:Search;" + files[*index] + ";" + HandledExceptionText());
                     work.state = TFileWork::TState::Skipped;
                 }
                 queue.Finish(*index, std::move(work));

@@ -3,12 +3,12 @@
 
 #include "search/gui/FormSearch.h"
 
-#include "browser/ListViewEx.h"
 #include "config/AppContext.h"
 #include "platform/Platform.h"
 #include "search/core/KeywordHistory.h"
 #include "search/gui/FormPath.h"
 #include "search/gui/SearchResults.h"
+#include "widgets/ListViewEx.h"
 
 #include <QAction>
 #include <QApplication>

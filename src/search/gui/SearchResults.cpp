@@ -1,9 +1,9 @@
 #include "search/gui/SearchResults.h"
 
-#include "browser/ListViewEx.h"
 #include "config/AppContext.h"
 #include "scan/TextFields.h"
 #include "search/core/OutlineCache.h"
+#include "widgets/ListViewEx.h"
 
 #include <QFontMetrics>
 #include <QLabel>
