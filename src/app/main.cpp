@@ -33,6 +33,7 @@ void ShowStringBox(const std::string& text)
     auto show = [text] {
         QMessageBox box(QMessageBox::NoIcon, "show a string", QString::fromStdString(text),
                         QMessageBox::Ok);
+        box.setTextFormat(Qt::PlainText); // paths and source texts are never markup
         box.exec();
     };
     QCoreApplication* app = QCoreApplication::instance();
