@@ -6,6 +6,9 @@
 #include "scan/CodeScanner.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -31,7 +34,9 @@ constexpr const char* kUsage =
     "  --outline   print the outline, indented by level\n"
     "  --search    search the outlines of the files under FOLDER... for KEYWORD (exact,\n"
     "              letter case counts unless --ignore-case); prints File, Line,\n"
-    "              Declaration, Comment, Type separated by tabs, one row per line\n"
+    "              Declaration, Comment, Type separated by tabs, one row per line;\n"
+    "              in a cell, tab, CR, LF and \\ are written \\t, \\r, \\n and \\\\, other\n"
+    "              control characters and bytes that are not UTF-8 as \\xNN\n"
     "  --in        the fields searched (default: all four)\n"
     "  --types     the file types searched (default: every type the rule file lists)\n"
     "  --ignore-case\n"
@@ -168,6 +173,20 @@ int RunScanMode(const TScanOptions& options)
 }
 
 } // namespace
+
+int FinishOutput(int status)
+{
+    std::cout.flush();
+    const bool streamWritten = !std::cout.fail();
+    errno = 0;
+    const bool stdioWritten = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    const int error = errno;
+    if (streamWritten && stdioWritten)
+        return status;
+    std::cerr << "quillane: cannot write the output" << (error ? std::string(": ") + std::strerror(error) : "")
+              << '\n';
+    return status == 0 ? 1 : status;
+}
 
 std::optional<int> RunCommandLine(const std::vector<std::string>& args)
 {

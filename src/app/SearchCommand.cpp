@@ -2,6 +2,7 @@
 
 #include "config/AppContext.h"
 #include "search/core/OutlineCache.h"
+#include "scan/SourceText.h"
 #include "search/core/Search.h"
 
 #include <algorithm>
@@ -121,13 +122,34 @@ std::optional<TSearchOptions> ParseSearchOptions(const std::vector<std::string>&
     return options;
 }
 
-// Tabs and line breaks inside a cell would break the one-row-per-line output.
-std::string Cell(const std::string& text)
+// A cell as one run of UTF-8 without tabs or line breaks, from which the text can be had
+// back: tab, CR, LF and the backslash are written \t, \r, \n and \\, other control
+// characters and bytes that are not UTF-8 (a file name may hold any byte) as \xNN.
+std::string Cell(std::string_view text)
 {
-    std::string cell = text;
-    for (char& c : cell)
-        if (c == '\t' || c == '\n' || c == '\r')
-            c = ' ';
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string cell;
+    cell.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const std::size_t length = Utf8SequenceLength(text, i);
+        switch (byte) {
+        case '\t': cell += "\\t"; break;
+        case '\r': cell += "\\r"; break;
+        case '\n': cell += "\\n"; break;
+        case '\\': cell += "\\\\"; break;
+        default:
+            if (length > 0 && byte >= 0x20 && byte != 0x7F) {
+                cell.append(text.substr(i, length));
+                i += length;
+                continue;
+            }
+            cell += "\\x";
+            cell += kHex[byte >> 4];
+            cell += kHex[byte & 0x0F];
+        }
+        ++i;
+    }
     return cell;
 }
 

@@ -122,7 +122,7 @@ int main(int argc, char* argv[])
         if (!screenshot)
             return 2;
     } else if (auto status = RunCommandLine(args)) {
-        return *status;
+        return FinishOutput(*status);
     }
     if (!HaveDisplay()) {
         std::cerr << "quillane: no display to open the window on; "

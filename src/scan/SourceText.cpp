@@ -36,37 +36,6 @@ void AppendUtf8(std::string& out, char32_t cp)
     }
 }
 
-// Length of the valid UTF-8 sequence at text[i], or 0 when the bytes there are not one.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t i)
-{
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (b < 0x80)
-        return 1;
-    std::size_t len;
-    char32_t min;
-    char32_t cp;
-    if ((b & 0xE0) == 0xC0) {
-        len = 2, min = 0x80, cp = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-        len = 3, min = 0x800, cp = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0) {
-        len = 4, min = 0x10000, cp = b & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + len > text.size())
-        return 0;
-    for (std::size_t k = 1; k < len; ++k) {
-        const auto c = static_cast<unsigned char>(text[i + k]);
-        if ((c & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
-}
-
 // Splits decoded code points into lines as they come.
 class TLineBuilder {
 public:
@@ -227,6 +196,36 @@ bool StartsWith(std::string_view text, std::string_view prefix)
 }
 
 } // namespace
+
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i)
+{
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80)
+        return 1;
+    std::size_t len;
+    char32_t min;
+    char32_t cp;
+    if ((b & 0xE0) == 0xC0) {
+        len = 2, min = 0x80, cp = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+        len = 3, min = 0x800, cp = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+        len = 4, min = 0x10000, cp = b & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + len > text.size())
+        return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        const auto c = static_cast<unsigned char>(text[i + k]);
+        if ((c & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return len;
+}
 
 bool IsValidUtf8(std::string_view text)
 {

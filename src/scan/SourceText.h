@@ -13,3 +13,5 @@ std::optional<TLines> LoadSourceLines(const std::string& path);
 // Decodes a file's bytes as above.
 TLines DecodeSourceLines(std::string_view bytes);
 bool IsValidUtf8(std::string_view text);
+// The length of the valid UTF-8 sequence at text[i], or 0 when the bytes there are not one.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i);

@@ -97,5 +97,17 @@ check "a block without rules fails the run" 1 "$rc"
 check "bad option value" 2 "$rc"
 "$prog" --help | grep -q -- "--records" || { echo "FAIL: help"; failures=$((failures + 1)); }
 
+# Output that cannot be written fails the run, whatever the mode.
+if [ -w /dev/full ]; then
+    mkdir "$dir/tree" && cp "$dir/demo.pas" "$dir/tree/"
+    for mode in "--records $dir/demo.pas" "--title $dir/demo.pas" "--outline $dir/demo.pas" \
+        "--search Run $dir/tree --no-cache" --help --version; do
+        # shellcheck disable=SC2086 # (--help and --version take no notice of --rules)
+        "$prog" $mode --rules "$dir/rules.dll" >/dev/full 2>"$dir/err"; rc=$?
+        check "$mode into a full disk: status" 1 "$rc"
+        check "$mode into a full disk: message" "quillane: cannot write the output" "$(cut -c1-33 "$dir/err")"
+    done
+fi
+
 echo "$((11 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -81,5 +81,18 @@ for jobs in 0 x -1 257; do
     check "--jobs $jobs exit status" "2" "$?"
 done
 
+# File names with tabs, line breaks, backslashes and bytes that are not UTF-8 stay one
+# recoverable cell.
+mkdir "$WORK/odd"
+for name in $'tab\there.pas' $'line\nbreak.pas' 'back\slash.pas' $'not\xffutf8.pas' $'cr\rhere.pas'; do
+    printf 'procedure OddName;\n' > "$WORK/odd/$name"
+done
+out=$("$QUILLANE" --search OddName "$WORK/odd" --rules "$RULES" --no-cache | cut -f1 | LC_ALL=C sort)
+check "odd names are escaped" "$WORK/odd/back\\\\slash.pas
+$WORK/odd/cr\rhere.pas
+$WORK/odd/line\nbreak.pas
+$WORK/odd/not\xFFutf8.pas
+$WORK/odd/tab\there.pas" "$out"
+
 [[ $failures -eq 0 ]] && echo "search.sh: all checks passed"
 exit $failures
