@@ -295,10 +295,11 @@ TFileWork WorkOnFile(const std::string& path, TCodeScanner& scanner, TOutlineCac
     }
     work.faults = scanner.RuleFaults();
     // A failed scan is not stored (it may pass with the next run), nor one that met faults
-    // of the rules: a later search must report them again.
+    // of the rules: a later search must report them again. What the cache held for the
+    // file (outdated, or not matching its checksum) is dropped then.
     if (!scanned || !work.faults.empty()) {
         if (work.cacheAction == TFileWork::TCacheAction::Store)
-            work.cacheAction = TFileWork::TCacheAction::None;
+            work.cacheAction = TFileWork::TCacheAction::Drop;
         if (!scanned)
             return work;
     }
@@ -306,7 +307,7 @@ TFileWork WorkOnFile(const std::string& path, TCodeScanner& scanner, TOutlineCac
     if (results.empty() && scanner.Codes().empty()) {
         // Not read at all: nothing to remember about it.
         if (work.cacheAction == TFileWork::TCacheAction::Store)
-            work.cacheAction = TFileWork::TCacheAction::None;
+            work.cacheAction = TFileWork::TCacheAction::Drop;
         return work;
     }
     if (results.size() >= 2) {
@@ -369,10 +370,16 @@ std::map<std::string, std::int64_t> ScanContexts(TOutlineCache& cache, const TLi
 }
 
 // After a whole run: writes what is held, drops the entries of files under the searched
-// folders that are gone, and keeps the cache under its cap.
-void TidyCache(TOutlineCache& cache, const TLines& folders, const TLines& files, const std::stop_token& stop)
+// folders that are gone, and keeps the cache under its cap. A database found damaged (by
+// this connection or a reader) is made anew instead.
+void TidyCache(TOutlineCache& cache, bool damaged, const TLines& folders, const TLines& files,
+               const std::stop_token& stop)
 {
     cache.Flush();
+    if (damaged || cache.Damaged()) {
+        cache.Remake();
+        return;
+    }
     if (!cache.Usable())
         return;
     std::unordered_set<std::string> present;
@@ -449,6 +456,7 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
     }
 
     TFileQueue queue(files.size(), kFilesPerWorker * jobs);
+    std::atomic<bool> cacheDamaged{false}; // a reader met damage inside the database
     std::vector<std::jthread> workers;
     const TJoinWorkers joinAtEnd{runStop, workers};
     for (std::size_t j = 0; j < jobs; ++j) {
@@ -465,6 +473,8 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
                 }
                 queue.Finish(*index, std::move(work));
             }
+            if (reader && reader->Damaged())
+                cacheDamaged = true;
         });
     }
 
@@ -507,8 +517,11 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
         return summary;
     }
 
-    if (cache)
-        TidyCache(*cache, request.folders, files, stop);
+    if (cache) {
+        // Every file was handed over: the workers end now, and their connections with them.
+        workers.clear();
+        TidyCache(*cache, cacheDamaged, request.folders, files, stop);
+    }
     summary.stopped = stop.stop_requested();
     if (!summary.stopped) {
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
