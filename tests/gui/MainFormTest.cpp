@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSplitter>
@@ -495,6 +496,26 @@ private slots:
         QCOMPARE(form->ShellList()->Folder(), folder.Path() + "src");
         QCOMPARE(form->ShellList()->SelectedPath(), empty);
         QCOMPARE(form->NoticeText(), QString("Cannot outline empty.pas: the file is empty"));
+    }
+
+    // Markup in file and folder names is shown as written: the status bar's notice and the
+    // Shell page's path neither grow nor shrink by it.
+    void markupInNamesIsShownAsWritten()
+    {
+        TProgramFolder folder;
+        const std::string empty = folder.Write("<b>dir</b>/<font size=7 color=red>BIG.pas", "");
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, empty);
+        QVERIFY(form->IsShellPageShowing());
+        QCOMPARE(form->NoticeText(), QString("Cannot outline <font size=7 color=red>BIG.pas: the file is empty"));
+        for (const auto& [name, markup] : {std::pair{"StatusNotice", "<font"}, {"ShellPath", "<b>dir</b>"}}) {
+            const auto* label = form->findChild<QLabel*>(name);
+            QVERIFY2(label && label->text().contains(markup), name);
+            const QFontMetrics metrics = label->fontMetrics();
+            QVERIFY2(label->sizeHint().width() >= metrics.horizontalAdvance(label->text()), name);
+            QVERIFY2(label->sizeHint().height() < 2 * metrics.height(), name);
+        }
     }
 
     void saveAsCopiesTheSource()
