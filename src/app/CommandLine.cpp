@@ -4,13 +4,12 @@
 #include "config/AppContext.h"
 #include "config/SettingsKeys.h"
 #include "scan/CodeScanner.h"
+#include "scan/SourceText.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 
 namespace {
@@ -66,6 +65,16 @@ int Fail(const std::string& message, int status)
     std::cerr << "quillane: " << message << '\n';
     return status;
 }
+
+} // namespace
+
+std::string RuleFileProblem(const TStructureTexts& rules)
+{
+    const std::string& problem = rules.LoadProblem();
+    return "cannot read the rule file " + rules.FileName() + (problem.empty() ? "" : ": " + problem);
+}
+
+namespace {
 
 std::optional<TScanOptions> ParseScanOptions(const std::vector<std::string>& args, std::string& error)
 {
@@ -142,20 +151,22 @@ int RunScanMode(const TScanOptions& options)
     if (options.indicator)
         app.Config().WriteInteger(kCmtIndicator, *options.indicator);
     if (!options.rules.empty() && app.SharedRules().Lines().empty())
-        return Fail("cannot read the rule file " + options.rules, 1);
+        return Fail(RuleFileProblem(app.SharedRules()), 1);
 
     TCodeScanner scanner(app.SharedRules(), app.Config(), app.DebugLog());
     const std::string key = FileTypeKey(options.source);
     if (!scanner.IsKnownType(key))
         return Fail("the rule file lists no rules for the file type '" + key + "'", 2);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(options.source, ec) || !std::ifstream(options.source))
-        return Fail("cannot read " + options.source, 1);
     try {
         scanner.ScanFile(options.source, key);
     } catch (const std::exception& e) {
         return Fail("scanning " + options.source + " failed: " + e.what(), 1);
     }
+    if (!scanner.LoadProblem().empty())
+        return Fail("cannot read " + options.source + ": " + scanner.LoadProblem(), 1);
+    // The outline is of the text before the NUL; the run still succeeds.
+    if (scanner.NulLine() > 0)
+        std::cerr << "quillane: " << options.source << ": " << NulLineText(scanner.NulLine()) << '\n';
     // Faults of the rules: the outline below is what the rules still made of the source.
     for (const auto& fault : scanner.RuleFaults())
         std::cerr << "quillane: " << fault.Text() << '\n';

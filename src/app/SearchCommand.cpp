@@ -1,5 +1,7 @@
 #include "app/SearchCommand.h"
 
+#include "app/CommandLine.h"
+
 #include "config/AppContext.h"
 #include "search/core/OutlineCache.h"
 #include "scan/SourceText.h"
@@ -190,7 +192,7 @@ int RunSearchCommand(const std::vector<std::string>& args)
         paths.rulesFile = options->rules;
     TAppContext app(paths, TAppContext::TSettingsAtEnd::Keep);
     if (!options->rules.empty() && app.SharedRules().Lines().empty())
-        return Fail("cannot read the rule file " + options->rules, 1);
+        return Fail(RuleFileProblem(app.SharedRules()), 1);
 
     const TLines var = app.SharedRules().Section("VAR");
     TSearchRequest request;
@@ -230,6 +232,9 @@ int RunSearchCommand(const std::vector<std::string>& args)
         return Fail(std::string("the search failed: ") + e.what(), 1);
     }
     std::fflush(stdout);
+    // Each file and folder that could not be read is named in the trace log.
+    if (summary.filesUnreadable + summary.foldersUnreadable > 0)
+        std::cerr << "quillane: " << UnreadableText(summary.filesUnreadable, summary.foldersUnreadable) << '\n';
     // The first fault of the rules went to standard error; all are in the trace log.
-    return summary.ruleFaults == 0 ? 0 : 1;
+    return summary.ruleFaults == 0 && summary.filesUnreadable + summary.foldersUnreadable == 0 ? 0 : 1;
 }

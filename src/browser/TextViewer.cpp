@@ -133,7 +133,7 @@ bool TTextViewer::OpenFile(const std::string& path, int sourceLine)
     if (ec)
         return false;
     if (path != m_path || size != m_fileSize || time != m_fileTime) {
-        const auto lines = LoadSourceLines(path);
+        const auto lines = LoadSourceText(path).lines;
         if (!lines)
             return false;
         QStringList text;

@@ -1,13 +1,12 @@
 #include "config/Config.h"
 
 #include "config/SafeFiles.h"
+#include "scan/SourceText.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 #include <sys/stat.h>
@@ -108,15 +107,15 @@ TConfig::TConfig(std::string fileName) : m_fileName(std::move(fileName)) {}
 
 void TConfig::Load(const std::string& seedFile)
 {
+    // A settings file holds a few dozen lines: anything that is no regular file, or is
+    // over this size, is not read (and not waited for).
+    constexpr std::size_t kMaxSettingsBytes = std::size_t{4} << 20;
     TLines lines;
     std::error_code ec;
     const bool seed = !seedFile.empty() && !std::filesystem::exists(m_fileName, ec);
-    std::ifstream in(seed ? seedFile : m_fileName, std::ios::binary);
-    if (in) {
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (!in.bad())
-            lines = SplitLines(text);
-    }
+    const TFileBytes file = ReadFileBytes(seed ? seedFile : m_fileName, kMaxSettingsBytes);
+    if (file.problem.empty())
+        lines = SplitLines(file.bytes);
     std::lock_guard lock(m_mutex);
     m_lines = std::move(lines);
 }

@@ -229,7 +229,8 @@ void ReportRuleFaults(const std::vector<TRuleFault>& faults, TDebug& log, bool s
 }
 
 TCodeScanner::TCodeScanner(const TStructureTexts& sharedRules, const TConfig& config, TDebug& log)
-    : m_sharedRules(sharedRules), m_log(log), m_commentIndicator(config.ReadInteger(kCmtIndicator))
+    : m_sharedRules(sharedRules), m_log(log), m_commentIndicator(config.ReadInteger(kCmtIndicator)),
+      m_maxSourceBytes(SourceLimitBytes(config.ReadInteger(kMaxSourceMb)))
 {
     m_icon.reserve(3);
     m_declaration.reserve(1024);
@@ -280,18 +281,22 @@ void TCodeScanner::ResetForScan()
 void TCodeScanner::ScanFile(const std::string& path, std::string_view key)
 {
     ResetForScan();
-    auto lines = LoadSourceLines(path);
-    if (!lines) {
+    TSourceText source = LoadSourceText(path, m_maxSourceBytes);
+    m_loadProblem = std::move(source.problem);
+    m_nulLine = source.nulLine;
+    if (!source.lines) {
         m_comments.clear();
         m_log.AddLine("error:Codes.LoadFromFile;" + path);
         return;
     }
-    RunOnLines(std::move(*lines), key);
+    RunOnLines(std::move(*source.lines), key);
 }
 
 void TCodeScanner::ScanLines(TLines codes, std::string_view key)
 {
     ResetForScan();
+    m_loadProblem.clear();
+    m_nulLine = 0;
     RunOnLines(std::move(codes), key);
 }
 

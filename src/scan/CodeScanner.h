@@ -67,8 +67,9 @@ public:
     // True when the rule file's VAR section lists the file-type key (letter case ignored).
     bool IsKnownType(std::string_view key) const;
     // Loads the source file and runs the rule block that VAR names for the key. A file
-    // that cannot be read is logged and leaves Results and Codes empty; errors escaping
-    // the cycles reach the caller (and a fault of the rules among them is in RuleFaults).
+    // that cannot be read (LoadProblem says why) is logged and leaves Results and Codes
+    // empty; errors escaping the cycles reach the caller (and a fault of the rules among
+    // them is in RuleFaults).
     void ScanFile(const std::string& path, std::string_view key);
     // The same scan over lines already decoded (UTF-8 text without line breaks).
     void ScanLines(TLines codes, std::string_view key);
@@ -81,6 +82,11 @@ public:
     const TLines& CommentBlockAt(int n);
     const TLines& CommentBlock() const { return m_commentBlock; }
     int CommentIndicator() const { return m_commentIndicator; }
+    // Why the last ScanFile could not read its source (a special file, one over the size
+    // limit of MAX_SOURCE_MB, the system's reason); empty when it was read.
+    const std::string& LoadProblem() const { return m_loadProblem; }
+    // The line (from 1) at which a NUL character ended the last ScanFile's text; 0: none.
+    std::size_t NulLine() const { return m_nulLine; }
     // The faults of the rules met by the last scan, in the order met.
     const std::vector<TRuleFault>& RuleFaults() const { return m_faults; }
     // Whether consecutive rules of a set may be searched as one pattern (on by default).
@@ -230,6 +236,9 @@ private:
     TLines m_codes;
     TLines m_comments;
     int m_commentIndicator = 0;
+    std::size_t m_maxSourceBytes;
+    std::string m_loadProblem;
+    std::size_t m_nulLine = 0;
     TLines m_commentBlock;
     TLines m_results;
     std::array<std::string, 10> m_macros; // #2 lives in m_tail

@@ -2,6 +2,7 @@
 
 #include "config/Debug.h"
 #include "scan/CodeScanner.h"
+#include "scan/SourceText.h"
 #include "search/core/FileHelpers.h"
 #include "search/core/OutlineCache.h"
 
@@ -40,7 +41,8 @@ unsigned SearchJobs(unsigned requested)
 }
 
 TLines GatherSearchFiles(const TSearchRequest& request, std::stop_token stop,
-                         const std::function<void(std::size_t)>& found)
+                         const std::function<void(std::size_t)>& found, TDebug* log,
+                         std::size_t* unreadableFolders)
 {
     TLines keys;
     for (const auto& entry : request.fileTypes)
@@ -52,6 +54,15 @@ TLines GatherSearchFiles(const TSearchRequest& request, std::stop_token stop,
     for (const auto& folder : request.folders) {
         if (folder.empty() || keys.empty())
             continue;
+        const std::string top = folder.back() == '/' ? folder : folder + '/';
+        const auto unreadable = [&](const std::string& path, const std::error_code& why) {
+            if (path == top && why == std::errc::no_such_file_or_directory)
+                return;
+            if (log)
+                log->AddLine("error:Search;cannot read the folder;" + path + ";" + why.message());
+            if (unreadableFolders)
+                ++*unreadableFolders;
+        };
         const bool complete = ForEachFile(
             folder,
             [&](const std::string& path) {
@@ -65,7 +76,7 @@ TLines GatherSearchFiles(const TSearchRequest& request, std::stop_token stop,
                 if (found)
                     found(count);
             },
-            stop);
+            stop, unreadable);
         for (auto& typeFiles : byType) {
             files.insert(files.end(), std::make_move_iterator(typeFiles.begin()),
                          std::make_move_iterator(typeFiles.end()));
@@ -90,8 +101,17 @@ std::string ProgressText(const TSearchProgress& progress)
     }
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", progress.seconds);
-    return "Done: " + std::to_string(progress.rows) + " rows in " + std::to_string(progress.files) +
-           " files (" + seconds + " s)";
+    std::string text = "Done: " + std::to_string(progress.rows) + " rows in " + std::to_string(progress.files) +
+                       " files (" + seconds + " s)";
+    if (progress.unreadableFiles + progress.unreadableFolders > 0)
+        text += "; " + UnreadableText(progress.unreadableFiles, progress.unreadableFolders);
+    return text;
+}
+
+std::string UnreadableText(std::size_t files, std::size_t folders)
+{
+    return std::to_string(files) + (files == 1 ? " file and " : " files and ") + std::to_string(folders) +
+           (folders == 1 ? " folder" : " folders") + " could not be read (see the trace log)";
 }
 
 bool ContainsKeyword(std::string_view text, std::string_view keyword, bool ignoreCase)
@@ -170,6 +190,8 @@ struct TFileWork {
     TState state = TState::Waiting;
     TFileOutline outline;
     std::vector<TRuleFault> faults; // met by the scan, reported at the hand-over
+    std::string unreadable;         // why the file could not be read; reported at the hand-over
+    std::size_t nulLine = 0;        // where a NUL character ended the text; noted at the hand-over
     bool fromCache = false;
     TCacheAction cacheAction = TCacheAction::None;
     std::string cachePath; // the file's absolute path: its key in the cache
@@ -294,6 +316,8 @@ TFileWork WorkOnFile(const std::string& path, TCodeScanner& scanner, TOutlineCac
         scanned = false;
     }
     work.faults = scanner.RuleFaults();
+    work.unreadable = scanner.LoadProblem();
+    work.nulLine = scanner.NulLine();
     // A failed scan is not stored (it may pass with the next run), nor one that met faults
     // of the rules: a later search must report them again. What the cache held for the
     // file (outdated, or not matching its checksum) is dropped then.
@@ -421,10 +445,13 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
     TStatusThrottle status(sink);
     TSearchFaults faults(debugLog);
 
-    const TLines files = GatherSearchFiles(request, stop, [&](std::size_t found) {
-        if (status.Due() && !stop.stop_requested())
-            status.Send({TSearchProgress::TPhase::Gathering, found, 0, 0, {}, 0});
-    });
+    const TLines files = GatherSearchFiles(
+        request, stop,
+        [&](std::size_t found) {
+            if (status.Due() && !stop.stop_requested())
+                status.Send({TSearchProgress::TPhase::Gathering, found, 0, 0, {}, 0});
+        },
+        &debugLog, &summary.foldersUnreadable);
     summary.filesGathered = files.size();
     if (stop.stop_requested()) {
         summary.stopped = true;
@@ -493,6 +520,12 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
         if (work->fromCache)
             ++summary.filesFromCache;
         summary.ruleFaults += faults.Add(files[i], work->faults);
+        if (!work->unreadable.empty()) {
+            ++summary.filesUnreadable;
+            debugLog.AddLine("error:Search;cannot read the file;" + files[i] + ";" + work->unreadable);
+        }
+        if (work->nulLine > 0)
+            debugLog.AddLine("note:Search;" + files[i] + ";" + NulLineText(work->nulLine));
         if (work->state == TFileWork::TState::Outline)
             MatchOutline(files[i], work->outline, request, choices, add);
         else
@@ -526,7 +559,7 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
     if (!summary.stopped) {
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
         sink.ShowProgress({TSearchProgress::TPhase::Done, files.size(), summary.filesScanned, summary.rows, {},
-                           seconds.count()});
+                           seconds.count(), summary.filesUnreadable, summary.foldersUnreadable});
     }
     return summary;
 }
