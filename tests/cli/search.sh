@@ -94,5 +94,12 @@ $WORK/odd/line\nbreak.pas
 $WORK/odd/not\xFFutf8.pas
 $WORK/odd/tab\there.pas" "$out"
 
+# A FIFO among the sources neither hangs the search nor hides the other rows.
+mkdir "$WORK/fifo" && mkfifo "$WORK/fifo/x.pas" && cp "$WORK/src/a.pas" "$WORK/fifo/"
+out=$(timeout 20 "$QUILLANE" --search MakeWidget "$WORK/fifo" --rules "$RULES" --no-cache 2> "$WORK/err"); rc=$?
+check "FIFO: status" 1 "$rc"
+check "FIFO: the other rows" "$WORK/fifo/a.pas${T}2${T}MakeWidget${T}// builds a Widget${T}procedure" "$out"
+check "FIFO: said" "quillane: 1 file and 0 folders could not be read (see the trace log)" "$(cat "$WORK/err")"
+
 [[ $failures -eq 0 ]] && echo "search.sh: all checks passed"
 exit $failures
