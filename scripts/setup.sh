@@ -9,9 +9,9 @@ cd "$(dirname "$0")/.."
 mode=${1:-build}
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libpcre2-dev libsqlite3-dev libgtest-dev
-          # the install and package tests: desktop file and metainfo checks, cpack's DEB
-          # generator (dpkg-shlibdeps, file)
-          desktop-file-utils appstream dpkg-dev file)
+          # the install and package tests: desktop file, metainfo and MIME type checks, cpack's
+          # DEB generator (dpkg-shlibdeps, file) and the package check
+          desktop-file-utils appstream shared-mime-info dpkg-dev file lintian)
 [ "$mode" = --fuzz ] && packages+=(clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do

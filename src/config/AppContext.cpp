@@ -7,7 +7,6 @@
 TAppContext::TAppContext(const TAppPaths& paths, TSettingsAtEnd atEnd)
     : m_paths(paths), m_atEnd(atEnd), m_debugLog(paths.logFile), m_config(paths.settingsFile)
 {
-    MakeFolders(FolderOf(paths.logFile));
     m_config.Load(paths.seedSettingsFile);
     m_sharedRules.LoadFromFile(paths.rulesFile);
 }

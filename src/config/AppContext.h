@@ -14,8 +14,8 @@
 class TAppContext {
 public:
     enum class TSettingsAtEnd { Write, Keep };
-    // Makes the trace log's folder when missing, reads the settings (or the delivered
-    // first settings while the user has none) and the rule file.
+    // Reads the settings (or the delivered first settings while the user has none) and the
+    // rule file. The trace log makes its folder when it writes its first line.
     explicit TAppContext(const TAppPaths& paths, TSettingsAtEnd atEnd = TSettingsAtEnd::Write);
     // Releases the rules, writes the settings (when the store holds lines; the settings
     // file's folder is made when missing; why they could not be written goes to standard

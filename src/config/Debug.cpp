@@ -1,5 +1,6 @@
 #include "config/Debug.h"
 
+#include "config/AppPaths.h"
 #include "config/SafeFiles.h"
 
 #include <cerrno>
@@ -54,10 +55,12 @@ void TDebug::AppendLocked(const std::string& text)
 }
 
 // Writes every line, replacing the file, and keeps it open for appending the lines to come
-// (each at the file's end, whatever else writes to it).
+// (each at the file's end, whatever else writes to it). The file's folder is made here, so a
+// run that logs nothing leaves no trace of its own.
 bool TDebug::SaveLocked()
 {
     CloseLocked();
+    MakeFolders(FolderOf(m_fileName));
     // Not through a link, and never waiting for a reader of a FIFO.
     const int fd = ::open(m_fileName.c_str(),
                           O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);

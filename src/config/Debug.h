@@ -1,6 +1,7 @@
 #pragma once
 // The trace log: lines of handled failures, each appended to the log file and flushed
-// as it comes (the first line of a run starts the file afresh), so the file is complete
+// as it comes (the first line of a run starts the file afresh and makes its folder when
+// missing; a run without lines leaves the disk as it was), so the file is complete
 // even when the program ends abruptly; and ShowString, the one plain message to the user.
 // Shared by the window's thread and the search worker: an append and its write are one
 // step under m_mutex. The log is never written through a symbolic link: a link in its

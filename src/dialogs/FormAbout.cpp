@@ -35,7 +35,10 @@ TFormAbout::TFormAbout(const TAppPaths& paths, QWidget* parent) : QDialog(parent
 
     auto* name = new QLabel("Quillane version 1.1", this);
     name->setObjectName("Version");
-    name->setGeometry(64, kMargin, 310, 32);
+    name->setGeometry(64, kMargin, 310, 16);
+    auto* licence = new QLabel("Copyright 2026 Quillane developers. MIT licence.", this);
+    licence->setObjectName("Licence");
+    licence->setGeometry(64, kMargin + 16, 310, 16);
 
     // The places, one per line, in the regular weight; the box widens for long paths.
     const bool beside = paths.writePlace == TAppPaths::TWritePlace::BesideProgram;
@@ -51,6 +54,7 @@ TFormAbout::TFormAbout(const TAppPaths& paths, QWidget* parent) : QDialog(parent
     QFont regular = bold;
     regular.setBold(false);
     regular.setPixelSize(12);
+    licence->setFont(regular);
     places->setFont(regular);
     places->setTextInteractionFlags(Qt::TextSelectableByMouse);
     const QSize placesSize = places->sizeHint();

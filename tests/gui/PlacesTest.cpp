@@ -64,6 +64,7 @@ private slots:
                 QVERIFY2(text.contains(QString::fromStdString(shown)), shown.c_str());
             QVERIFY2(label->geometry().right() < about.width(), "the box is as wide as its longest path");
             QVERIFY(!about.findChild<QLabel*>("Icon")->pixmap().isNull());
+            QVERIFY(about.findChild<QLabel*>("Licence")->text().contains("MIT licence"));
         }
     }
 };

@@ -82,6 +82,20 @@ TEST_F(DebugTest, ARunWithoutLinesLeavesTheOldLog)
     EXPECT_EQ(ReadAll(file), "earlier\r\n");
 }
 
+// A command-line run in the user's folders that logs nothing makes no state folder.
+TEST_F(DebugTest, TheLogsFolderComesWithItsFirstLine)
+{
+    TAppPaths paths = TAppPaths::InFolder(m_dir.string() + "/");
+    paths.logFile = (m_dir / "state/quillane/quillane.TXT").string();
+    { TAppContext app(paths, TAppContext::TSettingsAtEnd::Keep); }
+    EXPECT_FALSE(fs::exists(m_dir / "state"));
+    {
+        TAppContext app(paths, TAppContext::TSettingsAtEnd::Keep);
+        app.DebugLog().AddLine("logged");
+        EXPECT_EQ(ReadAll(paths.logFile), "logged\r\n");
+    }
+}
+
 TEST_F(DebugTest, AnUnwritableLogKeepsItsLinesForTheNextWrite)
 {
     const auto blocked = m_dir / "blocked";
