@@ -518,6 +518,21 @@ private slots:
         }
     }
 
+    // Settings that cannot be saved at the end are said at the start, while the user can mend it.
+    void settingsThatCannotBeSavedAreSaidAtStart()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        folder.WriteSettings(kSortByLine);
+        const QString ini = QString::fromStdString(folder.Path() + "quillane.ini");
+        QVERIFY(QFile::setPermissions(ini, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        QCOMPARE(form->NoticeText(), "The settings will not be saved: " + ini + " is read-only");
+        QCOMPARE(Declarations(*form).size(), 5);
+    }
+
     void saveAsCopiesTheSource()
     {
         TProgramFolder folder;
