@@ -5,7 +5,7 @@
 
 class TSilentPlatform : public IPlatform {
 public:
-    void OpenInShell(const std::string&) override {}
+    void OpenInShell(const std::string&, TShellFailed) override {}
     bool ShowHelp(const std::string&) override { return true; }
     void ShowMessage(const std::string&, const std::string&) override {}
     bool Confirm(const std::string&, const std::string&) override { return true; }

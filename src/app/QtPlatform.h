@@ -5,6 +5,8 @@
 
 #include "platform/Platform.h"
 
+#include <QObject>
+
 #include <memory>
 #include <string>
 
@@ -16,7 +18,7 @@ public:
     explicit TQtPlatform(std::string programFolder);
     ~TQtPlatform() override;
 
-    void OpenInShell(const std::string& target) override;
+    void OpenInShell(const std::string& target, TShellFailed onFailure) override;
     bool ShowHelp(const std::string& topic) override;
     void ShowMessage(const std::string& text, const std::string& caption) override;
     bool Confirm(const std::string& text, const std::string& caption) override;
@@ -24,5 +26,6 @@ public:
 
 private:
     std::string m_programFolder;
+    QObject m_openers; // the desktop's openers still running, each told to report its end
     std::unique_ptr<THelpViewer> m_help; // made on first use
 };

@@ -15,14 +15,20 @@
 #include "config/SettingsKeys.h"
 #include "scan/CodeScanner.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QStackedWidget>
+#include <QTextEdit>
 #include <QTimer>
+#include <QToolTip>
+
+#include <algorithm>
 
 namespace {
 
@@ -77,6 +83,9 @@ void TMForm::ShowLevel(const TOutlineLevel& level)
     m_listView->SetSortColumn(m_listView->SortColumn());
     MakeEntryCurrent(level.currentEntry);
     m_listView->setUpdatesEnabled(true);
+    // The text viewer follows the file the window shows.
+    if (m_textViewer->isVisible() && m_textViewer->FilePath() != m_browser.SourcePath())
+        m_textViewer->OpenFile(m_browser.SourcePath(), 0);
     // New entries: the filter's index is made once the window is idle, so the first
     // keystroke in the filter field finds it ready.
     if (m_filterIndexVersion != m_browser.EntriesVersion())
@@ -122,15 +131,29 @@ QString TMForm::RowToolTip(const QModelIndex& index) const
     const QModelIndex comment = index.sibling(index.row(), FieldSubItem(m_headerLayout, 'C') + 1);
     if (!m_listView->IsTextCut(declaration) && !m_listView->IsTextCut(comment))
         return {};
-    // Rich text, so that a long declaration wraps.
-    QString tip = QStringLiteral("<qt><b>%1</b>").arg(declaration.data().toString().toHtmlEscaped());
+    // The declaration in bold, the level path in italics, the comment; each on one line as
+    // wide as it is, wrapped only past the screen's width.
+    QFont bold = QToolTip::font();
+    bold.setBold(true);
+    const QString text = declaration.data().toString();
+    int widest = QFontMetrics(bold).horizontalAdvance(text);
+    QString tip = QStringLiteral("<b>%1</b>").arg(text.toHtmlEscaped());
     const QString path = LevelPathOf(declaration);
-    if (!path.isEmpty())
-        tip += QStringLiteral("<br><i>%1</i>").arg(TLevelPathDelegate::PathText(path).toHtmlEscaped());
-    const QString text = comment.data().toString().trimmed();
-    if (!text.isEmpty())
-        tip += QStringLiteral("<br>%1").arg(text.toHtmlEscaped());
-    return tip + QStringLiteral("</qt>");
+    if (!path.isEmpty()) {
+        const QString line = TLevelPathDelegate::PathText(path);
+        widest = std::max(widest, QFontMetrics(QToolTip::font()).horizontalAdvance(line));
+        tip += QStringLiteral("<br><i>%1</i>").arg(line.toHtmlEscaped());
+    }
+    const QString note = comment.data().toString().trimmed();
+    if (!note.isEmpty()) {
+        widest = std::max(widest, QFontMetrics(QToolTip::font()).horizontalAdvance(note));
+        tip += QStringLiteral("<br>%1").arg(note.toHtmlEscaped());
+    }
+    const QScreen* screen = m_listView->screen();
+    const int room = (screen ? screen->availableGeometry().width() : 800) - 40;
+    if (widest <= room)
+        return QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(tip);
+    return QStringLiteral("<table width=\"%1\"><tr><td>%2</td></tr></table>").arg(room).arg(tip);
 }
 
 void TMForm::ShowFolder(const std::string& folder, const std::string& selectedPath)
@@ -164,9 +187,14 @@ bool TMForm::IsShellPageShowing() const
 
 void TMForm::ShowTitle(const TLines& title)
 {
+    // Blank lines around the comment's text (after a "{" on a line of its own) are left out.
     QStringList lines;
     for (const auto& line : title)
         lines << QString::fromStdString(line);
+    while (!lines.isEmpty() && lines.first().trimmed().isEmpty())
+        lines.removeFirst();
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
     m_memoTitle->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
@@ -190,6 +218,8 @@ QString TMForm::StatusPanelText(int panel) const
 void TMForm::ShowNotice(const std::string& text)
 {
     m_statusNotice->setText(QString::fromStdString(text));
+    // A long notice is cut by the window's edge; its tooltip holds it whole.
+    m_statusNotice->setToolTip(m_statusNotice->text());
 }
 
 QString TMForm::NoticeText() const
@@ -220,6 +250,12 @@ bool TMForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
+        // Ctrl+X cuts in a text field instead of ending the program with the user's edit.
+        if (event->type() == QEvent::ShortcutOverride && IsTextField(watched) &&
+            QKeySequence(key->keyCombination()) == QKeySequence("Ctrl+X")) {
+            event->accept();
+            return true;
+        }
         if (watched == m_filterEdit && event->type() == QEvent::KeyPress)
             return FilterEditKey(key);
         if (watched == m_listView && m_filtering && ListKeyWhileFiltering(key))
@@ -237,6 +273,14 @@ bool TMForm::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool TMForm::IsTextField(const QObject* object) const
+{
+    const auto* widget = qobject_cast<const QWidget*>(object);
+    return widget && widget->window() == this &&
+           (qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
+            qobject_cast<const QPlainTextEdit*>(widget) || qobject_cast<const QTextEdit*>(widget));
 }
 
 // ---- What the browser asks for ----

@@ -156,6 +156,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     // The mouse's back and forward buttons anywhere in the window step through the history.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A widget of this window that edits or shows text the user can select.
+    bool IsTextField(const QObject* object) const;
 
 private:
     // The outline list's columns and the window's built-in size, shared by its files.
@@ -226,6 +228,9 @@ private:
     int SelectedSourceLine() const;
     // Shows the source at the line in the viewer; false (and says why) when it cannot.
     bool ShowInViewer(int sourceLine);
+    // Hands the target to the desktop; when nothing opens it, the notice says so, after
+    // failurePrefix.
+    void OpenInShell(const std::string& target, const std::string& failurePrefix);
     // The level on screen as the exports read it: captions and rows in on-screen order.
     TExportView CurrentExportView() const;
 

@@ -127,7 +127,7 @@ void TMForm::ExportTXTExecute()
         return;
     }
     ShowNotice("Exported " + Count(view.rows.size(), "row") + " to " + file);
-    m_platform.OpenInShell(file);
+    OpenInShell(file, "Cannot open the export " + file + ": ");
 }
 
 void TMForm::ExportHTMExecute()
@@ -167,7 +167,7 @@ void TMForm::ExportHTMExecute()
     }
     ShowNotice("Exported " + Count(pages.Count(), "HTML page") + " to " + FolderOf(chosen) + ", starting with " +
                FileNameOf(chosen));
-    m_platform.OpenInShell(chosen);
+    OpenInShell(chosen, "Cannot open the export " + chosen + ": ");
 }
 
 bool TMForm::RunConfigDialog()
@@ -178,9 +178,13 @@ bool TMForm::RunConfigDialog()
 
 void TMForm::ActConfigExecute()
 {
-    // The dialog has stored the new indicator, which the scan reads.
-    if (RunConfigDialog())
-        m_browser.Rescan();
+    // The dialog has stored the new indicator, which the scan reads. The entry current
+    // before stays current.
+    if (!RunConfigDialog())
+        return;
+    const QTreeWidgetItem* current = m_listView->currentItem();
+    m_browser.Rescan(m_filtering ? m_entryBeforeFilter
+                                 : current ? current->data(0, TListViewEx::kKeyRole).toInt() : -1);
 }
 
 void TMForm::ActExitExecute()
@@ -276,7 +280,17 @@ bool TMForm::ShowInViewer(int sourceLine)
 void TMForm::ExtOpenExecute()
 {
     if (!m_browser.IsShellPageShowing())
-        m_platform.OpenInShell(m_browser.SourcePath());
+        OpenInShell(m_browser.SourcePath(), "Cannot open " + m_browser.SourcePath() + ": ");
+}
+
+void TMForm::OpenInShell(const std::string& target, const std::string& failurePrefix)
+{
+    // The desktop may answer after the window is gone.
+    QPointer<TMForm> self(this);
+    m_platform.OpenInShell(target, [self, failurePrefix](const std::string& why) {
+        if (self)
+            self->ShowNotice(failurePrefix + why);
+    });
 }
 
 void TMForm::CopyField(char letter)
@@ -318,14 +332,14 @@ void TMForm::ActContactExecute()
 {
     const std::string address = m_config.ReadString(kContactMail);
     if (!address.empty())
-        m_platform.OpenInShell(address);
+        OpenInShell(address, "Cannot open " + address + ": ");
 }
 
 void TMForm::ActHomePageExecute()
 {
     const std::string address = m_config.ReadString(kDeveloperHomepage);
     if (!address.empty())
-        m_platform.OpenInShell(address);
+        OpenInShell(address, "Cannot open " + address + ": ");
 }
 
 void TMForm::ActAboutExecute()

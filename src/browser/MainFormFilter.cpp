@@ -110,10 +110,10 @@ void TMForm::DropFilter()
     }
     m_filtering = false;
     m_entryBeforeFilter = -1;
-    if (!m_filterEdit->text().isEmpty()) {
-        const QSignalBlocker blocker(m_filterEdit);
+    // Not filtering any more, the field's own change signal ends nothing; it also hides
+    // the field's clear button.
+    if (!m_filterEdit->text().isEmpty())
         m_filterEdit->clear();
-    }
     m_statusPanels[1]->clear();
 }
 

@@ -17,6 +17,7 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTextBlock>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -27,6 +28,47 @@ namespace {
 // Minimum widths and built-in captions of the outline list's columns.
 constexpr int kMinimumWidth[] = {32, 50, 50, 50, 30};
 const char* const kBuiltInCaption[] = {"  ", "Declaration", "Comment", "Type", "Line"};
+
+// The title pane: as high as the user makes it, but it shows whole lines only; the
+// pixels below the last whole line stay blank.
+class TTitlePane : public QPlainTextEdit {
+public:
+    TTitlePane()
+    {
+        setBackgroundRole(QPalette::Base);
+        setAutoFillBackground(true);
+    }
+
+protected:
+    bool viewportEvent(QEvent* event) override
+    {
+        // The viewport changes with the pane, the scroll bars and the margin set here.
+        if (event->type() == QEvent::Resize)
+            FitWholeLines();
+        return QPlainTextEdit::viewportEvent(event);
+    }
+    void changeEvent(QEvent* event) override
+    {
+        QPlainTextEdit::changeEvent(event);
+        if (event->type() == QEvent::FontChange)
+            FitWholeLines();
+    }
+
+private:
+    void FitWholeLines()
+    {
+        const int line = qRound(blockBoundingRect(document()->firstBlock()).height());
+        const int top = qRound(document()->documentMargin());
+        const int room = viewport()->height() + m_spare;
+        const int spare = line > 0 && room - top >= line ? (room - top) % line : 0;
+        if (spare != m_spare) {
+            m_spare = spare;
+            setViewportMargins(0, 0, 0, spare);
+        }
+    }
+
+    int m_spare = 0;
+};
 
 } // namespace
 
@@ -51,6 +93,8 @@ void TMForm::CreateActions()
     m_exportTXT = MakeAction("ExportTXT", "Export to TXT");
     m_exportHTM = MakeAction("ExportHTM", "Export to HTML");
     m_actExit = MakeAction("ActExit", "E&xit", QKeySequence("Ctrl+X"));
+    // Ctrl+Q as on the rest of the desktop; a text field keeps Ctrl+X to cut (eventFilter).
+    m_actExit->setShortcuts({QKeySequence("Ctrl+X"), QKeySequence("Ctrl+Q")});
     m_actNext = MakeAction("ActNext", "&Next", QKeySequence("Ctrl+N"), "Next", 2);
     // The main menu's captions; the toolbar shows the actions' short captions.
     m_actPrevious = MakeAction("ActPrevious", "&Previous ", QKeySequence("Ctrl+P"), "Previous", 1);
@@ -186,7 +230,7 @@ void TMForm::CreatePages()
     m_tabList = new QWidget;
     m_tabList->setObjectName("TabList");
     m_tabList->setWindowTitle("List");
-    m_memoTitle = new QPlainTextEdit;
+    m_memoTitle = new TTitlePane;
     m_memoTitle->setObjectName("MemoTitle");
     m_memoTitle->setReadOnly(true);
     m_memoTitle->setLineWrapMode(QPlainTextEdit::NoWrap);

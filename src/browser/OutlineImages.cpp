@@ -1,7 +1,9 @@
 #include "browser/OutlineImages.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
 #include <QPixmap>
 
 #include <functional>
@@ -169,13 +171,16 @@ void DrawActionImage(QPainter& p, int n)
         p.drawText(QRectF(3, 3, 26, 26), Qt::AlignCenter, QStringLiteral("?"));
         break;
     }
-    case 7: // search: a magnifier
-        p.setPen(Outline(QColor(70, 70, 80), 4.0));
+    case 7: { // search: a magnifier, its handle dark on a light toolbar and light on a dark one
+        const bool darkToolbar = QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
+        const QColor handle = darkToolbar ? QColor(175, 175, 190) : QColor(70, 70, 80);
+        p.setPen(Outline(handle, 4.0));
         p.drawLine(QPointF(20, 20), QPointF(28, 28));
-        p.setPen(Outline(QColor(70, 70, 80), 2.4));
+        p.setPen(Outline(handle, 2.4));
         p.setBrush(QColor(200, 225, 250));
         p.drawEllipse(QRectF(4, 4, 18, 18));
         break;
+    }
     case 8: { // explore: a folder with a list of files
         Folder(p, QColor(240, 200, 80), QColor(150, 110, 20));
         p.setPen(Outline(QColor(120, 80, 0), 2.0));

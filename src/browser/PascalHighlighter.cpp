@@ -2,19 +2,35 @@
 
 #include "browser/core/PascalLexer.h"
 
+#include <iterator>
 #include <vector>
+
+namespace {
+
+// The colours by TPascalToken (keyword, comment, directive, string, number), each readable
+// on its background.
+constexpr QRgb kOnLight[] = {0x000099, 0x3a7a3a, 0x007a8a, 0xa31515, 0x8a2ba8};
+constexpr QRgb kOnDark[] = {0x82aaff, 0x8cc08c, 0x4fc8d8, 0xf28b82, 0xd2a8ff};
+static_assert(std::size(kOnLight) == 5 && std::size(kOnDark) == 5);
+
+} // namespace
 
 TPascalHighlighter::TPascalHighlighter(QTextDocument* document) : QSyntaxHighlighter(document)
 {
-    auto& keyword = m_formats[static_cast<std::size_t>(TPascalToken::Keyword)];
-    keyword.setForeground(QColor(0x00, 0x00, 0x99));
-    keyword.setFontWeight(QFont::Bold);
-    auto& comment = m_formats[static_cast<std::size_t>(TPascalToken::Comment)];
-    comment.setForeground(QColor(0x3a, 0x7a, 0x3a));
-    comment.setFontItalic(true);
-    m_formats[static_cast<std::size_t>(TPascalToken::Directive)].setForeground(QColor(0x00, 0x7a, 0x8a));
-    m_formats[static_cast<std::size_t>(TPascalToken::String)].setForeground(QColor(0xa3, 0x15, 0x15));
-    m_formats[static_cast<std::size_t>(TPascalToken::Number)].setForeground(QColor(0x8a, 0x2b, 0xa8));
+    m_formats[static_cast<std::size_t>(TPascalToken::Keyword)].setFontWeight(QFont::Bold);
+    m_formats[static_cast<std::size_t>(TPascalToken::Comment)].setFontItalic(true);
+    for (std::size_t i = 0; i < m_formats.size(); ++i)
+        m_formats[i].setForeground(QColor(kOnLight[i]));
+}
+
+void TPascalHighlighter::SetDarkBackground(bool dark)
+{
+    if (dark == m_dark)
+        return;
+    m_dark = dark;
+    for (std::size_t i = 0; i < m_formats.size(); ++i)
+        m_formats[i].setForeground(QColor(dark ? kOnDark[i] : kOnLight[i]));
+    rehighlight();
 }
 
 void TPascalHighlighter::highlightBlock(const QString& text)

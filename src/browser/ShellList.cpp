@@ -75,6 +75,24 @@ TShellList::TShellList(QWidget* parent)
     connect(this, &QListView::clicked, this,
             [this](const QModelIndex& index) { emit ItemClicked(PathOf(index)); });
     connect(this, &QListView::doubleClicked, this, &TShellList::Activate);
+    // A row the user makes current stays current; until then the first row is, also while
+    // the listing fills in and is sorted.
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+        if (!m_settingCurrent)
+            m_firstRowCurrent = false;
+    });
+    connect(m_proxy, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent) {
+        if (m_firstRowCurrent && parent == rootIndex())
+            MakeCurrent(m_proxy->index(0, 0, rootIndex()));
+    });
+    connect(m_proxy, &QAbstractItemModel::layoutChanged, this, [this] {
+        if (m_firstRowCurrent)
+            MakeCurrent(m_proxy->index(0, 0, rootIndex()));
+    });
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+        if (path == m_folder && currentIndex().isValid())
+            scrollTo(currentIndex());
+    });
     SetFolder(QDir::homePath().toStdString());
 }
 
@@ -99,8 +117,24 @@ void TShellList::SetFolder(const std::string& folder)
     m_folder = path;
     const QModelIndex source = m_model->setRootPath(path);
     setRootIndex(m_proxy->mapFromSource(source));
-    if (changed)
+    if (changed) {
+        // The row current before belongs to another folder: Enter must not reach it.
+        m_firstRowCurrent = true;
+        MakeCurrent(m_proxy->index(0, 0, rootIndex()));
         emit FolderChanged(path);
+    }
+}
+
+void TShellList::MakeCurrent(const QModelIndex& index)
+{
+    m_settingCurrent = true;
+    if (index.isValid()) {
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        scrollTo(index);
+    } else {
+        selectionModel()->clear();
+    }
+    m_settingCurrent = false;
 }
 
 std::string TShellList::Folder() const
@@ -125,8 +159,10 @@ void TShellList::SelectPath(const std::string& path)
 {
     const QModelIndex source = m_model->index(QString::fromStdString(path));
     const QModelIndex index = m_proxy->mapFromSource(source);
-    if (index.isValid() && index.parent() == rootIndex())
-        setCurrentIndex(index);
+    if (index.isValid() && index.parent() == rootIndex()) {
+        m_firstRowCurrent = false;
+        MakeCurrent(index);
+    }
 }
 
 std::vector<TFolderItem> TShellList::ListFolder(const std::string& folder)

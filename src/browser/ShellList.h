@@ -2,7 +2,8 @@
 // The folder file list of the Shell page: one folder's sub-folders and its files
 // that match "*.pas;*.dpr", folders first, each group by name ignoring case. It
 // enters a double-clicked folder itself and never hands a file to another
-// program; it only reports the file. User-interface thread only.
+// program; it only reports the file. A folder shown anew has its first row current,
+// or the row chosen with SelectPath. User-interface thread only.
 
 #include "browser/core/OutlineBrowser.h"
 
@@ -47,10 +48,14 @@ protected:
 private:
     void Activate(const QModelIndex& index);
     QString PathOf(const QModelIndex& viewIndex) const;
+    // Makes the row current and selected, so that it shows, and scrolls to it; none when invalid.
+    void MakeCurrent(const QModelIndex& index);
 
     class TIcons;
     std::unique_ptr<TIcons> m_icons;
     QFileSystemModel* m_model;
     QSortFilterProxyModel* m_proxy;
     QString m_folder;
+    bool m_firstRowCurrent = false; // the first row is kept current until the user picks one
+    bool m_settingCurrent = false;  // the list itself is changing the current row
 };

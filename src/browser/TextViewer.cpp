@@ -1,6 +1,7 @@
 #include "browser/TextViewer.h"
 
 #include "browser/PascalHighlighter.h"
+#include "platform/WindowPlacement.h"
 #include "scan/SourceText.h"
 
 #include <QAction>
@@ -19,6 +20,40 @@
 #include <filesystem>
 
 namespace {
+
+// The viewer's colours beside those of the text: the palette's own where they suit a dark
+// background as well as a light one, otherwise made from its base, text and highlight.
+bool IsDark(const QPalette& palette)
+{
+    return palette.color(QPalette::Base).lightness() < palette.color(QPalette::Text).lightness();
+}
+
+QColor Mix(const QColor& from, const QColor& to, qreal share)
+{
+    return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * share,
+                            from.greenF() + (to.greenF() - from.greenF()) * share,
+                            from.blueF() + (to.blueF() - from.blueF()) * share);
+}
+
+QColor MarginColour(const QPalette& palette)
+{
+    const QColor alternate = palette.color(QPalette::AlternateBase);
+    return (alternate.lightness() < 128) == IsDark(palette)
+               ? alternate
+               : Mix(palette.color(QPalette::Base), palette.color(QPalette::Text), 0.06);
+}
+
+QColor LineNumberColour(const QPalette& palette)
+{
+    return IsDark(palette) ? Mix(palette.color(QPalette::Base), palette.color(QPalette::Text), 0.55)
+                           : palette.color(QPalette::PlaceholderText);
+}
+
+QColor MarkedLineColour(const QPalette& palette)
+{
+    const QColor highlight = palette.color(QPalette::Highlight);
+    return IsDark(palette) ? Mix(palette.color(QPalette::Base), highlight, 0.35) : highlight.lighter(170);
+}
 
 class TMargin : public QWidget {
 public:
@@ -73,8 +108,8 @@ void TLineNumberedEdit::resizeEvent(QResizeEvent* event)
 void TLineNumberedEdit::PaintMargin(QPaintEvent* event)
 {
     QPainter painter(m_margin);
-    painter.fillRect(event->rect(), palette().color(QPalette::AlternateBase));
-    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.fillRect(event->rect(), MarginColour(palette()));
+    painter.setPen(LineNumberColour(palette()));
     QTextBlock block = firstVisibleBlock();
     int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
     while (block.isValid() && top <= event->rect().bottom()) {
@@ -95,6 +130,7 @@ TTextViewer::TTextViewer(QWidget* parent)
 {
     setObjectName("TextViewer");
     m_highlighter = new TPascalHighlighter(m_edit->document());
+    m_highlighter->SetDarkBackground(IsDark(palette()));
     m_barEdit->setObjectName("ViewerBarEdit");
     m_barEdit->installEventFilter(this);
     auto* barLayout = new QHBoxLayout(m_bar);
@@ -150,6 +186,8 @@ bool TTextViewer::OpenFile(const std::string& path, int sourceLine)
         m_fileTime = time;
         setWindowTitle(QString::fromStdString(path) + QStringLiteral(" - View Text"));
     }
+    // What the bar said of the last search belongs to the text shown before this jump.
+    ResetBarNote();
     if (sourceLine > 0) {
         GoToLine(sourceLine);
     } else {
@@ -164,22 +202,9 @@ void TTextViewer::ShowBeside(const QWidget* window)
 {
     if (!m_placed && window && window->screen()) {
         m_placed = true;
-        // Beside the window on the side with room, narrowed to the room when that is
-        // still wide enough to read; otherwise at the screen's right edge, over the window.
+        // Narrowed to the room beside the window when that is still wide enough to read.
         constexpr int kNarrowestPx = 400;
-        const QRect main = window->frameGeometry();
-        const QRect area = window->screen()->availableGeometry();
-        const int roomRight = area.right() - main.right();
-        const int roomLeft = main.left() - area.left();
-        const bool right = roomRight >= width() || (roomRight >= roomLeft && roomLeft < width());
-        const int room = right ? roomRight : roomLeft;
-        if (room < width() && room >= kNarrowestPx)
-            resize(room, height());
-        const int top = std::clamp(main.top(), area.top(), std::max(area.top(), area.bottom() - height()));
-        if (room >= width())
-            move(right ? main.right() + 1 : main.left() - width(), top);
-        else
-            move(area.right() + 1 - width(), top);
+        PlaceWindowBeside(*this, *window, size(), kNarrowestPx);
     }
     show();
     raise();
@@ -194,12 +219,28 @@ void TTextViewer::GoToLine(int sourceLine)
     QTextCursor cursor(block);
     m_edit->setTextCursor(cursor);
     m_edit->centerCursor();
-    QTextEdit::ExtraSelection mark;
-    mark.format.setBackground(palette().color(QPalette::Highlight).lighter(170));
-    mark.format.setProperty(QTextFormat::FullWidthSelection, true);
-    mark.cursor = cursor;
-    m_edit->setExtraSelections({mark});
     m_highlightedLine = block.blockNumber() + 1;
+    MarkLine();
+}
+
+void TTextViewer::MarkLine()
+{
+    if (m_highlightedLine <= 0)
+        return;
+    QTextEdit::ExtraSelection mark;
+    mark.format.setBackground(MarkedLineColour(palette()));
+    mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+    mark.cursor = QTextCursor(m_edit->document()->findBlockByNumber(m_highlightedLine - 1));
+    m_edit->setExtraSelections({mark});
+}
+
+void TTextViewer::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        m_highlighter->SetDarkBackground(IsDark(palette()));
+        MarkLine();
+    }
 }
 
 int TTextViewer::CurrentLine() const
@@ -251,14 +292,19 @@ void TTextViewer::ShowBar(TBar bar)
     if (bar != m_barMode || m_bar->isHidden())
         m_barEdit->clear();
     m_barMode = bar;
-    const int lines = m_edit->document()->blockCount();
     m_barLabel->setText(bar == TBar::Find ? "Find:" : "Go to line:");
-    m_lineValidator->setRange(1, lines);
     m_barEdit->setValidator(bar == TBar::Find ? nullptr : m_lineValidator);
-    m_barNote->setText(bar == TBar::Find ? QString() : QStringLiteral("1 to %1").arg(lines));
+    ResetBarNote();
     m_bar->show();
     m_barEdit->setFocus(Qt::ShortcutFocusReason);
     m_barEdit->selectAll();
+}
+
+void TTextViewer::ResetBarNote()
+{
+    const int lines = m_edit->document()->blockCount();
+    m_lineValidator->setRange(1, lines);
+    m_barNote->setText(m_barMode == TBar::Find ? QString() : QStringLiteral("1 to %1").arg(lines));
 }
 
 void TTextViewer::HideBar()

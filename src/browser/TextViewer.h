@@ -66,11 +66,17 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A new palette brings the colours for its background.
+    void changeEvent(QEvent* event) override;
 
 private:
     enum class TBar { Find, GoTo };
     void ShowBar(TBar bar);
     void HideBar();
+    // The bar's note before any search: nothing to find, the line range to go to.
+    void ResetBarNote();
+    // Marks the highlighted line in the colour of the palette.
+    void MarkLine();
     void RunBar(bool backward);
 
     TLineNumberedEdit* m_edit;

@@ -6,7 +6,9 @@
 #include "platform/Platform.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -37,6 +39,12 @@ TFormCfg::TFormCfg(TConfig& config, TDebug& debugLog, IPlatform& platform, QWidg
     layout->addWidget(ButtonCancel, 2, 1);
     layout->addWidget(Help, 2, 2);
 
+    // Text that is not yet a number (a lone "-", nothing) is refused: OK waits for a number,
+    // and Enter does not take the last valid value in its place.
+    // (The spin box tells only of new values; its edit field tells of every keystroke.)
+    connect(EditCI->findChild<QLineEdit*>(), &QLineEdit::textChanged, this,
+            [this] { ButtonOK->setEnabled(EditCI->hasAcceptableInput()); });
+    EditCI->installEventFilter(this);
     connect(ButtonOK, &QPushButton::clicked, this, &TFormCfg::ButtonOKClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(Help, &QPushButton::clicked, this, &TFormCfg::HelpClick);
@@ -62,6 +70,16 @@ void TFormCfg::FormShow()
     // The number is selected, so what the user types at once replaces it.
     EditCI->setFocus();
     EditCI->selectAll();
+}
+
+bool TFormCfg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == EditCI && event->type() == QEvent::KeyPress && !EditCI->hasAcceptableInput()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TFormCfg::ButtonOKClick()

@@ -1,5 +1,7 @@
 #include "platform/HelpViewer.h"
 
+#include "platform/WindowPlacement.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QFileInfo>
@@ -10,6 +12,8 @@
 
 namespace {
 const QString kTitle = QStringLiteral("Quillane Help");
+constexpr int kWidthPx = 640;
+constexpr int kHeightPx = 520;
 }
 
 THelpViewer::THelpViewer(std::string helpFolder, QWidget* parent)
@@ -40,7 +44,7 @@ THelpViewer::THelpViewer(std::string helpFolder, QWidget* parent)
     layout->setSpacing(0);
     layout->addWidget(tools);
     layout->addWidget(m_browser);
-    resize(640, 520);
+    resize(kWidthPx, kHeightPx);
 }
 
 bool THelpViewer::ShowTopic(const std::string& topic)
@@ -50,7 +54,15 @@ bool THelpViewer::ShowTopic(const std::string& topic)
     if (!QFileInfo(page).isFile())
         return false;
     m_browser->setSource(QUrl::fromLocalFile(page));
+    // Opened anew, it goes beside the window that asked for it, wholly on the screen.
+    QWidget* asker = QApplication::activeModalWidget() ? QApplication::activeModalWidget()
+                                                        : QApplication::activeWindow();
+    const bool place = !isVisible() && asker && asker != this;
     FollowModalWindow();
+    if (place) {
+        constexpr int kNarrowestPx = 360;
+        PlaceWindowBeside(*this, *asker, QSize(kWidthPx, kHeightPx), kNarrowestPx);
+    }
     show();
     raise();
     activateWindow();

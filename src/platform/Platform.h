@@ -3,13 +3,19 @@
 // shell, the help window, a message box and the clipboard. Windows receive one
 // in their constructor; the real one lives in app/, tests pass a recording fake.
 
+#include <functional>
 #include <string>
 
 class IPlatform {
 public:
+    // Told why nothing opened what the desktop was asked to open ("no program is set to
+    // open it"); on the user-interface thread, at once or once the desktop has answered.
+    using TShellFailed = std::function<void(const std::string& why)>;
+
     virtual ~IPlatform() = default;
-    // Opens a file, folder or address with the desktop's default program. Not checked.
-    virtual void OpenInShell(const std::string& target) = 0;
+    // Opens a file, folder or address with the desktop's default program; onFailure hears
+    // when nothing opened it.
+    virtual void OpenInShell(const std::string& target, TShellFailed onFailure) = 0;
     // Shows a page of the help folder (an .htm name such as "AboutCommentIndicator.htm",
     // or empty for the index page). False when the page does not exist.
     virtual bool ShowHelp(const std::string& topic) = 0;

@@ -92,6 +92,14 @@ private slots:
                  qPrintable(lines[4]));
         QVERIFY2(lines[5].section('|', 1, 1).trimmed() == "..< TShape >", qPrintable(lines[5]));
         QVERIFY2(!FileText(file).contains("MaxShapes"), "the second export replaced the first");
+
+        // When no program opens the file, the status bar says so, with the path.
+        w.platform.openFailure = "no program is set to open it";
+        w.form->ExportTXTExecute();
+        QCOMPARE(w.form->NoticeText(),
+                 QString::fromStdString("Cannot open the export " + file + ": no program is set to open it"));
+        w.form->ExtOpenExecute();
+        QCOMPARE(w.form->NoticeText(), QString::fromStdString("Cannot open " + source + ": no program is set to open it"));
     }
 
     void htmlPagesOfEveryLevel()

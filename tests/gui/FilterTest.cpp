@@ -6,8 +6,11 @@
 
 #include "browser/ListViewEx.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -121,6 +124,52 @@ private slots:
         QTest::keyClick(filter, Qt::Key_Up, Qt::AltModifier);
         QVERIFY(!form.IsFiltering());
         QCOMPARE(Declarations(form), (QStringList{"A", "B"}));
+    }
+
+    // Ctrl+X cuts in a text field (and does nothing in the read-only title); Exit keeps it,
+    // and Ctrl+Q, when the list has the keyboard.
+    void ctrlXCutsInTextFields()
+    {
+        TTestWindow w;
+        w.OpenSource("Nested.pas", kNestedUnit);
+        TTestForm& form = *w.form;
+        int exits = 0;
+        form.SetExitHandler([&] { ++exits; });
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::keyClicks(form.ListView(), "a1");
+        QTest::keyClick(form.FilterEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(form.FilterEdit(), Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(form.FilterEdit()->text(), QString());
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("a1"));
+        form.MemoTitle()->setFocus();
+        QTest::keyClick(form.MemoTitle(), Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(exits, 0);
+        form.ListView()->setFocus();
+        QTest::keyClick(form.ListView(), Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(exits, 1);
+        QTest::keyClick(form.ListView(), Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(exits, 2);
+    }
+
+    // The field's clear button goes with its text, whichever key ended the filter.
+    void clearButtonGoesWithTheFilter()
+    {
+        TTestWindow w;
+        w.OpenSource("Nested.pas", kNestedUnit);
+        TTestForm& form = *w.form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* clear = form.FilterEdit()->findChild<QToolButton*>();
+        QVERIFY(clear);
+        for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+            QTest::keyClicks(form.ListView(), "a1");
+            QTRY_VERIFY(clear->isVisibleTo(form.FilterEdit()));
+            QTest::keyClick(form.FilterEdit(), key);
+            QVERIFY(!form.IsFiltering());
+            QTRY_VERIFY2(!clear->isVisibleTo(form.FilterEdit()), qPrintable(QKeySequence(key).toString()));
+        }
     }
 
     void filterFollowsTheSortAndAnewScan()

@@ -16,7 +16,7 @@ class THelpOnlyPlatform : public IPlatform {
 public:
     bool helpExists = true;
     std::vector<std::string> helpTopics;
-    void OpenInShell(const std::string&) override {}
+    void OpenInShell(const std::string&, TShellFailed) override {}
     bool ShowHelp(const std::string& topic) override
     {
         helpTopics.push_back(topic);
@@ -73,6 +73,34 @@ private slots:
         QTest::mouseClick(form.ButtonOK, Qt::LeftButton);
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(m_config->ReadString(kCmtIndicator), std::to_string(written));
+    }
+
+    // Text that is not yet a number is refused, by Enter and by OK, until it is one.
+    void incompleteNumberIsRefused_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("a lone minus") << "-";
+        QTest::newRow("nothing") << "";
+    }
+    void incompleteNumberIsRefused()
+    {
+        QFETCH(QString, typed);
+        m_config->WriteInteger(kCmtIndicator, 2);
+        THelpOnlyPlatform platform;
+        TFormCfg form(*m_config, *m_log, platform);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::keyClick(form.EditCI, Qt::Key_Delete);
+        QTest::keyClicks(form.EditCI, typed);
+        QTest::keyClick(form.EditCI, Qt::Key_Return);
+        QVERIFY(form.isVisible());
+        QCOMPARE(form.EditCI->text(), typed);
+        QVERIFY(!form.ButtonOK->isEnabled());
+        QTest::keyClicks(form.EditCI, "4");
+        QVERIFY(form.ButtonOK->isEnabled());
+        QTest::keyClick(form.EditCI, Qt::Key_Return);
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QCOMPARE(m_config->ReadInteger(kCmtIndicator), typed.isEmpty() ? 4 : -4);
     }
 
     void cancelWritesNothing()

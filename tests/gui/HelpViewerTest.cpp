@@ -2,10 +2,12 @@
 // exists, and the links between the pages lead to pages that exist.
 
 #include "platform/HelpViewer.h"
+#include "platform/WindowPlacement.h"
 
 #include <QDialog>
 #include <QDir>
 #include <QPointer>
+#include <QScreen>
 #include <QScrollBar>
 #include <QRegularExpression>
 #include <QTextBrowser>
@@ -65,6 +67,47 @@ private slots:
         QVERIFY(viewer->isVisible());
         QVERIFY(viewer->parentWidget() == nullptr);
         delete viewer;
+    }
+
+    // Help opens beside the window that asked for it, wholly on the screen.
+    void opensBesideTheAskingWindow()
+    {
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QDialog dialog;
+        dialog.setGeometry(area.left() + 20, area.center().y() - 55, 260, 110);
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        THelpViewer viewer(QUILLANE_DATA_DIR "/help/");
+        QVERIFY(viewer.ShowTopic("AboutCommentIndicator.htm"));
+        QVERIFY2(area.contains(viewer.frameGeometry()), "on the screen");
+        QVERIFY2(!viewer.frameGeometry().intersects(dialog.frameGeometry()), "beside the dialog");
+        viewer.close();
+        dialog.close();
+    }
+
+    void placeBeside_data()
+    {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QRect>("expected");
+        const QSize size(640, 520);
+        QTest::newRow("room on the right") << QRect(0, 100, 300, 300) << size << QRect(300, 100, 640, 520);
+        QTest::newRow("room on the left only") << QRect(900, 100, 300, 300) << size << QRect(260, 100, 640, 520);
+        QTest::newRow("narrowed to the wider side") << QRect(300, 0, 400, 300) << size << QRect(700, 0, 580, 520);
+        QTest::newRow("no side wide enough: the screen's right edge") << QRect(100, 0, 1000, 300) << size
+                                                                     << QRect(640, 0, 640, 520);
+        QTest::newRow("low window: lifted onto the screen") << QRect(0, 700, 300, 200) << size
+                                                            << QRect(300, 480, 640, 520);
+        QTest::newRow("taller than the screen") << QRect(0, 0, 300, 200) << QSize(640, 1400)
+                                                << QRect(300, 0, 640, 1000);
+    }
+    void placeBeside()
+    {
+        QFETCH(QRect, frame);
+        QFETCH(QSize, size);
+        QFETCH(QRect, expected);
+        QCOMPARE(PlaceBeside(frame, size, QRect(0, 0, 1280, 1000), 400), expected);
     }
 
     void linksLeadToPages()

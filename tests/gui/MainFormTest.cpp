@@ -215,6 +215,31 @@ private slots:
         QCOMPARE(context->Config().ReadInteger(kTitleHeight), height);
     }
 
+    // The title leaves out the blank lines around it, and the pane shows whole lines only,
+    // whatever its height.
+    void titlePaneShowsWholeLines()
+    {
+        TTestWindow w;
+        std::string source = "//\n";
+        for (int i = 1; i <= 30; ++i)
+            source += "// title line " + std::to_string(i) + "\n";
+        w.OpenSource("Long.pas", source + "//\nunit Long;\n");
+        TMForm& form = *w.form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QPlainTextEdit* title = form.MemoTitle();
+        QVERIFY2(title->toPlainText().startsWith("title line 1\n"), qPrintable(title->toPlainText()));
+        QVERIFY(title->toPlainText().endsWith("title line 30"));
+        for (int height = 40; height <= 140; height += 7) {
+            form.SplitterH()->setSizes({height, 300});
+            QTest::qWait(0);
+            // The lowest line that shows at all shows whole.
+            const QWidget* view = title->viewport();
+            const QRect lowest = title->cursorRect(title->cursorForPosition(QPoint(2, view->height() - 1)));
+            QVERIFY2(lowest.bottom() < view->height(), qPrintable(QString("pane %1 px").arg(height)));
+        }
+    }
+
     void iconSizes_data()
     {
         QTest::addColumn<QStringList>("stored");
@@ -423,6 +448,16 @@ private slots:
         QVERIFY(config.ReadString("LIST_HEADER_L_0").empty());
         // Only the start location, stored when the window was created.
         QCOMPARE(config.ReadString(kLastView), source);
+    }
+
+    void commentIndicatorKeepsTheCurrentEntry()
+    {
+        TTestWindow w;
+        w.OpenSource("Shapes.pas", kShapesUnit);
+        Select(*w.form, "TPoint");
+        w.form->configDialog = [] { return true; };
+        w.form->ActConfigExecute();
+        QCOMPARE(w.form->FieldText(w.form->ListView()->currentItem(), 'D'), QString("TPoint"));
     }
 
     void firstStartOpensExample()

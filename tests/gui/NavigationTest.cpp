@@ -224,6 +224,60 @@ private slots:
         QCOMPARE(Declarations(form), (QStringList{"A", "B"}));
     }
 
+    // Every step on the Shell page leaves a row current, selected and shown: the first row of a
+    // folder entered, the folder or file the user came from after going up.
+    void shellPageKeepsTheRowTheUserCameFrom()
+    {
+        TWindow w;
+        const std::string a = w.folder.Write("proj/a.pas", "A = 1;\n");
+        w.folder.Write("proj/help/x.pas", "X = 1;\n");
+        w.folder.Write("proj/help/y.pas", "Y = 1;\n");
+        w.Open(a);
+        TMForm& form = *w.form;
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        TShellList* list = form.ShellList();
+        const auto current = [list] {
+            const QModelIndex index = list->currentIndex();
+            const bool shown = index.isValid() && index.parent() == list->rootIndex() &&
+                               list->selectionModel()->isSelected(index) &&
+                               list->viewport()->rect().intersects(list->visualRect(index));
+            return shown ? index.data().toString() : QString("(none)");
+        };
+        const std::string root = w.folder.Path().substr(0, w.folder.Path().size() - 1);
+        struct Step {
+            const char* name;
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            std::string folder;
+            QString current;
+        };
+        const Step steps[] = {
+            {"Ctrl+D", Qt::Key_D, Qt::ControlModifier, root + "/proj", "a.pas"},
+            {"Up", Qt::Key_Up, {}, root + "/proj", "help"},
+            {"Enter enters the folder", Qt::Key_Return, {}, root + "/proj/help", "x.pas"},
+            {"Down moves one row", Qt::Key_Down, {}, root + "/proj/help", "y.pas"},
+            {"Backspace goes up", Qt::Key_Backspace, {}, root + "/proj", "help"},
+            {"Backspace again", Qt::Key_Backspace, {}, root, "proj"},
+            {"Enter enters what is shown", Qt::Key_Return, {}, root + "/proj", "help"},
+            {"Alt+Left goes back", Qt::Key_Left, Qt::AltModifier, root, "proj"},
+        };
+        for (const Step& step : steps) {
+            QTest::keyClick(QApplication::focusWidget(), step.key, step.modifiers);
+            QCOMPARE(list->Folder(), step.folder);
+            QTRY_COMPARE_WITH_TIMEOUT(current(), step.current, 2000);
+            QVERIFY2(QApplication::focusWidget() == list, step.name);
+        }
+
+        // Going up from a file's top level shows its folder with the file selected.
+        form.ShellListDblClick(QString::fromStdString(a), false);
+        QVERIFY(!form.IsShellPageShowing());
+        QTest::keyClick(form.ListView(), Qt::Key_Backspace);
+        QVERIFY(form.IsShellPageShowing());
+        QTRY_COMPARE(current(), QString("a.pas"));
+    }
+
     void shellPageHandlers()
     {
         TWindow w;

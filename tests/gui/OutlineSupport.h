@@ -19,7 +19,12 @@ class QTreeWidgetItem;
 
 class TFakePlatform : public IPlatform {
 public:
-    void OpenInShell(const std::string& target) override { opened.push_back(target); }
+    void OpenInShell(const std::string& target, TShellFailed onFailure) override
+    {
+        opened.push_back(target);
+        if (!openFailure.empty())
+            onFailure(openFailure);
+    }
     bool ShowHelp(const std::string& topic) override
     {
         helpTopics.push_back(topic);
@@ -40,6 +45,7 @@ public:
     bool confirmAnswer = false;
     std::vector<std::string> questions;
     std::vector<std::string> opened;
+    std::string openFailure; // when set, no program opens what is asked for, for this reason
     std::vector<std::string> helpTopics;
     std::vector<std::string> messages;
     std::vector<std::string> clipboard;

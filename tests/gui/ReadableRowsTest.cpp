@@ -9,6 +9,7 @@
 
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -16,6 +17,8 @@ namespace {
 const char* const kLongUnit = R"(A = class // outer
   procedure AVeryLongProcedureNameThatCannotFitIntoANarrowDeclarationColumn; // and a comment that goes on for a long while
   procedure Short; // short
+  procedure Endless; // a comment far wider than the screen, of words that go on and on and on, and then on again, and again, until no screen holds it on one line, so that it has to wrap
+  procedure Wordy; // a comment of many short words that a narrow column cuts and its tooltip shows on one line
 end;
 B = 1;
 )";
@@ -81,6 +84,23 @@ private slots:
                  qPrintable(tip));
         QVERIFY2(tip.contains("and a comment that goes on for a long while"), qPrintable(tip));
         QCOMPARE(tipOf("Short"), QString());
+        // Shown, it holds each of its lines on one line, however many words it has.
+        const QString wordy = tipOf("Wordy");
+        QToolTip::showText(list->mapToGlobal(QPoint(10, 10)), wordy, list);
+        QWidget* label = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->inherits("QTipLabel") && widget->isVisible())
+                label = widget;
+        QVERIFY(label);
+        const QFontMetrics metrics(QToolTip::font());
+        QVERIFY(label->width() > metrics.horizontalAdvance(
+                                     "a comment of many short words that a narrow column cuts and its tooltip shows on one line"));
+        QVERIFY2(label->height() < 3 * metrics.lineSpacing(), qPrintable(QString::number(label->height())));
+        // A line wider than the screen wraps at the screen's width.
+        QToolTip::showText(list->mapToGlobal(QPoint(10, 10)), tipOf("Endless"), list);
+        QVERIFY(label->width() <= list->screen()->availableGeometry().width());
+        QVERIFY(label->height() > 3 * metrics.lineSpacing());
+        QToolTip::hideText();
 
         // A filter match's level path counts, and is told.
         form.FilterEdit()->setText("long");

@@ -30,7 +30,7 @@ namespace {
 
 class TRecordingPlatform : public IPlatform {
 public:
-    void OpenInShell(const std::string& target) override { opened.push_back(target); }
+    void OpenInShell(const std::string& target, TShellFailed) override { opened.push_back(target); }
     bool ShowHelp(const std::string&) override { return true; }
     void ShowMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
     bool Confirm(const std::string&, const std::string&) override { return false; }
@@ -88,6 +88,8 @@ private slots:
     void showingAgainKeepsResults();
     void showSearchWindowCreatesOnceAndChecksTheAction();
     void resultSorting();
+    void resultsAreSortedWhenTheSearchEnds();
+    void typedKeywordKeepsItsCase();
     void folderDialogSelectsThePath();
     void screenshot();
 
@@ -323,11 +325,16 @@ void SearchFormTest::stopDropsEveryLaterRow()
     QVERIFY(m_form->ButtonOpen->isEnabled());
     QVERIFY(m_form->ButtonCancel2->isEnabled());
     const int rows = m_form->SearchRes->topLevelItemCount();
-    QCOMPARE(m_form->Searching->text(), QString("Stopped"));
+    // The rows shown, and the files they come from at least (three rows each).
+    const QString stopped = m_form->Searching->text();
+    const auto counts = QRegularExpression("^Stopped: (\\d+) rows in (\\d+) of 3000 files$").match(stopped);
+    QVERIFY2(counts.hasMatch(), qPrintable(stopped));
+    QCOMPARE(counts.captured(1).toInt(), rows);
+    QVERIFY2(counts.captured(2).toInt() * 3 >= rows, qPrintable(stopped));
     WaitForRunsToEnd();
     QCoreApplication::processEvents();
     QCOMPARE(m_form->SearchRes->topLevelItemCount(), rows);
-    QCOMPARE(m_form->Searching->text(), QString("Stopped"));
+    QCOMPARE(m_form->Searching->text(), stopped);
     QVERIFY(rows < 9000);
 }
 
@@ -344,7 +351,7 @@ void SearchFormTest::stopBeforeTheFirstDrainDropsQueuedRows()
     m_form->ButtonStop->click();
     WaitForRunsToEnd();
     QCOMPARE(m_form->SearchRes->topLevelItemCount(), 0);
-    QCOMPARE(m_form->Searching->text(), QString("Stopped"));
+    QCOMPARE(m_form->Searching->text(), QString("Stopped: 0 rows in 0 of 0 files"));
 }
 
 void SearchFormTest::secondStartReplacesTheFirst()
@@ -593,12 +600,17 @@ void SearchFormTest::missingHeaderFallsBackToDesignedColumns()
     m_app->Config().WriteInteger("SEARCH_HEADER_L_2", -7);
     m_form->show();
     QCOMPARE(m_form->ColumnLetters(), std::string("FLDCT"));
-    const int designed[] = {100, 50, 200, 50, 50};
+    const int designed[] = {620, 50, 220, 180, 90};
     for (int i = 0; i < 5; ++i) {
         QVERIFY(!m_form->SearchRes->isColumnHidden(i));
         QCOMPARE(m_form->SearchRes->columnWidth(i), designed[i]);
     }
-    QCOMPARE(m_form->size(), QSize(499, 480));
+    // The File column holds a long path of a large source tree whole; the window, as
+    // wide as its columns, stays within the screen.
+    const QString path = "/usr/share/fpcsrc/3.2.2/packages/libndsfpc/examples/filesystem/libfat/access_dir/access_dir.pp";
+    QVERIFY(m_form->SearchRes->fontMetrics().horizontalAdvance(path) + 12 <= designed[0]);
+    const QSize area = m_form->screen()->availableGeometry().size();
+    QCOMPARE(m_form->size(), QSize(1200, 600).boundedTo(area));
 }
 
 void SearchFormTest::closingAWindowNeverShownKeepsTheSettings()
@@ -679,11 +691,12 @@ void SearchFormTest::showSearchWindowCreatesOnceAndChecksTheAction()
 
 void SearchFormTest::resultSorting()
 {
-    // The results use the outline list's control without a compare rule of its own:
-    // the plain case-insensitive text compare, stable, cycling on header clicks.
-    TListViewEx list;
-    list.setColumnCount(3);
-    list.AddRows({{"b", "9", "beta"}, {"a", "10", "Alpha"}, {"c", "100", "_gamma"}, {"d", "10", "ALPHA"}});
+    // Header clicks cycle the order, equal rows keep theirs, texts ignore letter case, and
+    // the Line column sorts as numbers.
+    m_form->show();
+    TListViewEx* list = m_form->SearchRes;
+    list->clear();
+    list->AddRows({{"b", "9", "beta"}, {"a", "10", "Alpha"}, {"c", "100", "_gamma"}, {"d", "10", "ALPHA"}});
     struct Step {
         int column;
         QStringList captions;
@@ -693,18 +706,57 @@ void SearchFormTest::resultSorting()
         {2, {"a", "d", "b", "c"}, TSortOption::soAscending},  // Alpha = ALPHA keep their order
         {2, {"c", "b", "a", "d"}, TSortOption::soDescending}, // equal rows still keep it
         {2, {"a", "d", "b", "c"}, TSortOption::soAscending},
-        {1, {"a", "d", "c", "b"}, TSortOption::soAscending}, // lines compare as text: 10, 10, 100, 9
+        {1, {"b", "a", "d", "c"}, TSortOption::soAscending},  // lines: 9, 10, 10, 100
+        {1, {"c", "a", "d", "b"}, TSortOption::soDescending},
+        {0, {"a", "b", "c", "d"}, TSortOption::soAscending},
     };
     for (const auto& step : steps) {
-        list.ColumnClick(step.column);
-        QCOMPARE(Column(&list, 0), step.captions);
-        QCOMPARE(list.ArrowOf(step.column), step.arrow);
+        list->ColumnClick(step.column);
+        QCOMPARE(Column(list, 0), step.captions);
+        QCOMPARE(list->ArrowOf(step.column), step.arrow);
     }
+    list->SetSortOrder(TSortOption::soNone);
+    QCOMPARE(list->ArrowOf(0), TSortOption::soNone);
+}
 
-    list.SetSortOrder(TSortOption::soNone);
-    QCOMPARE(list.ArrowOf(1), TSortOption::soNone);
-    list.SetSortColumn(7);
-    QCOMPARE(Column(&list, 0), (QStringList{"a", "d", "c", "b"}));
+// The rows of a search come in the order found and stand in the order of the header's
+// arrow once the search ends.
+void SearchFormTest::resultsAreSortedWhenTheSearchEnds()
+{
+    WriteFile("tree/a.pas", "procedure keyB;\n\n\n\n\n\n\n\n\nprocedure keyA;\n");
+    WriteFile("tree/b.pas", "\n\n\n\nprocedure keyC;\n");
+    TConfig& config = m_app->Config();
+    config.WriteList(kSearchPathList, {Dir("tree")});
+    config.WriteBool(kSearchInDecl, true);
+    config.WriteInteger(kSearchHeaderSortCol, 1);
+    config.WriteBool(kSearchHeaderSortOrder, false);
+    m_form->show();
+    m_form->CKeyWords->setEditText("key");
+    m_form->ButtonSearch->click();
+    WaitForRunsToEnd();
+    QCOMPARE(m_form->SearchRes->ArrowOf(1), TSortOption::soDescending);
+    QCOMPARE(Column(m_form->SearchRes, 1), (QStringList{"10", "5", "1"}));
+    QCOMPARE(Column(m_form->SearchRes, 2), (QStringList{"keyA", "keyC", "keyB"}));
+}
+
+// A keyword typed differs from a history entry in letter case only: it is searched as typed.
+void SearchFormTest::typedKeywordKeepsItsCase()
+{
+    WriteFile("tree/u.pas", "procedure TStringList;\nprocedure tstringlist;\n");
+    TConfig& config = m_app->Config();
+    config.WriteList(kSearchPathList, {Dir("tree")});
+    config.WriteBool(kSearchInDecl, true);
+    config.WriteList(kSearchKeywordList, {"TStringList"});
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QLineEdit* edit = m_form->CKeyWords->lineEdit();
+    edit->selectAll();
+    QTest::keyClicks(edit, "tstringlist");
+    QCOMPARE(edit->text(), QString("tstringlist"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    WaitForRunsToEnd();
+    QCOMPARE(Column(m_form->SearchRes, 2), QStringList{"tstringlist"});
+    QCOMPARE(m_form->CKeyWords->currentText(), QString("tstringlist"));
 }
 
 void SearchFormTest::folderDialogSelectsThePath()

@@ -12,6 +12,36 @@
 #include <QTextLayout>
 #include <QtTest>
 
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The contrast of two colours as the web's accessibility guidelines measure it: from 1
+// (none) to 21 (black on white); 4.5 reads well.
+double Contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QPalette DarkPalette()
+{
+    QPalette p;
+    p.setColor(QPalette::Window, QColor(53, 53, 53));
+    p.setColor(QPalette::Base, QColor(35, 35, 35));
+    p.setColor(QPalette::Text, Qt::white);
+    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    return p; // AlternateBase and PlaceholderText stay those of a light palette
+}
+
+} // namespace
+
 class TextViewerTest : public QObject {
     Q_OBJECT
 private slots:
@@ -64,6 +94,56 @@ private slots:
         form.ListViewDblClick();
         QCOMPARE(Declarations(form), (QStringList{"..< TPoint >", "X", "Y"}));
         QCOMPARE(viewer->HighlightedLine(), 9);
+
+        // What a search said goes with the next jump.
+        QVERIFY(!viewer->Find("no such text"));
+        QCOMPARE(viewer->BarNote(), QString("Not found"));
+        list->setCurrentItem(RowNamed(form, "X"));
+        form.ListViewDblClick();
+        QCOMPARE(viewer->BarNote(), QString());
+
+        // The viewer follows the file the window opens.
+        const std::string other = w.folder.Write("Nested.pas", kNestedUnit);
+        form.OpenFile(other);
+        QCOMPARE(viewer->FilePath(), other);
+        QVERIFY(viewer->windowTitle().startsWith(QString::fromStdString(other)));
+    }
+
+    // Under a light and a dark palette the Pascal colours, the marked line and the line
+    // number margin stand out from the text's background as they should.
+    void coloursSuitTheBackground_data()
+    {
+        QTest::addColumn<QPalette>("palette");
+        QTest::newRow("light") << QPalette(Qt::white, QColor(240, 240, 240));
+        QTest::newRow("dark") << DarkPalette();
+        QTest::newRow("dark from one colour") << QPalette(QColor(53, 53, 53));
+    }
+    void coloursSuitTheBackground()
+    {
+        QFETCH(QPalette, palette);
+        TTestWindow w;
+        w.OpenSource("Shapes.pas", kShapesUnit);
+        TTextViewer* viewer = w.form->TextViewer();
+        viewer->setPalette(palette);
+        w.form->ViewSourceLine(3);
+        const QColor base = palette.color(QPalette::Base);
+        const QColor text = palette.color(QPalette::Text);
+        QList<QColor> colours;
+        const auto colour = [&] {
+            colours.clear();
+            for (QTextBlock block = viewer->Edit()->document()->begin(); block.isValid(); block = block.next())
+                for (const QTextLayout::FormatRange& range : block.layout()->formats())
+                    colours << range.format.foreground().color();
+            return colours.size();
+        };
+        QTRY_VERIFY(colour() >= 3); // the colours are made once the window is idle
+        for (const QColor& c : colours)
+            QVERIFY2(Contrast(c, base) >= 4.5, qPrintable(c.name() + " on " + base.name()));
+        const QColor marked = viewer->Edit()->extraSelections().value(0).format.background().color();
+        QVERIFY2(Contrast(text, marked) >= 4.5, qPrintable(text.name() + " on the marked line " + marked.name()));
+        const QImage shot = viewer->Edit()->grab().toImage();
+        const QColor margin = shot.pixelColor(viewer->Edit()->contentsRect().left() + 1, shot.height() / 2);
+        QVERIFY2(Contrast(text, margin) >= 4.5, qPrintable("the margin " + margin.name()));
     }
 
     void findGoToAndColours()

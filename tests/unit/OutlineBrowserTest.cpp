@@ -270,14 +270,63 @@ TEST_F(OutlineBrowserTest, LevelsAtTheEdges)
     }
 }
 
-TEST_F(OutlineBrowserTest, LocationBeyondTheEntriesShowsAnEmptyLevel)
+// A location the user gives (the command line, Open) must name a level: an entry index
+// that starts one, or a declaration path. Otherwise the top level shows and the notice says why.
+TEST_F(OutlineBrowserTest, LocationsTheUserGivesAreChecked)
 {
-    source.Add("/p/u.pas", MakeEntries({{1, 2, 1, "F"}}));
-    browser.Start("/p/u.pas");
-    // A location made before the file changed and was scanned anew.
-    browser.Open("/p/u.pas?400");
-    EXPECT_TRUE(view.rows.empty());
+    struct Case {
+        std::string entry; // the text after "?"
+        TRows rows;
+        std::string current;
+        std::string notice;
+        std::string recorded; // the level shown, as the history holds it
+    };
+    const TRows top{"A", "B"};
+    const std::string u = "/p/u.pas";
+    const Case cases[] = {
+        {"8", {"..A1", "A1a", "A1b"}, "", "", u + "?8"},
+        {"12", top, "", "No level of u.pas starts at entry index 12: showing its top level", u},
+        {"30", top, "", "No level of u.pas starts at entry index 30: showing its top level", u},
+        {"9999", top, "", "No level of u.pas starts at entry index 9999: showing its top level", u},
+        {"99999999999", top, "", "No level of u.pas starts at entry index 99999999999: showing its top level", u},
+        {"A1", {"..A", "A1", "A2"}, "A1", "", u + "?4"},
+        {"a.a1.A1B", {"..A1", "A1a", "A1b"}, "A1b", "", u + "?8"},
+        {"B", top, "B", "", u},
+        {"Nope", top, "", "No declaration Nope in u.pas: showing its top level", u},
+    };
+    for (const bool start : {true, false}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE((start ? "start on ?" : "open ?") + c.entry);
+            TFakeSource cs;
+            TFakeView cv;
+            TOutlineBrowser b(cs, cv, log, "/prog");
+            cs.Add("/p/u.pas", WorkedExample());
+            if (!start)
+                b.Start("/p/other.pas");
+            start ? b.Start(u + "?" + c.entry) : b.Open(u + "?" + c.entry);
+            EXPECT_EQ(cv.rows, c.rows);
+            EXPECT_EQ(cv.current, c.current);
+            EXPECT_EQ(cv.notice, c.notice);
+            EXPECT_EQ(b.History().Current(), c.recorded);
+        }
+    }
+}
+
+TEST_F(OutlineBrowserTest, FileWithoutDeclarationsShowsItsEmptyOutline)
+{
+    source.Add("/p/a.pas", WorkedExample());
+    TScanOutcome nothing;
+    nothing.lineCount = 1;
+    nothing.title = {"{ just a comment }"};
+    source.files["/p/c.pas"] = nothing;
+    browser.Start("/p/a.pas");
+    browser.ShowDirectory();
+    browser.OpenShellItem("/p/c.pas", false);
     EXPECT_EQ(view.page, TBrowserPage::List);
+    EXPECT_TRUE(view.rows.empty());
+    EXPECT_EQ(view.notice, "No declarations found in c.pas");
+    EXPECT_EQ(view.title, TLines{"{ just a comment }"});
+    EXPECT_EQ(view.status, "Line=1");
 }
 
 TEST_F(OutlineBrowserTest, NextAndPreviousFile)
@@ -339,12 +388,14 @@ TEST_F(OutlineBrowserTest, UpToTheShellPageAndTheRoot)
     EXPECT_EQ(view.page, TBrowserPage::Shell);
     EXPECT_TRUE(browser.IsShellPageShowing());
     EXPECT_EQ(view.folder, "/p/deep/src");
+    EXPECT_EQ(view.selected, source_) << "the file the user came from";
     EXPECT_EQ(History().front(), "/p/deep/src/");
     EXPECT_EQ(view.caption, source_) << "the caption is not changed here";
     EXPECT_EQ(view.status, "");
 
     browser.GoUp();
     EXPECT_EQ(view.folder, "/p/deep");
+    EXPECT_EQ(view.selected, "/p/deep/src");
     EXPECT_EQ(History().front(), "/p/deep/");
     EXPECT_EQ(view.caption, "/p/deep/");
     browser.GoUp();
@@ -362,6 +413,10 @@ TEST_F(OutlineBrowserTest, UpToTheShellPageAndTheRoot)
     EXPECT_EQ(browser.SourcePath(), source_);
     EXPECT_EQ(view.rows, (TRows{"A", "B"}));
     EXPECT_EQ(view.page, TBrowserPage::List);
+    // The source reached back shows its own folder when going up again.
+    browser.GoUp();
+    EXPECT_EQ(view.folder, "/p/deep/src");
+    EXPECT_EQ(view.selected, source_);
 }
 
 TEST_F(OutlineBrowserTest, ShellPageItems)
@@ -609,10 +664,12 @@ TEST_F(OutlineBrowserTest, RescanKeepsTheLevelAndKeepsTheEntriesOnFailure)
     source.Add(kNested, WorkedExample());
     browser.Start(kNested);
     browser.StepIntoLine(1);
-    source.Add(kNested, MakeEntries({{1, 3, 1, "A"}, {2, 2, 2, "New"}}));
-    browser.Rescan();
-    EXPECT_EQ(view.rows, (TRows{"..A", "New"}));
-    EXPECT_EQ(view.status, "Line=8");
+    // The entry current before is current again, found by its line and declaration.
+    source.Add(kNested, MakeEntries({{1, 3, 1, "A"}, {2, 2, 2, "New"}, {5, 1, 2, "A2"}}));
+    browser.Rescan(16);
+    EXPECT_EQ(view.rows, (TRows{"..A", "New", "A2"}));
+    EXPECT_EQ(view.current, "A2");
+    EXPECT_EQ(view.status, "Line=12");
 
     const TLines entries = browser.Entries();
     source.Fail(kNested, TOpenFailure::Empty);

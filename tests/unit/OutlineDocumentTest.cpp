@@ -23,24 +23,63 @@ TEST(OutlineDocument, ParsesLocations)
         std::string location;
         std::string path;
         int levelStart;
+        std::string declaration;
         std::string sourceType;
     };
     const Case cases[] = {
-        {"path with index", "/src/Unit1.pas?12", "/src/Unit1.pas", 12, "PAS"},
-        {"path alone", "/src/Unit1.pas", "/src/Unit1.pas", 0, "PAS"},
-        {"index that is not a number", "/src/Unit1.pas?x", "/src/Unit1.pas?x", 0, "PAS?X"},
-        {"last question mark splits", "/a?b/U.dpr?8", "/a?b/U.dpr", 8, "DPR"},
-        {"folder", "/src/", "/src/", 0, ""},
-        {"dot in a folder name only", "/a.dir/readme", "/a.dir/readme", 0, ""},
-        {"index too large for a number", "/u.pas?99999999999999", "/u.pas", 0, "PAS"},
+        {"path with index", "/src/Unit1.pas?12", "/src/Unit1.pas", 12, "", "PAS"},
+        {"path alone", "/src/Unit1.pas", "/src/Unit1.pas", 0, "", "PAS"},
+        {"declaration", "/src/Unit1.pas?TShape", "/src/Unit1.pas", 0, "TShape", "PAS"},
+        {"declaration path", "/src/U.pas?TStockItem.Create", "/src/U.pas", 0, "TStockItem.Create", "PAS"},
+        {"last question mark splits", "/a?b/U.dpr?8", "/a?b/U.dpr", 8, "", "DPR"},
+        {"question mark in a folder name", "/a?b/U.dpr", "/a?b/U.dpr", 0, "", "DPR"},
+        {"folder", "/src/", "/src/", 0, "", ""},
+        {"dot in a folder name only", "/a.dir/readme", "/a.dir/readme", 0, "", ""},
+        {"index too large for a number", "/u.pas?99999999999999", "/u.pas", -1, "", "PAS"},
+        {"index of zeros", "/u.pas?00", "/u.pas", 0, "", "PAS"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const TLocation parsed = ParseLocation(c.location);
         EXPECT_EQ(parsed.path, c.path);
         EXPECT_EQ(parsed.levelStart, c.levelStart);
+        EXPECT_EQ(parsed.declaration, c.declaration);
         EXPECT_EQ(SourceTypeOf(parsed.path), c.sourceType);
     }
+}
+
+// Which entry indexes start a level, and which entry a declaration path names.
+TEST(OutlineDocument, LevelStartsAndDeclarationPaths)
+{
+    // A section holding a class with a method, the method's implementation under a second
+    // section, and a container that is the last entry.
+    const TLines entries = MakeEntries({{1, 3, 1, "interface"},
+                                        {2, 3, 2, "TStockItem"},
+                                        {3, 1, 3, "Create(const AName: string)"},
+                                        {4, 1, 3, "Take(Count: Integer): Boolean"},
+                                        {5, 3, 1, "implementation"},
+                                        {6, 1, 2, "TStockItem.Create(const AName: string)"},
+                                        {7, 3, 2, "Last"}});
+    const std::pair<int, bool> starts[] = {
+        {0, true},   {4, true},    {8, true},   {12, false}, {16, false}, {20, true},
+        {28, true},  {6, false},   {32, false}, {-1, false}, {24, false},
+    };
+    for (const auto& [s, expected] : starts)
+        EXPECT_EQ(IsLevelStart(entries, s), expected) << s;
+
+    const std::pair<std::string, int> paths[] = {
+        {"TStockItem", 4},
+        {"tstockitem.create", 8},              // the method inside the class comes first
+        {"interface.TStockItem.Take", 12},     // every holder named
+        {"implementation.TStockItem.Create", 20}, // the entry's own name holds a dot
+        {"TStockItem.Create.x", -1},
+        {"implementation.Take", -1},            // Take is not inside implementation
+        {"Take.TStockItem", -1},
+        {"", -1},
+        {"TStockItem..Create", -1},
+    };
+    for (const auto& [path, expected] : paths)
+        EXPECT_EQ(FindDeclarationPath(entries, path), expected) << path;
 }
 
 TEST(OutlineDocument, FtpPaths)
@@ -66,6 +105,11 @@ TEST(OutlineDocument, FolderPaths)
         EXPECT_EQ(CleanFolder(c.folder), c.clean);
         EXPECT_EQ(ParentFolder(c.folder), c.parent);
     }
+    EXPECT_EQ(ItemToward("/a", "/a/b/c"), "/a/b");
+    EXPECT_EQ(ItemToward("/", "/a/b"), "/a");
+    EXPECT_EQ(ItemToward("/a/", "/a/b.pas"), "/a/b.pas");
+    EXPECT_EQ(ItemToward("/a", "/a"), "");
+    EXPECT_EQ(ItemToward("/a", "/ab/c"), "");
     EXPECT_EQ(WithTrailingSlash("/a"), "/a/");
     EXPECT_EQ(WithTrailingSlash("/"), "/");
 }

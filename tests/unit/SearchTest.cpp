@@ -399,6 +399,7 @@ TEST(SearchProgress, Texts)
     };
     for (const auto& c : cases)
         EXPECT_EQ(ProgressText(c.progress), c.expected);
+    EXPECT_EQ(StoppedText({P::Scanning, 4894, 17, 3, "/a.pas", 0}), "Stopped: 3 rows in 17 of 4894 files");
 }
 
 // A tree of a few hundred files in nested folders, many of them with many matching

@@ -35,8 +35,10 @@ void TOutlineBrowser::Start(const std::string& location)
     TStep step(*this);
     m_history = THistory();
     if (OpenLocation(location) != TOpenResult::Failed) {
-        RecordLocation(location);
-        ShowDocument();
+        std::string shown = location;
+        const int current = SettleLocation(shown);
+        RecordLocation(shown);
+        ShowDocument(current);
         return;
     }
     // Nothing is shown yet to fall back on: the file's folder is, with the file selected.
@@ -51,8 +53,12 @@ void TOutlineBrowser::Start(const std::string& location)
 void TOutlineBrowser::Open(const std::string& location)
 {
     TStep step(*this);
-    if (GoToLocation(location))
-        ShowDocument();
+    if (OpenLocation(location) == TOpenResult::Failed)
+        return;
+    std::string shown = location;
+    const int current = SettleLocation(shown);
+    RecordLocation(shown);
+    ShowDocument(current);
 }
 
 void TOutlineBrowser::OpenEntry(const std::string& path, int sourceLine, const std::string& declaration)
@@ -136,11 +142,14 @@ void TOutlineBrowser::OpenShellItem(const std::string& path, bool folder)
     m_view.ShowCaption(path);
 }
 
-void TOutlineBrowser::Rescan()
+void TOutlineBrowser::Rescan(int currentEntry)
 {
     TStep step(*this);
     if (IsShellPageShowing())
         return;
+    // The current entry is found again by its line and declaration.
+    const bool hadCurrent = HasEntryAt(m_entries, currentEntry);
+    const TOutlineEntry current = hadCurrent ? EntryAt(m_entries, currentEntry) : TOutlineEntry{};
     SetBusy(true);
     const TScanOutcome outcome = m_source.Scan(m_sourcePath, m_sourceType);
     if (outcome.failure != TOpenFailure::None) {
@@ -156,7 +165,7 @@ void TOutlineBrowser::Rescan()
     m_view.ShowTitle(m_title);
     if (outcome.nulLine > 0) // the outline is of the text before it
         m_view.ShowNotice(FileNameOf(m_sourcePath) + ": " + NulLineText(outcome.nulLine));
-    ShowLevel(m_levelStart);
+    ShowLevel(m_levelStart, hadCurrent ? FindEntry(m_entries, IntOrZero(current.line), current.declaration) : -1);
 }
 
 // ---- The document ----
@@ -220,6 +229,29 @@ TOutlineBrowser::TOpenResult TOutlineBrowser::OpenLocation(const std::string& lo
     return TOpenResult::Opened;
 }
 
+int TOutlineBrowser::SettleLocation(std::string& location)
+{
+    if (!m_typeKnown || m_sourceType.empty() || m_entries.empty())
+        return -1;
+    const TLocation parsed = ParseLocation(location);
+    const std::string name = FileNameOf(parsed.path);
+    int entry = -1;
+    if (!parsed.declaration.empty()) {
+        entry = FindDeclarationPath(m_entries, parsed.declaration);
+        if (entry < 0)
+            m_view.ShowNotice("No declaration " + parsed.declaration + " in " + name + ": showing its top level");
+        m_levelStart = entry >= 0 ? LevelStartOf(m_entries, entry) : 0;
+    } else if (IsLevelStart(m_entries, m_levelStart)) {
+        return -1;
+    } else {
+        m_view.ShowNotice("No level of " + name + " starts at entry index " +
+                          location.substr(parsed.path.size() + 1) + ": showing its top level");
+        m_levelStart = 0;
+    }
+    location = m_levelStart > 0 ? MakeLocation(parsed.path, m_levelStart) : parsed.path;
+    return entry;
+}
+
 void TOutlineBrowser::ReportFailure(const std::string& path, const std::string& sourcePath,
                                     const TScanOutcome& outcome, const std::string& logLine)
 {
@@ -251,11 +283,11 @@ void TOutlineBrowser::ShowLevel(int s, int currentEntry)
 {
     TOutlineLevel level;
     if (m_entries.empty()) {
-        // The page is not changed.
+        // A file the scan found nothing in: its empty outline, with its title and line count.
         m_view.ShowLevel(level);
-        m_view.ShowTitle({});
-        m_view.ShowStatus({});
+        m_view.ShowNotice("No declarations found in " + FileNameOf(m_sourcePath));
         SetBusy(false);
+        SetPage(TBrowserPage::List);
         return;
     }
     if (s > 2 && HasEntryAt(m_entries, s - 4))
@@ -298,7 +330,11 @@ void TOutlineBrowser::GoUpLevel()
         GoToLocation(folder);
         m_view.ShowCaption(folder);
     } else if (m_levelStart == 0) {
+        // The source's folder, with the source selected (the Shell page may show another
+        // folder since, when the source was reached back through the history).
+        const std::string file = m_sourcePath;
         SetPage(TBrowserPage::Shell);
+        SetFolder(FolderOf(file), file);
         GoToLocation(WithTrailingSlash(m_folder));
     } else {
         const int previousStart = m_levelStart;
@@ -380,8 +416,11 @@ void TOutlineBrowser::StepFile(int direction)
 
 void TOutlineBrowser::SetFolder(const std::string& folder, const std::string& selectedPath)
 {
+    // Without a path to select, a folder that holds the one shown before selects the
+    // item the user came from.
+    const std::string previous = m_folder;
     m_folder = CleanFolder(folder);
-    m_view.ShowFolder(m_folder, selectedPath);
+    m_view.ShowFolder(m_folder, selectedPath.empty() ? ItemToward(m_folder, previous) : selectedPath);
 }
 
 void TOutlineBrowser::SetPage(TBrowserPage page)

@@ -98,8 +98,9 @@ public:
     // A double click on the Shell page; a folder has been entered there already.
     void OpenShellItem(const std::string& path, bool folder);
     // Scans the source again (after the comment indicator changed) and shows the level
-    // again; on the Shell page it does nothing. Entries stay when the scan finds none.
-    void Rescan();
+    // again with the entry at currentEntry current; on the Shell page it does nothing.
+    // Entries stay when the scan finds none.
+    void Rescan(int currentEntry = -1);
 
     // The document's operations, which the steps are made of.
 
@@ -143,6 +144,10 @@ private:
     };
 
     TLocationParts Resolve(const std::string& location) const;
+    // Once a location the user gave is open: an entry index that starts no level, or a
+    // declaration path that names no entry, gives the top level and the notice says why.
+    // Rewrites location to the level shown; returns the entry to make current, or -1.
+    int SettleLocation(std::string& location);
     void GoUpLevel();
     void StepHistory(bool back);
     void StepFile(int direction);

@@ -3,6 +3,7 @@
 #include "scan/Regex.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 namespace {
@@ -22,10 +23,16 @@ TLocation ParseLocation(const std::string& location)
 {
     TRegex regex;
     if (MatchLocationPattern(regex, R"((^.*)\?(\d+)$)", location)) {
-        // An index too large for an int reads as 0 (IntOrZero), that is the top level.
-        return {regex.MatchText(1), IntOrZero(regex.MatchText(2))};
+        // An index too large for an int names no level.
+        const std::string digits = regex.MatchText(2);
+        const int index = IntOrZero(digits);
+        const bool tooLarge = index == 0 && digits.find_first_not_of('0') != std::string::npos;
+        return {regex.MatchText(1), tooLarge ? -1 : index, {}};
     }
-    return {location, 0};
+    // Any other text after the last "?" that is not part of a folder path names a declaration.
+    if (MatchLocationPattern(regex, R"((^.*)\?([^?/]+)$)", location))
+        return {regex.MatchText(1), 0, regex.MatchText(2)};
+    return {location, 0, {}};
 }
 
 std::string SourceTypeOf(const std::string& path)
@@ -64,6 +71,15 @@ std::string ParentFolder(const std::string& folder)
     if (slash == std::string::npos)
         return clean;
     return slash == 0 ? std::string("/") : clean.substr(0, slash);
+}
+
+std::string ItemToward(const std::string& folder, const std::string& from)
+{
+    const std::string base = WithTrailingSlash(CleanFolder(folder));
+    const std::string inner = CleanFolder(from);
+    if (inner.size() <= base.size() || inner.compare(0, base.size(), base) != 0)
+        return {};
+    return inner.substr(0, inner.find('/', base.size()));
 }
 
 std::string WithTrailingSlash(std::string folder)
@@ -114,6 +130,91 @@ std::vector<int> LevelIndexes(const TLines& entries, int start)
             result.push_back(i);
     }
     return result;
+}
+
+bool IsLevelStart(const TLines& entries, int s)
+{
+    if (s == 0)
+        return true;
+    if (!HasEntryAt(entries, s - 4))
+        return false;
+    const TOutlineEntry before = EntryAt(entries, s - 4);
+    return before.icon == kContainerIcon || (HasEntryAt(entries, s) && before.level < LevelAt(entries, s));
+}
+
+namespace {
+
+// An entry's name as a declaration path names it: "TStockItem.Create(const AName: string)"
+// gives "TStockItem.Create".
+std::string DeclarationName(const std::string& declaration)
+{
+    const std::string text = Trim(declaration);
+    std::size_t end = 0;
+    while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_' ||
+                                 text[end] == '.'))
+        ++end;
+    while (end > 0 && text[end - 1] == '.')
+        --end;
+    return text.substr(0, end);
+}
+
+// The names [from, to) joined by ".".
+std::string JoinNames(const std::vector<std::string>& names, std::size_t from, std::size_t to)
+{
+    std::string joined;
+    for (std::size_t i = from; i < to; ++i)
+        joined += (i > from ? "." : "") + names[i];
+    return joined;
+}
+
+// True when the first count names are matched, in order, by entries among the first
+// limit names of holders (the names of an entry's holders, outermost first), each
+// holder matching one or more consecutive names.
+bool HoldersMatch(const std::vector<std::string>& names, std::size_t count,
+                  const std::vector<std::string>& holders, std::size_t limit)
+{
+    if (count == 0)
+        return true;
+    for (std::size_t h = limit; h-- > 0;) {
+        for (std::size_t from = 0; from < count; ++from) {
+            if (SameText(holders[h], JoinNames(names, from, count)) && HoldersMatch(names, from, holders, h))
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int FindDeclarationPath(const TLines& entries, const std::string& path)
+{
+    std::vector<std::string> names;
+    for (std::size_t start = 0; start <= path.size();) {
+        const std::size_t dot = std::min(path.find('.', start), path.size());
+        names.push_back(path.substr(start, dot - start));
+        start = dot + 1;
+    }
+    if (std::any_of(names.begin(), names.end(), [](const std::string& n) { return n.empty(); }))
+        return -1;
+    // The names and Levels of the entries that hold the current one, outermost first.
+    std::vector<std::string> holders;
+    std::vector<int> holderLevels;
+    for (int i = 0; HasEntryAt(entries, i); i += 4) {
+        const TOutlineEntry entry = EntryAt(entries, i);
+        while (!holderLevels.empty() && holderLevels.back() >= entry.level) {
+            holderLevels.pop_back();
+            holders.pop_back();
+        }
+        const std::string name = DeclarationName(entry.declaration);
+        for (std::size_t from = 0; from < names.size(); ++from) {
+            if (SameText(name, JoinNames(names, from, names.size())) &&
+                HoldersMatch(names, from, holders, holders.size()))
+                return i;
+        }
+        holders.push_back(name);
+        holderLevels.push_back(entry.level);
+    }
+    return -1;
 }
 
 int FindEntryByLine(const TLines& entries, int line)

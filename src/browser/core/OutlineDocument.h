@@ -9,11 +9,13 @@
 #include <string>
 #include <vector>
 
-// A location split into its path and its entry index ("path?12"); an index that is
-// missing reads as 0, the top level.
+// A location split into its path and what follows its last "?": an entry index
+// ("path?12"; missing reads as 0, the top level; -1 when too large for a number) or a
+// declaration path ("path?TStockItem.Create": names of nested entries joined by ".").
 struct TLocation {
     std::string path;
     int levelStart = 0;
+    std::string declaration; // the declaration path; empty when none
 };
 
 TLocation ParseLocation(const std::string& location);
@@ -29,6 +31,9 @@ std::string MakeLocation(const std::string& path, int entryIndex);
 std::string CleanFolder(const std::string& folder);
 // The folder that holds a folder; the root holds itself.
 std::string ParentFolder(const std::string& folder);
+// The item of folder that is, or holds, the path from: the item a user came from who went
+// up from there to folder. Empty when from does not lie inside folder.
+std::string ItemToward(const std::string& folder, const std::string& from);
 // A folder path with its trailing "/", as a folder location is written.
 std::string WithTrailingSlash(std::string folder);
 
@@ -54,6 +59,16 @@ TOutlineEntry EntryAt(const TLines& entries, int index);
 // The entry indexes of the level that starts at start: the entry there and every later
 // one of the same Level up to the first later entry of a smaller Level.
 std::vector<int> LevelIndexes(const TLines& entries, int start);
+// True when a level starts at entry index s: the top level (0), the level right after a
+// container entry (what stepping into it shows), or the first of the children that follow
+// their entry.
+bool IsLevelStart(const TLines& entries, int s);
+// The first entry, in document order, that a declaration path names: its last names match
+// the entry's name (the declaration up to its first character that is not a letter, digit,
+// "_" or "."), the names before them entries that hold it, outermost first, with entries in
+// between left out ("TStockItem.Create" is Create inside TStockItem, or an entry named
+// TStockItem.Create). Letter case is ignored. -1 when none.
+int FindDeclarationPath(const TLines& entries, const std::string& path);
 // The index of the first entry whose Line, read as a number, is line; -1 when none.
 int FindEntryByLine(const TLines& entries, int line);
 // The index of the first entry on the line whose Declaration is declaration; -1 when none.

@@ -114,6 +114,12 @@ std::string UnreadableText(std::size_t files, std::size_t folders)
            (folders == 1 ? " folder" : " folders") + " could not be read (see the trace log)";
 }
 
+std::string StoppedText(const TSearchProgress& progress)
+{
+    return "Stopped: " + std::to_string(progress.rows) + " rows in " + std::to_string(progress.filesDone) + " of " +
+           std::to_string(progress.files) + " files";
+}
+
 bool ContainsKeyword(std::string_view text, std::string_view keyword, bool ignoreCase)
 {
     if (!ignoreCase)

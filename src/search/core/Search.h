@@ -82,6 +82,8 @@ struct TSearchProgress {
 std::string ProgressText(const TSearchProgress& progress);
 // "N files and M folders could not be read (see the trace log)".
 std::string UnreadableText(std::size_t files, std::size_t folders);
+// "Stopped: R rows in i of N files", for a run stopped at that progress.
+std::string StoppedText(const TSearchProgress& progress);
 
 // Receives what a run produces, on the run's own thread, in the order produced.
 class ISearchSink {

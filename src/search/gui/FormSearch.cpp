@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -90,6 +91,9 @@ void TFormSearch::BuildControls()
     CKeyWords->setObjectName("CKeyWords");
     CKeyWords->setEditable(true);
     CKeyWords->setInsertPolicy(QComboBox::NoInsert);
+    // The keyword stays as typed: the history completes it, and Enter picks a history
+    // entry, only when the letter case is the same.
+    CKeyWords->completer()->setCaseSensitivity(Qt::CaseSensitive);
     CKeyWords->setEditText("Put search keyword here");
     CKeyWords->setToolTip("Search Keyword");
     auto* keywordLabel = new QLabel(" Keyword Search  :");

@@ -107,10 +107,12 @@ public:
 private:
     // The result list's columns and the window's designed size, shared by its files.
     static constexpr int kColumnCount = 5;
-    static constexpr std::array<int, kColumnCount> kDesignedWidths{100, 50, 200, 50, 50};
+    // Wide enough for the File column to show most paths of a large source tree whole
+    // (95 characters), on a screen 1280 pixels wide.
+    static constexpr std::array<int, kColumnCount> kDesignedWidths{620, 50, 220, 180, 90};
     static constexpr int kMinColumnWidth = 50;
-    static constexpr int kDesignedWidth = 499;
-    static constexpr int kDesignedHeight = 480;
+    static constexpr int kDesignedWidth = 1200;
+    static constexpr int kDesignedHeight = 600;
 
     // The path of the selected result row, or the empty text when none is selected.
     QString SelectedPath() const;

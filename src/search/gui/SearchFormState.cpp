@@ -91,15 +91,17 @@ void TFormSearch::FormShow()
     if (parentWidget())
         setFont(parentWidget()->font());
 
-    // Without stored bounds (a first start) the window takes its designed size.
+    // Without stored bounds (a first start) the window takes its designed size; no larger
+    // than the screen.
     const int width = config.ReadInteger(kSearchFormWidth);
     const int height = config.ReadInteger(kSearchFormHeight);
+    const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     setWindowState(windowState() & ~Qt::WindowMaximized);
-    resize(width > 0 ? width : kDesignedWidth, height > 0 ? height : kDesignedHeight);
+    QSize size(width > 0 ? width : kDesignedWidth, height > 0 ? height : kDesignedHeight);
+    resize(screen ? size.boundedTo(screen->availableGeometry().size()) : size);
     if (m_shownBefore) {
         move(config.ReadInteger(kSearchFormLeft), config.ReadInteger(kSearchFormTop));
     } else {
-        const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
         if (screen) {
             const QRect area = screen->availableGeometry();
             move(area.center() - QPoint(this->width() / 2, this->height() / 2));

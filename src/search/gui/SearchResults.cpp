@@ -2,6 +2,7 @@
 
 #include "browser/ListViewEx.h"
 #include "config/AppContext.h"
+#include "scan/TextFields.h"
 #include "search/core/OutlineCache.h"
 
 #include <QFontMetrics>
@@ -64,6 +65,25 @@ private:
 TSearchResults::TSearchResults(TAppContext& app, TListViewEx* list, QLabel* status, QObject* parent)
     : QObject(parent), m_app(app), m_list(list), m_status(status)
 {
+    m_list->SetOnCompare([this](const TListRow& a, const TListRow& b) {
+        return Compare(a, b, m_columnLetters, m_list->SortColumn(), m_list->SortOrder());
+    });
+}
+
+int TSearchResults::Compare(const TListRow& a, const TListRow& b, std::string_view letters, int sortColumn,
+                            TSortOption order)
+{
+    if (sortColumn <= 0 || static_cast<std::size_t>(sortColumn) >= letters.size() ||
+        letters[static_cast<std::size_t>(sortColumn)] != 'L')
+        return DefaultCompare(a, b, sortColumn, order);
+    const auto line = [sortColumn](const TListRow& row) {
+        const auto i = static_cast<std::size_t>(sortColumn - 1);
+        return i < row.subTexts.size() ? IntOrZero(row.subTexts[i]) : 0;
+    };
+    const int la = line(a);
+    const int lb = line(b);
+    const int result = (la > lb) - (la < lb);
+    return order == TSortOption::soDescending ? -result : result;
 }
 
 TSearchResults::~TSearchResults()
@@ -80,6 +100,8 @@ void TSearchResults::Start(TSearchRequest request)
     Stop();
     m_list->clear();
     ShowProgress({});
+    m_lastRowFile.clear();
+    m_rowFilesSinceProgress = 0;
     TRun& run = m_runs.emplace_back();
     run.id = m_nextRunId++;
     run.channel = std::make_shared<TChannel>();
@@ -111,8 +133,12 @@ void TSearchResults::Stop()
             run.thread.request_stop();
     // The run ends by itself; its end is collected in DrainRun.
     m_activeRunId = 0;
-    m_status->setText("Stopped");
+    TSearchProgress stopped = m_progress;
+    stopped.filesDone += m_rowFilesSinceProgress;
+    stopped.rows = static_cast<std::size_t>(m_list->topLevelItemCount());
+    m_status->setText(QString::fromStdString(StoppedText(stopped)));
     m_status->setToolTip({});
+    SortRows();
     emit SearchingChanged(false);
 }
 
@@ -135,12 +161,22 @@ void TSearchResults::DrainRun(std::uint64_t runId)
     for (const auto& event : events) {
         switch (event.kind) {
         case TEvent::TKind::Row:
-            if (active)
+            if (active) {
                 rows.push_back(CellsOf(event.row));
+                // Progress comes at intervals; the files of the rows since tell how far
+                // the run has come in between.
+                if (event.row.file != m_lastRowFile) {
+                    m_lastRowFile = event.row.file;
+                    ++m_rowFilesSinceProgress;
+                }
+            }
             break;
         case TEvent::TKind::Progress:
-            if (active)
+            if (active) {
                 progress = &event.progress;
+                m_lastRowFile = event.progress.path;
+                m_rowFilesSinceProgress = 0;
+            }
             break;
         case TEvent::TKind::Finished:
             finished = true;
@@ -154,6 +190,7 @@ void TSearchResults::DrainRun(std::uint64_t runId)
     if (finished) {
         if (active) {
             m_activeRunId = 0;
+            SortRows();
             emit SearchingChanged(false);
         }
         run->thread.join();
@@ -161,8 +198,15 @@ void TSearchResults::DrainRun(std::uint64_t runId)
     }
 }
 
+void TSearchResults::SortRows()
+{
+    // Writing the sort column again sorts the rows by it (when the list has an order).
+    m_list->SetSortColumn(m_list->SortColumn());
+}
+
 void TSearchResults::ShowProgress(const TSearchProgress& progress)
 {
+    m_progress = progress;
     QString text = QString::fromStdString(ProgressText(progress));
     QString path;
     if (progress.phase == TSearchProgress::TPhase::Scanning) {

@@ -3,11 +3,13 @@
 // progress it reports reach the window thread in batches and go into the result list,
 // their cells in the order of the column letters, and the status line: the counts
 // while it gathers and scans (with the file handed over last), "Done: ..." at its end,
-// "Stopped" when stopped. A new run replaces
-// the one in front; a stopped run adds nothing more, ends by itself and is joined
-// when it does. Owned by the search window; used on the window thread, apart from
-// the workers' sinks.
+// "Stopped: ..." with the counts when stopped. The rows stand in the order found while
+// the run goes on, and are sorted by the list's sort column once it ends or is stopped.
+// A new run replaces the one in front; a stopped run adds nothing more, ends by itself
+// and is joined when it does. Owned by the search window; used on the window thread,
+// apart from the workers' sinks.
 
+#include "browser/ListCompare.h"
 #include "search/core/Search.h"
 
 #include <QObject>
@@ -29,7 +31,8 @@ public:
     // The designed result columns: File, Line, Declaration, Comment, Type.
     static constexpr std::string_view kDesignedColumnLetters = "FLDCT";
 
-    // list receives the rows, status the progress.
+    // list receives the rows, status the progress. The list sorts its rows by the
+    // search's rule (Compare).
     TSearchResults(TAppContext& app, TListViewEx* list, QLabel* status, QObject* parent = nullptr);
     // Stops every run still going and waits for its thread, so no worker outlives the
     // shared objects it reads.
@@ -48,6 +51,12 @@ public:
     const std::string& ColumnLetters() const { return m_columnLetters; }
     void SetColumnLetters(std::string letters) { m_columnLetters = std::move(letters); }
 
+    // The result list's compare rule: the column that the letter L marks (Line) by its
+    // number, as IntOrZero reads it; every other column as the list's case-insensitive
+    // text compare. Negated when descending; equal rows compare as 0.
+    static int Compare(const TListRow& a, const TListRow& b, std::string_view letters, int sortColumn,
+                       TSortOption order);
+
 signals:
     // A run started, or the run in front ended or was stopped.
     void SearchingChanged(bool searching);
@@ -63,12 +72,18 @@ private:
     };
 
     void DrainRun(std::uint64_t runId);
+    // Sorts the rows by the list's sort column and order, once a run has ended.
+    void SortRows();
     void ShowProgress(const TSearchProgress& progress);
     QStringList CellsOf(const TSearchRow& row) const;
 
     TAppContext& m_app;
     TListViewEx* m_list;
     QLabel* m_status;
+    TSearchProgress m_progress; // shown last
+    // The files whose rows came after that progress, and the file of the row that came last.
+    std::size_t m_rowFilesSinceProgress = 0;
+    std::string m_lastRowFile;
     std::string m_columnLetters{kDesignedColumnLetters};
     std::uint64_t m_nextRunId = 1;
     std::uint64_t m_activeRunId = 0; // 0: no search runs
