@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QTextDocument>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSplitter>
@@ -551,6 +552,11 @@ private slots:
             QVERIFY2(label->sizeHint().width() >= metrics.horizontalAdvance(label->text()), name);
             QVERIFY2(label->sizeHint().height() < 2 * metrics.height(), name);
         }
+        // The notice's tooltip shows it as written too.
+        const QString tip = form->findChild<QLabel*>("StatusNotice")->toolTip();
+        QTextDocument shown;
+        shown.setHtml(tip);
+        QCOMPARE(Qt::mightBeRichText(tip) ? shown.toPlainText() : tip, form->NoticeText());
     }
 
     // Settings that cannot be saved at the end are said at the start, while the user can mend it.
