@@ -9,7 +9,6 @@
 //       --dump FILE writes what each scan gave (records, code lines, comments, faults) to
 //       FILE, so that two builds can be compared with cmp
 
-#include "config/Config.h"
 #include "config/Debug.h"
 #include "scan/CodeScanner.h"
 #include "scan/StructureTexts.h"
@@ -102,7 +101,6 @@ struct TTiming {
 
 struct TBench {
     TStructureTexts rules;
-    TConfig config;
     TDebug log{(fs::temp_directory_path() / "scan_bench.TXT").string()};
     int messages = 0;
 
@@ -121,7 +119,7 @@ int Generated(TBench& bench, double megabytes)
     const std::uintmax_t bytes = text.size();
     const long lines = static_cast<long>(std::count(text.begin(), text.end(), '\n'));
     std::ofstream(file, std::ios::binary) << text;
-    TCodeScanner scanner(bench.rules, bench.config, bench.log);
+    TCodeScanner scanner(bench.rules, bench.log);
     const auto start = TClock::now();
     scanner.ScanFile(file.string(), "PAS");
     const double seconds = std::chrono::duration<double>(TClock::now() - start).count();
@@ -159,7 +157,7 @@ int Tree(TBench& bench, const std::vector<std::string>& folders, bool trace, con
     std::vector<TTiming> timings;
     std::vector<std::string> reported; // files whose scan reported a failed rule attempt
     int failed = 0;
-    TCodeScanner scanner(bench.rules, bench.config, bench.log);
+    TCodeScanner scanner(bench.rules, bench.log);
     const auto start = TClock::now();
     for (const auto& folder : folders) {
         std::error_code ec;

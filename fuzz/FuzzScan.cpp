@@ -10,7 +10,6 @@
 // searched as one pattern and with every rule searched on its own: the two scans must
 // give the same outline, code, comments, faults and failure.
 
-#include "config/Config.h"
 #include "config/Debug.h"
 #include "scan/CodeScanner.h"
 #include "scan/SourceText.h"
@@ -26,7 +25,6 @@ namespace {
 
 struct TFuzzScanner {
     TStructureTexts rules;
-    TConfig config;
     TDebug log{"/dev/null"};
 
     TFuzzScanner()
@@ -116,15 +114,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!loaded)
         __builtin_trap(); // the delivered rules must be there
     // One scanner for every input, as a search uses one for every file.
-    static TCodeScanner scanner(fuzz.rules, fuzz.config, fuzz.log);
-    static TCodeScanner single(fuzz.rules, fuzz.config, fuzz.log);
+    static TCodeScanner scanner(fuzz.rules, fuzz.log);
+    static TCodeScanner single(fuzz.rules, fuzz.log);
     TFuzzScanner::ScanBoth(scanner, single, DecodeSourceLines(bytes), "PAS");
 #else
     static const TLines source = DecodeSourceLines(kSource);
     fuzz.rules.LoadFromText(bytes);
     // A scanner keeps the rules it parsed while the rule file stays the same: a new one.
-    TCodeScanner scanner(fuzz.rules, fuzz.config, fuzz.log);
-    TCodeScanner single(fuzz.rules, fuzz.config, fuzz.log);
+    TCodeScanner scanner(fuzz.rules, fuzz.log);
+    TCodeScanner single(fuzz.rules, fuzz.log);
     // The first four file types with a block of their own.
     std::set<std::string> blocks;
     for (const auto& line : fuzz.rules.Section("VAR"))

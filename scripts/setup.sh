@@ -11,7 +11,9 @@ mode=${1:-build}
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libpcre2-dev libsqlite3-dev libgtest-dev
           # the install and package tests: desktop file, metainfo and MIME type checks, cpack's
           # DEB generator (dpkg-shlibdeps, file) and the package check
-          desktop-file-utils appstream shared-mime-info dpkg-dev file lintian)
+          desktop-file-utils appstream shared-mime-info dpkg-dev file lintian
+          # the editor tests: a real language client (Neovim) and tags reader (readtags)
+          neovim universal-ctags)
 [ "$mode" = --fuzz ] && packages+=(clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,8 +1,10 @@
 #include "app/CommandLine.h"
 
+#include "app/EditorCommands.h"
 #include "app/SearchCommand.h"
 #include "config/AppContext.h"
 #include "config/SettingsKeys.h"
+#include "editor/JsonRecords.h"
 #include "scan/CodeScanner.h"
 #include "scan/SourceText.h"
 
@@ -16,12 +18,14 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: quillane [LOCATION...]\n"
-    "       quillane --records SOURCE [--rules RULEFILE] [--indicator N]\n"
+    "       quillane --records SOURCE [--rules RULEFILE] [--indicator N] [--json]\n"
     "       quillane --title   SOURCE [--rules RULEFILE] [--indicator N]\n"
-    "       quillane --outline SOURCE [--rules RULEFILE] [--indicator N]\n"
+    "       quillane --outline SOURCE [--rules RULEFILE] [--indicator N] [--json]\n"
     "       quillane --search KEYWORD FOLDER... [--in title,decl,comment,type]\n"
     "                         [--types pas,dpr] [--ignore-case] [--rules RULEFILE] [--jobs N]\n"
-    "                         [--no-cache]\n"
+    "                         [--no-cache] [--json]\n"
+    "       quillane --tags FOLDER... [-o FILE] [-e] [--rules RULEFILE] [--no-cache]\n"
+    "       quillane --lsp [--rules RULEFILE] [--no-cache]\n"
     "       quillane --screenshot FILE [--filter TEXT] [--line N] [LOCATION]\n"
     "\n"
     "Without options, opens the outline browser on LOCATION (a Pascal source, a folder,\n"
@@ -49,6 +53,17 @@ constexpr const char* kUsage =
     "  --no-cache  scan every file, without reading or writing the outline cache\n"
     "              ($XDG_CACHE_HOME/quillane/, which keeps the outlines of unchanged files)\n"
     "  --indicator the comment indicator, -5 to 5 (default: CMT_INDICATOR of the settings)\n"
+    "  --json      print one JSON object per entry or row and line: file, line, level,\n"
+    "              kind (the Type), declaration, comment; an entry from an included file\n"
+    "              names that file\n"
+    "  --tags      write a tags file of the outlines of the files under FOLDER... (the\n"
+    "              format universal-ctags writes, sorted, with kind:, line: and the scope of\n"
+    "              members, such as class:TStack), through the outline cache\n"
+    "  -o FILE     with --tags: the tags file (default: tags, or TAGS with -e; - for\n"
+    "              standard output)\n"
+    "  -e          with --tags: the etags format Emacs reads\n"
+    "  --lsp       run as a language server on standard input and output (document and\n"
+    "              workspace symbols of the outlines, for editors)\n"
     "  --screenshot\n"
     "              open the window on LOCATION, save a picture of it to FILE (PNG) and end,\n"
     "              without storing anything in the settings\n"
@@ -62,6 +77,7 @@ struct TScanOptions {
     std::string source;
     std::string rules;
     std::optional<int> indicator;
+    bool json = false;
 };
 
 int Fail(const std::string& message, int status)
@@ -108,6 +124,8 @@ std::optional<TScanOptions> ParseScanOptions(const std::vector<std::string>& arg
                 return std::nullopt;
             }
             options.indicator = IntOrZero(t);
+        } else if (a == "--json" && options.mode != "--title") {
+            options.json = true;
         } else if (a.rfind("--", 0) == 0) {
             error = "unknown option " + a;
             return std::nullopt;
@@ -157,7 +175,8 @@ int RunScanMode(const TScanOptions& options)
     if (!options.rules.empty() && app.SharedRules().Lines().empty())
         return Fail(RuleFileProblem(app.SharedRules()), 1);
 
-    TCodeScanner scanner(app.SharedRules(), app.Config(), app.DebugLog());
+    TCodeScanner scanner(app.SharedRules(), app.DebugLog(), app.Config().ReadInteger(kCmtIndicator));
+    scanner.SetSourceLimit(SourceLimitBytes(app.Config().ReadInteger(kMaxSourceMb)));
     const std::string key = FileTypeKey(options.source);
     if (!scanner.IsKnownType(key))
         return Fail("the rule file lists no rules for the file type '" + key + "'", 2);
@@ -174,7 +193,9 @@ int RunScanMode(const TScanOptions& options)
     // Faults of the rules: the outline below is what the rules still made of the source.
     for (const auto& fault : scanner.RuleFaults())
         std::cerr << "quillane: " << fault.Text() << '\n';
-    if (options.mode == "--records") {
+    if (options.json) {
+        WriteJsonRecords(std::cout, options.source, scanner.Results());
+    } else if (options.mode == "--records") {
         for (const auto& line : scanner.Results())
             std::cout << line << '\n';
     } else if (options.mode == "--title") {
@@ -227,6 +248,10 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args)
     }
     if (first == "--search")
         return RunSearchCommand(args);
+    if (first == "--tags")
+        return RunTagsCommand(args);
+    if (first == "--lsp")
+        return RunLspCommand(args);
     if (first.rfind("--", 0) == 0) {
         std::cerr << "quillane: unknown option " << first << "\n\n" << kUsage;
         return 2;

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 
 #include "config/AppContext.h"
+#include "editor/JsonRecords.h"
 #include "search/core/OutlineCache.h"
 #include "scan/SourceText.h"
 #include "search/core/Search.h"
@@ -24,6 +25,7 @@ struct TSearchOptions {
     std::string rules;
     unsigned jobs = 0; // 0: one per core
     bool useCache = true;
+    bool json = false;
 };
 
 // More worker threads than this only cost memory.
@@ -103,6 +105,8 @@ std::optional<TSearchOptions> ParseSearchOptions(const std::vector<std::string>&
             options.useCache = false;
         } else if (a == "--ignore-case") {
             options.ignoreCase = true;
+        } else if (a == "--json") {
+            options.json = true;
         } else if (a.rfind("--", 0) == 0 && haveKeyword) {
             error = "unknown option " + a;
             return std::nullopt;
@@ -157,8 +161,17 @@ std::string Cell(std::string_view text)
 
 class TPrintingSink : public ISearchSink {
 public:
+    explicit TPrintingSink(bool json) : m_json(json) {}
+
     void AddResult(const TSearchRow& row) override
     {
+        if (m_json) {
+            // A title row's line is its position in the title.
+            const std::string line = JsonEntryLine(
+                {row.file, IntOrZero(row.line), row.level, row.type, row.declaration, row.comment, row.title});
+            std::fwrite(line.data(), 1, line.size(), stdout);
+            return;
+        }
         std::string line = Cell(row.file);
         for (const std::string* cell : {&row.line, &row.declaration, &row.comment, &row.type}) {
             line += '\t';
@@ -168,6 +181,9 @@ public:
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
     void ShowProgress(const TSearchProgress&) override {}
+
+private:
+    bool m_json;
 };
 
 int Fail(const std::string& message, int status)
@@ -223,7 +239,7 @@ int RunSearchCommand(const std::vector<std::string>& args)
             std::cerr << "quillane: no folder " << folder << '\n';
     }
 
-    TPrintingSink sink;
+    TPrintingSink sink(options->json);
     TSearchSummary summary;
     try {
         summary = RunSearch(request, app.SharedRules(), app.Config(), app.DebugLog(), {}, sink);

@@ -13,7 +13,7 @@
 #include "config/Config.h"
 #include "config/FontText.h"
 #include "config/SettingsKeys.h"
-#include "scan/CodeScanner.h"
+#include "scan/StructureTexts.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>
@@ -290,7 +290,7 @@ bool TMForm::IsTextField(const QObject* object) const
 
 bool TMForm::IsKnownType(const std::string& key) const
 {
-    return !key.empty() && TCodeScanner(m_sharedRules, m_config, m_debugLog).IsKnownType(key);
+    return !key.empty() && m_sharedRules.BlockNameFor(key).has_value();
 }
 
 TScanOutcome TMForm::Scan(const std::string& path, const std::string& key)

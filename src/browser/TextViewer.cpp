@@ -169,7 +169,7 @@ bool TTextViewer::OpenFile(const std::string& path, int sourceLine)
     if (ec)
         return false;
     if (path != m_path || size != m_fileSize || time != m_fileTime) {
-        const auto lines = LoadSourceText(path).lines;
+        const auto lines = LoadSourceLines(path);
         if (!lines)
             return false;
         QStringList text;

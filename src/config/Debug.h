@@ -4,17 +4,18 @@
 // missing; a run without lines leaves the disk as it was), so the file is complete
 // even when the program ends abruptly; and ShowString, the one plain message to the user.
 // Shared by the window's thread and the search worker: an append and its write are one
-// step under m_mutex. The log is never written through a symbolic link: a link in its
-// place (or a FIFO, a device) is refused, said once on standard error, and the lines stay
-// in memory.
+// step under m_mutex. Scanners report through it. The log is never written through a
+// symbolic link: a link in its place (or a FIFO, a device) is refused, said once on standard
+// error, and the lines stay in memory.
 
+#include "scan/ScanMessages.h"
 #include "scan/TextFields.h"
 
 #include <functional>
 #include <mutex>
 #include <string>
 
-class TDebug {
+class TDebug final : public IScanMessages {
 public:
     using TMessageSink = std::function<void(const std::string&)>;
 
@@ -27,18 +28,18 @@ public:
     // Keeps the line and, with AutoSave on, appends it to the log file. While the file
     // cannot be written the lines stay in memory, and the next line that can be written
     // writes them all.
-    void AddLine(const std::string& text);
+    void AddLine(const std::string& text) override;
     // Rewrites the log file with every line of the run. A failed write keeps the lines,
     // so the next successful save writes them all; returns false then.
     bool SaveLog();
     // Shows a text to the user through the message sink (a line on standard error
     // until a window installs its own).
-    void ShowString(const std::string& text);
+    void ShowString(const std::string& text) override;
 
     void SetMessageSink(TMessageSink sink);
     void SetAutoSave(bool on);
     TLines Lines() const;
-    const std::string& FileName() const { return m_fileName; }
+    const std::string& FileName() const override { return m_fileName; }
 
 private:
     // Both need m_mutex held.

@@ -109,6 +109,15 @@ bool CanBeBranch(std::string_view text)
     return true;
 }
 
+// What the engine made, or a clear error when it could not (it is out of memory then).
+template <typename T>
+T* Made(T* made, const char* what)
+{
+    if (!made)
+        throw TRegexError(std::string("the matcher cannot make its ") + what + ": out of memory");
+    return made;
+}
+
 std::string ErrorText(int code)
 {
     PCRE2_UCHAR buffer[256];
@@ -149,8 +158,9 @@ struct TRegex::TImpl {
     std::vector<TCompiled*> compiledById;
     std::uint32_t compiledOptions = 0;
     std::unique_ptr<pcre2_match_data, TMatchDataDeleter> matchData{
-        pcre2_match_data_create(kMaxGroups, nullptr)};
-    std::unique_ptr<pcre2_match_context, TMatchContextDeleter> context{pcre2_match_context_create(nullptr)};
+        Made(pcre2_match_data_create(kMaxGroups, nullptr), "match data")};
+    std::unique_ptr<pcre2_match_context, TMatchContextDeleter> context{
+        Made(pcre2_match_context_create(nullptr), "match context")};
     // The part of the last successful search's subject that its sub-matches cover.
     std::string span;
     std::size_t spanStart = 0;
@@ -158,11 +168,14 @@ struct TRegex::TImpl {
     int groups = 0;
 
     std::uint32_t matchLimit = 0; // the context's match limit; set before each match
+    // Null when none can be made (or the engine has no machine code): machine code then runs
+    // on the engine's own small stack, and a match that outgrows it runs in the interpreter.
     std::unique_ptr<pcre2_jit_stack, TJitStackDeleter> jitStack{pcre2_jit_stack_create(32 * 1024, 32 * 1024, nullptr)};
     TImpl()
     {
         pcre2_set_heap_limit(context.get(), kHeapLimitKib);
-        pcre2_jit_stack_assign(context.get(), nullptr, jitStack.get());
+        if (jitStack)
+            pcre2_jit_stack_assign(context.get(), nullptr, jitStack.get());
     }
 
     int Intern(std::string_view text)

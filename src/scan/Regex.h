@@ -19,6 +19,7 @@ public:
 
 class TRegex {
 public:
+    // Throws TRegexError when the engine cannot make what a matcher needs.
     TRegex();
     ~TRegex();
     TRegex(const TRegex&) = delete;

@@ -366,3 +366,60 @@ TSourceText LoadSourceText(const std::string& path, std::size_t maxBytes)
     source.lines = DecodeSourceLines(file.bytes, &source.nulLine);
     return source;
 }
+
+std::optional<TLines> LoadSourceLines(const std::string& path) { return LoadSourceText(path).lines; }
+
+namespace {
+
+constexpr std::string_view kEscape = "\xEF\xBF\xBF";
+constexpr std::string_view kEscapedEscape = "\xEF\xBF\xBD";
+
+bool NeedsEscape(std::string_view line)
+{
+    for (auto at = line.find('_'); at != std::string_view::npos && at + 1 < line.size(); at = line.find('_', at + 1))
+        if (IsPlaceholderMarker(line[at + 1]))
+            return true;
+    return line.find(kEscape) != std::string_view::npos;
+}
+
+} // namespace
+
+bool IsPlaceholderMarker(char c) { return c == '!' || c == '@' || c == '%' || c == '&'; }
+
+void EscapePlaceholders(std::string& line)
+{
+    if (!NeedsEscape(line))
+        return;
+    std::string out;
+    out.reserve(line.size() + 6);
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == kEscape[0] && line.compare(i, kEscape.size(), kEscape) == 0) {
+            out += kEscapedEscape;
+            i += kEscape.size() - 1;
+            continue;
+        }
+        out += line[i];
+        if (line[i] == '_' && i + 1 < line.size() && IsPlaceholderMarker(line[i + 1]))
+            out += kEscape;
+    }
+    line = std::move(out);
+}
+
+std::string PlaceholdersUnescaped(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t from = 0;;) {
+        const std::size_t at = text.find(kEscape, from);
+        out.append(text.substr(from, at - from));
+        if (at == std::string_view::npos)
+            return out;
+        from = at + kEscape.size();
+    }
+}
+
+void UnescapePlaceholders(std::string& text)
+{
+    if (text.find(kEscape) != std::string::npos)
+        text = PlaceholdersUnescaped(text);
+}

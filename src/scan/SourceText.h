@@ -30,6 +30,8 @@ struct TSourceText {
 };
 // Reads a source file (ReadFileBytes) and decodes its lines.
 TSourceText LoadSourceText(const std::string& path, std::size_t maxBytes = kDefaultMaxSourceBytes);
+// The lines of LoadSourceText with the default limit, or nullopt when the file cannot be read.
+std::optional<TLines> LoadSourceLines(const std::string& path);
 // Decodes a file's bytes as above; nulLine (when given) is set to the line (from 1) at which
 // a NUL character ended the text, 0 when the text has none.
 TLines DecodeSourceLines(std::string_view bytes, std::size_t* nulLine = nullptr);
@@ -38,3 +40,13 @@ std::string NulLineText(std::size_t line);
 bool IsValidUtf8(std::string_view text);
 // The length of the valid UTF-8 sequence at text[i], or 0 when the bytes there are not one.
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t i);
+
+// Placeholders: the scanner hides picked-up texts behind markers made of "_", a marker
+// character (one of "!@%&"), digits and "_", such as "_!0_". Source text that reads like
+// one stays text: before a scan, U+FFFF (which no decoded source holds) is put after every
+// "_" of a source line that a marker character follows, and a U+FFFF already there becomes
+// U+FFFD; everything the scan hands back has the U+FFFF taken out again.
+bool IsPlaceholderMarker(char c);
+void EscapePlaceholders(std::string& line);
+void UnescapePlaceholders(std::string& text);
+std::string PlaceholdersUnescaped(std::string_view text);

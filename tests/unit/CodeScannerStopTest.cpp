@@ -1,6 +1,5 @@
 #include "scan/CodeScanner.h"
 
-#include "config/Config.h"
 #include "config/Debug.h"
 
 #include <gtest/gtest.h>
@@ -14,9 +13,8 @@ TEST(CodeScannerStop, AStopRequestEndsTheScan)
     TStructureTexts rules;
     rules.LoadFromList({"[BEGIN]", "[+VAR]", "PAS=P", "[-VAR]", "[BEGIN] NAME=P", "[+CYC0]", ".",
                         "S0=(\\w+)", "D=$1", "?", "B=#2", ".", "[-CYC0]", "[END]", "[END]"});
-    TConfig config;
     TDebug log((std::filesystem::temp_directory_path() / "quillane_stop_test.TXT").string());
-    TCodeScanner scanner(rules, config, log);
+    TCodeScanner scanner(rules, log);
     const TLines source{"alpha beta", "gamma"};
 
     scanner.ScanLines(source, "PAS");
@@ -35,7 +33,6 @@ TEST(CodeScannerStop, AStopRequestEndsAnIfJumpLoop)
     TStructureTexts rules;
     rules.LoadFromList({"[BEGIN]", "[+VAR]", "PAS=P", "[-VAR]", "[BEGIN] NAME=P", "[+CYC0]", ".", "S0=x",
                         "[MSG] again", "R=x", "[IF#1THEN] S0", "[-CYC0]", "[END]", "[END]"});
-    TConfig config;
     TDebug log((std::filesystem::temp_directory_path() / "quillane_stop_test.TXT").string());
     std::stop_source stop;
     int shown = 0;
@@ -44,7 +41,7 @@ TEST(CodeScannerStop, AStopRequestEndsAnIfJumpLoop)
         ++shown;
         stop.request_stop();
     });
-    TCodeScanner scanner(rules, config, log);
+    TCodeScanner scanner(rules, log);
     scanner.SetStopToken(stop.get_token());
     EXPECT_THROW(scanner.ScanLines({"x"}, "PAS"), TScanStopped);
     EXPECT_EQ(shown, 1);

@@ -1,9 +1,9 @@
 // Scans the Pascal sources under tests/scan/cases with the delivered rule file and
 // compares the result records and the title with the files written beside each source:
 // expected.txt holds the records exactly as `quillane --records` prints them,
-// title.txt the head comment block as `quillane --title` prints it.
+// title.txt the head comment block as `quillane --title` prints it. Each source is also
+// scanned with every rule searched on its own, which must give the same scan.
 
-#include "config/Config.h"
 #include "config/Debug.h"
 #include "scan/CodeScanner.h"
 #include "scan/StructureTexts.h"
@@ -57,13 +57,12 @@ TEST_P(GoldenScan, RecordsAndTitleMatchTheExpectedFiles)
     TStructureTexts rules;
     rules.LoadFromFile(std::string(QUILLANE_DATA_DIR) + "/CodeScan.dll");
     ASSERT_FALSE(rules.Lines().empty()) << "the delivered rule file cannot be read";
-    TConfig config;
     TDebug log((fs::temp_directory_path() / "golden_scan.TXT").string());
     log.SetAutoSave(false);
     std::vector<std::string> messages;
     log.SetMessageSink([&](const std::string& text) { messages.push_back(text); });
 
-    TCodeScanner scanner(rules, config, log);
+    TCodeScanner scanner(rules, log);
     scanner.ScanFile((folder / "input.pas").string(), "PAS");
 
     EXPECT_EQ(JoinLines(scanner.Results()), ReadText(folder / "expected.txt"));
@@ -71,6 +70,28 @@ TEST_P(GoldenScan, RecordsAndTitleMatchTheExpectedFiles)
     // A rule that fails or stops making progress reports itself; the rules must not.
     EXPECT_TRUE(scanner.RuleFaults().empty()) << scanner.RuleFaults().front().Text();
     EXPECT_TRUE(messages.empty()) << messages.front();
+}
+
+// Consecutive rules searched as one pattern are a shortcut: every rule searched on its own
+// must give the same scan.
+TEST_P(GoldenScan, RuleRunsOnAndOffGiveTheSameScan)
+{
+    TStructureTexts rules;
+    rules.LoadFromFile(std::string(QUILLANE_DATA_DIR) + "/CodeScan.dll");
+    TDebug log((fs::temp_directory_path() / "golden_scan.TXT").string());
+    log.SetAutoSave(false);
+    log.SetMessageSink([](const std::string&) {});
+    const std::string source = (CasesFolder() / GetParam() / "input.pas").string();
+    TCodeScanner runs(rules, log);
+    TCodeScanner single(rules, log);
+    single.SetRuleRuns(false);
+    runs.ScanFile(source, "PAS");
+    single.ScanFile(source, "PAS");
+    ASSERT_FALSE(runs.Results().empty());
+    EXPECT_EQ(runs.Results(), single.Results());
+    EXPECT_EQ(runs.Codes(), single.Codes());
+    EXPECT_EQ(runs.Comments(), single.Comments());
+    EXPECT_EQ(runs.RuleFaults().size(), single.RuleFaults().size());
 }
 
 INSTANTIATE_TEST_SUITE_P(PascalRules, GoldenScan, ::testing::ValuesIn(CaseNames()),

@@ -2,7 +2,6 @@
 // placeholders, a uses clause that never ends, one line of a megabyte. Each keeps its
 // whole outline, and the rules report no fault.
 
-#include "config/Config.h"
 #include "config/Debug.h"
 #include "scan/CodeScanner.h"
 #include "scan/SourceText.h"
@@ -59,12 +58,11 @@ TEST(HostileSource, DeliveredRulesKeepTheWholeOutline)
     TStructureTexts rules;
     rules.LoadFromFile(std::string(QUILLANE_DATA_DIR) + "/CodeScan.dll");
     ASSERT_FALSE(rules.Lines().empty());
-    TConfig config;
     TDebug log((std::filesystem::temp_directory_path() / "hostile_source.TXT").string());
     log.SetAutoSave(false);
     TLines shown;
     log.SetMessageSink([&](const std::string& text) { shown.push_back(text); });
-    TCodeScanner scanner(rules, config, log);
+    TCodeScanner scanner(rules, log);
 
     const std::string literal = "'_!0_" + std::string(20000, 'x') + "'";
     const int groups = 4370; // a line of about a megabyte

@@ -292,6 +292,7 @@ TEST(FileOutline, ReadsBackWhatItWasMadeOfAndRefusesDamage)
                             "[LINE]7[ICON]1[LEVEL]1", "procedure", "B", "// b"};
     const TFileOutline outline = TFileOutline::FromResults(results, title);
     TLines readTitle, readEntries;
+    std::vector<int> levels;
     outline.VisitTitle([&](std::size_t i, std::string_view line) {
         EXPECT_EQ(i, readTitle.size());
         readTitle.emplace_back(line);
@@ -300,11 +301,13 @@ TEST(FileOutline, ReadsBackWhatItWasMadeOfAndRefusesDamage)
     outline.VisitEntries([&](const TFileOutline::TEntry& e) {
         readEntries.insert(readEntries.end(), {std::string(e.line), std::string(e.type), std::string(e.declaration),
                                                std::string(e.comment)});
+        levels.push_back(e.level);
         return true;
     });
     EXPECT_EQ(readTitle, title);
     EXPECT_EQ(readEntries, (TLines{"12", "procedure", "Größe", "", "", "type", "", std::string(70000, 'x'), "7",
                                    "procedure", "B", "// b"}));
+    EXPECT_EQ(levels, (std::vector<int>{2, 0, 1}));
     EXPECT_EQ(outline.EntryCount(), 3u);
     EXPECT_EQ(TFileOutline::FromValue(outline.Value()), outline);
     EXPECT_EQ(TFileOutline::FromValue(TFileOutline().Value()), TFileOutline::FromResults({}, {}));
@@ -314,7 +317,7 @@ TEST(FileOutline, ReadsBackWhatItWasMadeOfAndRefusesDamage)
     for (std::size_t size = 0; size < value.size(); size += 1 + size / 64)
         EXPECT_FALSE(TFileOutline::FromValue(value.substr(0, size))) << size;
     EXPECT_FALSE(TFileOutline::FromValue(value + "x"));
-    EXPECT_FALSE(TFileOutline::FromValue("\x02" + value.substr(1)));
+    EXPECT_FALSE(TFileOutline::FromValue("\x01" + value.substr(1)));
 }
 
 } // namespace

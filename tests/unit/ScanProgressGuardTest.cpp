@@ -1,4 +1,3 @@
-#include "config/Config.h"
 #include "config/Debug.h"
 #include "scan/CodeScanner.h"
 #include "scan/StructureTexts.h"
@@ -37,12 +36,11 @@ TEST(ScanProgressGuard, GivingUpAtTheEndIsNoProgress)
         file.insert(file.end(), {"[END]", "[END]"});
         TStructureTexts rules;
         rules.LoadFromList(file);
-        TConfig config;
         TDebug log((std::filesystem::temp_directory_path() / "progress_guard.TXT").string());
         log.SetAutoSave(false);
         std::vector<std::string> messages;
         log.SetMessageSink([&](const std::string& text) { messages.push_back(text); });
-        TCodeScanner scanner(rules, config, log);
+        TCodeScanner scanner(rules, log);
         auto scan = std::async(std::launch::async, [&] { scanner.ScanLines(c.source, "PAS"); });
         ASSERT_EQ(scan.wait_for(std::chrono::seconds(20)), std::future_status::ready) << "the scan does not end";
         scan.get();

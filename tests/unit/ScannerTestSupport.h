@@ -1,31 +1,37 @@
 #pragma once
-// A scanner over an in-memory rule block and source, with the messages it shows
-// captured instead of printed.
+// A scanner over an in-memory rule block and source, with the lines it logs and the
+// messages it shows kept instead of written.
 
-#include "config/Config.h"
-#include "config/Debug.h"
 #include "scan/CodeScanner.h"
 
-#include <filesystem>
 #include <memory>
 #include <string>
+
+// What a scanner reports, kept for the test to read.
+class TRecordedMessages : public IScanMessages {
+public:
+    void AddLine(const std::string& text) override { lines.push_back(text); }
+    void ShowString(const std::string& text) override { shown.push_back(text); }
+    const std::string& FileName() const override { return m_fileName; }
+
+    TLines lines;
+    TLines shown;
+
+private:
+    std::string m_fileName = "scan-test.TXT";
+};
 
 class TScannerHarness {
 public:
     // The rule lines of one block named T, listed in VAR for the key PAS.
     explicit TScannerHarness(const TLines& blockLines, int commentIndicator = 0)
-        : m_log((std::filesystem::temp_directory_path() / "quillane_scan_test.TXT").string())
     {
         TLines file = {"[BEGIN]", "[+VAR]", "PAS=T", "[-VAR]", "[BEGIN] NAME=T"};
         file.insert(file.end(), blockLines.begin(), blockLines.end());
         file.push_back("[END]");
         file.push_back("[END]");
         m_rules.LoadFromList(file);
-        if (commentIndicator != 0)
-            m_config.WriteInteger("CMT_INDICATOR", commentIndicator);
-        m_log.SetAutoSave(false);
-        m_log.SetMessageSink([this](const std::string& text) { shown.push_back(text); });
-        scanner = std::make_unique<TCodeScanner>(m_rules, m_config, m_log);
+        scanner = std::make_unique<TCodeScanner>(m_rules, messages, commentIndicator);
     }
 
     const TLines& Scan(const TLines& source)
@@ -34,13 +40,9 @@ public:
         return scanner->Results();
     }
 
-    TDebug& Log() { return m_log; }
-
-    TLines shown;
+    TRecordedMessages messages;
     std::unique_ptr<TCodeScanner> scanner;
 
 private:
     TStructureTexts m_rules;
-    TConfig m_config;
-    TDebug m_log;
 };

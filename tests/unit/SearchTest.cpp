@@ -126,10 +126,10 @@ TEST_F(Search, RowsForEachFieldInOrder)
                                    "type TTools\n"
                                    "procedure Other; // nothing\n"
                                    "procedure Tools;\n");
-    const TSearchRow title{file, "0", "", "// Tools title", ""};
-    const TSearchRow run{file, "4", "ToolsRun", "// Tools comment", "procedure"};
-    const TSearchRow cls{file, "5", "TTools", "", "class"};
-    const TSearchRow last{file, "7", "Tools", "", "procedure"};
+    const TSearchRow title{file, "0", "", "// Tools title", "", 0, true};
+    const TSearchRow run{file, "4", "ToolsRun", "// Tools comment", "procedure", 1};
+    const TSearchRow cls{file, "5", "TTools", "", "class", 1};
+    const TSearchRow last{file, "7", "Tools", "", "procedure", 1};
 
     struct Case {
         const char* name;
@@ -143,13 +143,13 @@ TEST_F(Search, RowsForEachFieldInOrder)
         {"titles only: one row for the first matching title line", "Tools", TSearchChoices::Titles,
          {title}},
         {"title row takes the first matching line and its position", "again",
-         TSearchChoices::Titles, {{file, "2", "", "// Tools again", ""}}},
+         TSearchChoices::Titles, {{file, "2", "", "// Tools again", "", 0, true}}},
         {"lower-case keyword misses capitalised words", "tools r", TSearchChoices::All, {}},
         {"comments only", "Tools", TSearchChoices::Comments, {run}},
         {"types only", "class", TSearchChoices::Types, {cls}},
         {"type, declaration and comment each give a row", "o", TSearchChoices::All ^ TSearchChoices::Titles,
-         {run, run, run, cls, {file, "6", "Other", "// nothing", "procedure"},
-          {file, "6", "Other", "// nothing", "procedure"}, last, last}},
+         {run, run, run, cls, {file, "6", "Other", "// nothing", "procedure", 1},
+          {file, "6", "Other", "// nothing", "procedure", 1}, last, last}},
         {"no field chosen", "Tools", 0, {}},
         {"blanks are part of the keyword", "Tools ", TSearchChoices::All, {title, run}},
     };
@@ -170,10 +170,10 @@ TEST_F(Search, RowsFollowTheFileList)
     std::map<std::string, std::vector<TSearchRow>> expectedByFile;
     for (const char* name : {"a.pas", "b.pas", "sub/c.pas", "d.pas"}) {
         const std::string file = Write(name, "// key title\nprocedure key1;\nprocedure nokey;\nprocedure key2;\n");
-        expectedByFile[file] = {{file, "0", "", "// key title", ""},
-                                {file, "2", "key1", "", "procedure"},
-                                {file, "3", "nokey", "", "procedure"},
-                                {file, "4", "key2", "", "procedure"}};
+        expectedByFile[file] = {{file, "0", "", "// key title", "", 0, true},
+                                {file, "2", "key1", "", "procedure", 1},
+                                {file, "3", "nokey", "", "procedure", 1},
+                                {file, "4", "key2", "", "procedure", 1}};
     }
     const auto request = Request("key");
     std::vector<TSearchRow> expected;
@@ -197,7 +197,7 @@ TEST_F(Search, SkippedFiles)
 
     TRecordingSink sink;
     const auto summary = Run(Request("key"), sink);
-    EXPECT_EQ(sink.rows, (std::vector<TSearchRow>{{good, "1", "key", "", "procedure"}}));
+    EXPECT_EQ(sink.rows, (std::vector<TSearchRow>{{good, "1", "key", "", "procedure", 1}}));
     EXPECT_EQ(summary.filesGathered, 4u);
     EXPECT_EQ(summary.filesScanned, 4u);
     EXPECT_EQ(summary.filesSkipped, 3u);

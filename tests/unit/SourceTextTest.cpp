@@ -51,6 +51,31 @@ TEST(SourceText, MarksEncodingsAndLineEnds)
     }
 }
 
+TEST(SourceText, PlaceholderLookalikesAreEscapedAndComeBack)
+{
+    const std::string esc = "\xEF\xBF\xBF";
+    const struct {
+        const char* line;
+        std::string escaped;
+        const char* unescaped; // what the scan hands back
+    } cases[] = {
+        {"x := 1; { see _!5_ }", "x := 1; { see _" + esc + "!5_ }", "x := 1; { see _!5_ }"},
+        {"_@ _% _& __!", "_" + esc + "@ _" + esc + "% _" + esc + "& __" + esc + "!", "_@ _% _& __!"},
+        {"no_marker _x at the end_", "no_marker _x at the end_", "no_marker _x at the end_"},
+        {"a U+FFFF of the source \xEF\xBF\xBF", "a U+FFFF of the source \xEF\xBF\xBD",
+         "a U+FFFF of the source \xEF\xBF\xBD"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::string line = c.line;
+        EscapePlaceholders(line);
+        EXPECT_EQ(line, c.escaped);
+        EXPECT_EQ(PlaceholdersUnescaped(line), c.unescaped);
+        UnescapePlaceholders(line);
+        EXPECT_EQ(line, c.unescaped);
+    }
+}
+
 // Only regular files are read, never waiting on one, and none past the size limit: a FIFO,
 // a device or a folder is refused unread, and so is a file larger than the limit, even one
 // that says it is empty (as the files of /proc do).

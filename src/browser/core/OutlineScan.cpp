@@ -1,6 +1,7 @@
 #include "browser/core/OutlineScan.h"
 
 #include "config/Config.h"
+#include "config/Debug.h"
 #include "config/SettingsKeys.h"
 #include "scan/CodeScanner.h"
 #include "scan/SourceText.h"
@@ -55,7 +56,7 @@ TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TD
         outcome.failure = TOpenFailure::Empty;
         return outcome;
     }
-    TCodeScanner scanner(rules, config, log);
+    TCodeScanner scanner(rules, log, config.ReadInteger(kCmtIndicator));
     scanner.SetMinimizeCallback(std::move(minimize));
     try {
         scanner.ScanLines(std::move(*lines), key);

@@ -1,11 +1,13 @@
 #include "search/core/FileOutline.h"
 
+#include "scan/RecordHeader.h"
+
 #include <algorithm>
 
 namespace {
 
 // The layout of the value; a value of another format is damaged.
-constexpr char kFormat = 1;
+constexpr char kFormat = 2;
 
 void PutNumber(std::string& out, std::uint64_t n)
 {
@@ -71,8 +73,9 @@ private:
     bool m_damaged = false;
 };
 
-// Bytes of the smallest entry: an empty line, type index 0, empty declaration and comment.
-constexpr std::size_t kMinEntryBytes = 4;
+// Bytes of the smallest entry: an empty line, level 0, type index 0, empty declaration and
+// comment.
+constexpr std::size_t kMinEntryBytes = 5;
 
 } // namespace
 
@@ -99,6 +102,7 @@ TFileOutline TFileOutline::FromResults(const TLines& results, const TLines& titl
             }
         }
         PutText(entries, TagValue(results[r], "LINE"));
+        PutNumber(entries, static_cast<std::uint64_t>(std::max(0, ReadRecordHeader(results[r]).level)));
         PutNumber(entries, type);
         PutText(entries, results[r + 2]);
         PutText(entries, results[r + 3]);
@@ -141,7 +145,8 @@ bool TFileOutline::Index()
     m_entryCount = reader.Count(kMinEntryBytes);
     for (std::size_t i = 0; i < m_entryCount && !reader.Damaged(); ++i) {
         reader.Text();
-        if (reader.Number() >= m_types.size())
+        const std::uint64_t level = reader.Number();
+        if (level > INT32_MAX || reader.Number() >= m_types.size())
             return false;
         reader.Text();
         reader.Text();
@@ -165,6 +170,7 @@ void TFileOutline::VisitEntries(const std::function<bool(const TEntry&)>& visit)
     TEntry entry;
     for (std::size_t i = 0; i < count; ++i) {
         entry.line = reader.Text();
+        entry.level = static_cast<int>(reader.Number());
         const auto& type = m_types[reader.Number()];
         entry.type = std::string_view(m_value).substr(type.first, type.second);
         entry.declaration = reader.Text();

@@ -18,6 +18,7 @@ class TFileOutline {
 public:
     struct TEntry {
         std::string_view line; // LINE of the record's header: the source line, from 1
+        int level = 0;         // LEVEL of the record's header
         std::string_view type;
         std::string_view declaration;
         std::string_view comment;
@@ -51,8 +52,8 @@ private:
 
     // A format byte, then the distinct types, the title lines and the entries, each part
     // a count followed by its items; texts are a length and their bytes, counts and
-    // lengths unsigned LEB128 numbers; an entry is its line, the index of its type, its
-    // declaration and its comment.
+    // lengths unsigned LEB128 numbers; an entry is its line, its level, the index of its
+    // type, its declaration and its comment.
     std::string m_value;
     // Offset and length of each distinct type in m_value (offsets, not views: a short
     // string's bytes move with the object).

@@ -1,6 +1,8 @@
 #include "search/core/Search.h"
 
+#include "config/Config.h"
 #include "config/Debug.h"
+#include "config/SettingsKeys.h"
 #include "scan/CodeScanner.h"
 #include "scan/SourceText.h"
 #include "search/core/FileHelpers.h"
@@ -360,7 +362,7 @@ void MatchOutline(const std::string& path, const TFileOutline& outline, const TS
         outline.VisitTitle([&](std::size_t i, std::string_view line) {
             if (!holds(line))
                 return true;
-            going = add({path, std::to_string(i), {}, std::string(line), {}});
+            going = add({path, std::to_string(i), {}, std::string(line), {}, 0, true});
             return false;
         });
     }
@@ -374,7 +376,7 @@ void MatchOutline(const std::string& path, const TFileOutline& outline, const TS
         };
         for (const bool hit : hits) {
             if (hit && !add({path, std::string(entry.line), std::string(entry.declaration),
-                             std::string(entry.comment), std::string(entry.type)}))
+                             std::string(entry.comment), std::string(entry.type), entry.level}))
                 return false;
         }
         return true;
@@ -470,9 +472,12 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
 
     // Made after the gathering, so the run uses the comment indicator in force now.
     const std::size_t jobs = std::max<std::size_t>(1, std::min<std::size_t>(SearchJobs(request.jobs), files.size()));
+    const int commentIndicator = config.ReadInteger(kCmtIndicator);
+    const std::size_t sourceLimit = SourceLimitBytes(config.ReadInteger(kMaxSourceMb));
     std::vector<std::unique_ptr<TCodeScanner>> scanners;
     for (std::size_t j = 0; j < jobs; ++j) {
-        auto& scanner = scanners.emplace_back(std::make_unique<TCodeScanner>(sharedRules, config, debugLog));
+        auto& scanner = scanners.emplace_back(std::make_unique<TCodeScanner>(sharedRules, debugLog, commentIndicator));
+        scanner->SetSourceLimit(sourceLimit);
         scanner->SetStopToken(runStop.get_token());
         if (request.minimizeMainWindow)
             scanner->SetMinimizeCallback(request.minimizeMainWindow);
@@ -532,7 +537,9 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
         }
         if (work->nulLine > 0)
             debugLog.AddLine("note:Search;" + files[i] + ";" + NulLineText(work->nulLine));
-        if (work->state == TFileWork::TState::Outline)
+        if (work->state == TFileWork::TState::Outline && request.wholeOutlines)
+            sink.AddOutline(files[i], work->outline);
+        else if (work->state == TFileWork::TState::Outline)
             MatchOutline(files[i], work->outline, request, choices, add);
         else
             ++summary.filesSkipped;

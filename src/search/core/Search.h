@@ -48,6 +48,9 @@ struct TSearchRequest {
     unsigned jobs = 0;
     // The outline cache's database file; empty: every file is scanned.
     std::string cacheFile;
+    // Hands each file's whole outline to the sink (AddOutline) instead of matching the
+    // keyword; the choices are not read then.
+    bool wholeOutlines = false;
 };
 
 // One found row. Line is the source line (from 1) of an entry, or the position (from 0)
@@ -58,6 +61,8 @@ struct TSearchRow {
     std::string declaration;
     std::string comment;
     std::string type;
+    int level = 0;      // of the entry; 0 for a title row
+    bool title = false; // a line of the file's title
 
     bool operator==(const TSearchRow&) const = default;
 };
@@ -85,12 +90,21 @@ std::string UnreadableText(std::size_t files, std::size_t folders);
 // "Stopped: R rows in i of N files", for a run stopped at that progress.
 std::string StoppedText(const TSearchProgress& progress);
 
+class TFileOutline;
+
 // Receives what a run produces, on the run's own thread, in the order produced.
 class ISearchSink {
 public:
     virtual ~ISearchSink() = default;
     virtual void AddResult(const TSearchRow& row) = 0;
     virtual void ShowProgress(const TSearchProgress& progress) = 0;
+    // A request for whole outlines gets each file's outline that has entries, in file-list
+    // order, instead of rows.
+    virtual void AddOutline(const std::string& path, const TFileOutline& outline)
+    {
+        (void)path;
+        (void)outline;
+    }
 };
 
 struct TSearchSummary {
