@@ -7,10 +7,12 @@
 #include "editor/JsonRecords.h"
 #include "scan/CodeScanner.h"
 #include "scan/OutlineRecord.h"
+#include "scan/SourceText.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 
 namespace {
@@ -40,7 +42,9 @@ constexpr const char* kUsage =
     "  --outline   print the outline, indented by level\n"
     "  --search    search the outlines of the files under FOLDER... for KEYWORD (exact,\n"
     "              letter case counts unless --ignore-case); prints File, Line,\n"
-    "              Declaration, Comment, Type separated by tabs, one row per line\n"
+    "              Declaration, Comment, Type separated by tabs, one row per line;\n"
+    "              in a cell, tab, CR, LF and \\ are written \\t, \\r, \\n and \\\\, other\n"
+    "              control characters and bytes that are not UTF-8 as \\xNN\n"
     "  --in        the fields searched (default: all four)\n"
     "  --types     the file types searched (default: every type the rule file lists)\n"
     "  --ignore-case\n"
@@ -82,6 +86,16 @@ int Fail(const std::string& message, int status)
     std::cerr << "quillane: " << message << '\n';
     return status;
 }
+
+} // namespace
+
+std::string RuleFileProblem(const TStructureTexts& rules)
+{
+    const std::string& problem = rules.LoadProblem();
+    return "cannot read the rule file " + rules.FileName() + (problem.empty() ? "" : ": " + problem);
+}
+
+namespace {
 
 std::optional<TScanOptions> ParseScanOptions(const std::vector<std::string>& args, std::string& error)
 {
@@ -162,20 +176,23 @@ int RunScanMode(const TScanOptions& options)
     if (options.indicator)
         app.Config().WriteInteger(kCmtIndicator, *options.indicator);
     if (!options.rules.empty() && app.SharedRules().Lines().empty())
-        return Fail("cannot read the rule file " + options.rules, 1);
+        return Fail(RuleFileProblem(app.SharedRules()), 1);
 
     TCodeScanner scanner(app.SharedRules(), app.DebugLog(), app.Config().ReadInteger(kCmtIndicator));
+    scanner.SetSourceLimit(SourceLimitBytes(app.Config().ReadInteger(kMaxSourceMb)));
     const std::string key = FileTypeKey(options.source);
     if (!scanner.IsKnownType(key))
         return Fail("the rule file lists no rules for the file type '" + key + "'", 2);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(options.source, ec) || !std::ifstream(options.source))
-        return Fail("cannot read " + options.source, 1);
     try {
         scanner.ScanFile(options.source, key);
     } catch (const std::exception& e) {
         return Fail("scanning " + options.source + " failed: " + e.what(), 1);
     }
+    if (!scanner.LoadProblem().empty())
+        return Fail("cannot read " + options.source + ": " + scanner.LoadProblem(), 1);
+    // The outline is of the text before the NUL; the run still succeeds.
+    if (scanner.NulLine() > 0)
+        std::cerr << "quillane: " << options.source << ": " << NulLineText(scanner.NulLine()) << '\n';
     // Faults of the rules: the outline below is what the rules still made of the source.
     for (const auto& fault : scanner.RuleFaults())
         std::cerr << "quillane: " << fault.Text() << '\n';
@@ -195,6 +212,20 @@ int RunScanMode(const TScanOptions& options)
 }
 
 } // namespace
+
+int FinishOutput(int status)
+{
+    std::cout.flush();
+    const bool streamWritten = !std::cout.fail();
+    errno = 0;
+    const bool stdioWritten = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    const int error = errno;
+    if (streamWritten && stdioWritten)
+        return status;
+    std::cerr << "quillane: cannot write the output" << (error ? std::string(": ") + std::strerror(error) : "")
+              << '\n';
+    return status == 0 ? 1 : status;
+}
 
 std::optional<int> RunCommandLine(const std::vector<std::string>& args)
 {

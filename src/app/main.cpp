@@ -33,6 +33,7 @@ void ShowStringBox(const std::string& text)
     auto show = [text] {
         QMessageBox box(QMessageBox::NoIcon, "show a string", QString::fromStdString(text),
                         QMessageBox::Ok);
+        box.setTextFormat(Qt::PlainText); // paths and source texts are never markup
         box.exec();
     };
     QCoreApplication* app = QCoreApplication::instance();
@@ -121,7 +122,7 @@ int main(int argc, char* argv[])
         if (!screenshot)
             return 2;
     } else if (auto status = RunCommandLine(args)) {
-        return *status;
+        return FinishOutput(*status);
     }
     if (!HaveDisplay()) {
         std::cerr << "quillane: no display to open the window on; "

@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolTip>
@@ -216,8 +217,10 @@ QString TMForm::StatusPanelText(int panel) const
 void TMForm::ShowNotice(const std::string& text)
 {
     m_statusNotice->setText(QString::fromStdString(text));
-    // A long notice is cut by the window's edge; its tooltip holds it whole.
-    m_statusNotice->setToolTip(m_statusNotice->text());
+    // A long notice is cut by the window's edge; its tooltip holds it whole, as written (a
+    // tooltip takes markup it finds in its text, and a notice names files).
+    m_statusNotice->setToolTip(text.empty() ? QString()
+                                            : Qt::convertFromPlainText(m_statusNotice->text(), Qt::WhiteSpaceNoWrap));
 }
 
 QString TMForm::NoticeText() const

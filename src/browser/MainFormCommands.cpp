@@ -29,6 +29,20 @@ std::string Count(std::size_t n, const std::string& thing)
     return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
 }
 
+// "2 pages of this export exist in FOLDER already: 3.html, 16.html. Replace them?", naming
+// the first few.
+std::string ReplaceQuestion(const std::string& folder, const TLines& pages)
+{
+    constexpr std::size_t kNamed = 8;
+    std::string names;
+    for (std::size_t i = 0; i < pages.size() && i < kNamed; ++i)
+        names += (i ? ", " : "") + pages[i];
+    if (pages.size() > kNamed)
+        names += " and " + std::to_string(pages.size() - kNamed) + " more";
+    return Count(pages.size(), "page") + " of this export " + (pages.size() == 1 ? "exists" : "exist") + " in " +
+           folder + " already: " + names + ".\nReplace " + (pages.size() == 1 ? "it" : "them") + "?";
+}
+
 } // namespace
 
 std::string TMForm::ChooseOpenFile()
@@ -132,14 +146,23 @@ void TMForm::ExportHTMExecute()
         TMForm& m_form;
     } navigator(*this);
 
-    std::set<std::string> written;
+    // The pages are made first; files of the folder are replaced only once the user agreed
+    // (the save dialog asked about the chosen page).
+    TExportPages pages(FolderOf(chosen));
     try {
-        ExportLevel(navigator, FolderOf(chosen), "", FileNameOf(chosen), written);
+        ExportLevel(navigator, "", FileNameOf(chosen), pages);
+        TLines existing = pages.Existing();
+        std::erase(existing, FileNameOf(chosen));
+        if (!existing.empty() && !m_platform.Confirm(ReplaceQuestion(pages.Folder(), existing), "Export to HTML")) {
+            ShowNotice("Export to HTML cancelled: nothing was written");
+            return;
+        }
+        pages.Publish();
     } catch (const TExportError& e) {
         m_platform.ShowMessage(e.what(), "Quillane");
         return;
     }
-    ShowNotice("Exported " + Count(written.size(), "HTML page") + " to " + FolderOf(chosen) + ", starting with " +
+    ShowNotice("Exported " + Count(pages.Count(), "HTML page") + " to " + FolderOf(chosen) + ", starting with " +
                FileNameOf(chosen));
     OpenInShell(chosen, "Cannot open the export " + chosen + ": ");
 }

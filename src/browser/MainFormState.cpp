@@ -93,6 +93,9 @@ void TMForm::FormCreate()
     if (m_config.ReadString(kLastView).empty())
         m_config.WriteString(kLastView, m_paths.dataFolder + "Example.pas");
     m_browser.Start(m_config.ReadString(kLastView));
+    // Settings that cannot be saved at the end are said now, while the user can mend it.
+    if (const std::string problem = m_config.SaveProblem(); !problem.empty() && NoticeText().isEmpty())
+        ShowNotice("The settings will not be saved: " + problem);
     // A column stored as "widest text" is sized once the rows are there.
     for (int column : m_autoWidthColumns)
         m_listView->resizeColumnToContents(column);

@@ -16,10 +16,10 @@ TAppContext::~TAppContext()
     m_sharedRules.LoadFromList({});
     if (m_atEnd == TSettingsAtEnd::Write) {
         MakeFolders(FolderOf(m_paths.settingsFile));
-        // The run's settings are lost: the user is told where they could not go.
-        if (!m_config.Save()) {
-            m_debugLog.AddLine("error:Config.Save;" + m_paths.settingsFile);
-            std::cerr << "quillane: cannot write the settings file " << m_paths.settingsFile << '\n';
+        std::string problem;
+        if (!m_config.Save(&problem)) {
+            std::cerr << "quillane: the settings were not saved: " << problem << '\n';
+            m_debugLog.AddLine("error:Settings;not saved;" + problem);
         }
     }
 }

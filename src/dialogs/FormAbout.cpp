@@ -50,6 +50,7 @@ TFormAbout::TFormAbout(const TAppPaths& paths, QWidget* parent) : QDialog(parent
                  QString::fromStdString(paths.logFile), QString::fromStdString(paths.exportFolder));
     auto* places = new QLabel(text, this);
     places->setObjectName("Places");
+    places->setTextFormat(Qt::PlainText);
     QFont regular = bold;
     regular.setBold(false);
     regular.setPixelSize(12);

@@ -44,18 +44,22 @@ void TCodeScanner::ResetForScan()
 void TCodeScanner::ScanFile(const std::string& path, std::string_view key)
 {
     ResetForScan();
-    auto lines = LoadSourceLines(path);
-    if (!lines) {
+    TSourceText source = LoadSourceText(path, m_maxSourceBytes);
+    m_loadProblem = std::move(source.problem);
+    m_nulLine = source.nulLine;
+    if (!source.lines) {
         m_source.Clear();
         m_messages.AddLine("error:Codes.LoadFromFile;" + path);
         return;
     }
-    RunOnLines(std::move(*lines), key);
+    RunOnLines(std::move(*source.lines), key);
 }
 
 void TCodeScanner::ScanLines(TLines codes, std::string_view key)
 {
     ResetForScan();
+    m_loadProblem.clear();
+    m_nulLine = 0;
     RunOnLines(std::move(codes), key);
 }
 

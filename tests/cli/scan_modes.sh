@@ -106,5 +106,34 @@ check "bad option value" 2 "$rc"
 out=$("$prog" --help)
 check_ok "help" grep -q -- "--records" <<<"$out"
 
+# Special files are refused at once, not waited on or read without end; a NUL is said.
+mkfifo "$dir/fifo.pas"
+ln -s /dev/zero "$dir/zero.pas"
+for args in "--outline $dir/fifo.pas --rules $dir/rules.dll" "--outline $dir/zero.pas --rules $dir/rules.dll" \
+    "--outline $dir/demo.pas --rules /dev/zero"; do
+    # shellcheck disable=SC2086
+    timeout 10 "$prog" $args >/dev/null 2>"$dir/err"; rc=$?
+    check "$args: status" 1 "$rc"
+    grep -q "not a regular file" "$dir/err" || { echo "FAIL: $args: $(cat "$dir/err")"; failures=$((failures + 1)); }
+done
+printf 'unit Demo;\nprocedure Run;\n\0procedure Lost;\n' > "$dir/nul.pas"
+out=$("$prog" --outline "$dir/nul.pas" --rules "$dir/rules.dll" 2>"$dir/err"); rc=$?
+check "NUL: status" 0 "$rc"
+check "NUL: the outline ends there" $'Demo  (unit, line 1)\nRun  (procedure, line 2)' "$out"
+check "NUL: said" "quillane: $dir/nul.pas: the text ends at a NUL character on line 3" "$(cat "$dir/err")"
+
+# Output that cannot be written fails the run, whatever the mode.
+if [ -w /dev/full ]; then
+    mkdir "$dir/tree" && cp "$dir/demo.pas" "$dir/tree/"
+    for mode in "--records $dir/demo.pas" "--title $dir/demo.pas" "--outline $dir/demo.pas" \
+        "--search Run $dir/tree --no-cache" --help --version; do
+        # shellcheck disable=SC2086 # (--help and --version take no notice of --rules)
+        "$prog" $mode --rules "$dir/rules.dll" >/dev/full 2>"$dir/err"; rc=$?
+        check "$mode into a full disk: status" 1 "$rc"
+        check "$mode into a full disk: message" "quillane: cannot write the output" "$(cut -c1-33 "$dir/err")"
+    done
+fi
+
 echo "$((checks - failures)) passed, $failures failed"
+
 [ "$failures" -eq 0 ]

@@ -26,23 +26,10 @@ after="$( [ -f "$ini" ] && md5sum < "$ini" || echo none)"
 status=0
 QT_QPA_PLATFORM=offscreen "$program" --screenshot 2> "$work/err.txt" || status=$?
 [ "$status" -eq 2 ] || { echo "--screenshot without a file: status $status, expected 2"; exit 1; }
-# A picture run holds no signal back: one that hangs (its source a pipe nobody writes to)
-# ends at SIGTERM.
+# A source that is a pipe nobody writes to is not waited on: the run ends by itself.
 mkfifo "$work/Hang.pas"
-QT_QPA_PLATFORM=offscreen "$program" --screenshot "$work/hang.png" "$work/Hang.pas" 2>/dev/null &
-pid=$!
-sleep 1
-kill -TERM "$pid"
-for _ in $(seq 50); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-    kill -KILL "$pid"
-    echo "SIGTERM did not end a --screenshot run"
-    exit 1
-fi
 status=0
-wait "$pid" || status=$?
-[ "$status" -eq 143 ] || { echo "--screenshot on a pipe: status $status, expected 143 (SIGTERM)"; exit 1; }
+QT_QPA_PLATFORM=offscreen timeout 20 "$program" --screenshot "$work/hang.png" "$work/Hang.pas" 2>/dev/null || status=$?
+[ "$status" -eq 0 ] || { echo "--screenshot on a pipe: status $status, expected 0"; exit 1; }
+[ -s "$work/hang.png" ] || { echo "--screenshot on a pipe: no picture written"; exit 1; }
 echo "ok"

@@ -12,6 +12,8 @@
 #include <QAction>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
+#include <QTextDocument>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSplitter>
@@ -487,6 +489,46 @@ private slots:
         QCOMPARE(w.form->ShellList()->Folder(), w.folder.Path() + "src");
         QCOMPARE(w.form->ShellList()->SelectedPath(), empty);
         QCOMPARE(w.form->NoticeText(), QString("Cannot outline empty.pas: the file is empty"));
+    }
+
+    // Markup in file and folder names is shown as written: the status bar's notice and the
+    // Shell page's path neither grow nor shrink by it.
+    void markupInNamesIsShownAsWritten()
+    {
+        TProgramFolder folder;
+        const std::string empty = folder.Write("<b>dir</b>/<font size=7 color=red>BIG.pas", "");
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, empty);
+        QVERIFY(form->IsShellPageShowing());
+        QCOMPARE(form->NoticeText(), QString("Cannot outline <font size=7 color=red>BIG.pas: the file is empty"));
+        for (const auto& [name, markup] : {std::pair{"StatusNotice", "<font"}, {"ShellPath", "<b>dir</b>"}}) {
+            const auto* label = form->findChild<QLabel*>(name);
+            QVERIFY2(label && label->text().contains(markup), name);
+            const QFontMetrics metrics = label->fontMetrics();
+            QVERIFY2(label->sizeHint().width() >= metrics.horizontalAdvance(label->text()), name);
+            QVERIFY2(label->sizeHint().height() < 2 * metrics.height(), name);
+        }
+        // The notice's tooltip shows it as written too.
+        const QString tip = form->findChild<QLabel*>("StatusNotice")->toolTip();
+        QTextDocument shown;
+        shown.setHtml(tip);
+        QCOMPARE(Qt::mightBeRichText(tip) ? shown.toPlainText() : tip, form->NoticeText());
+    }
+
+    // Settings that cannot be saved at the end are said at the start, while the user can mend it.
+    void settingsThatCannotBeSavedAreSaidAtStart()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        folder.WriteSettings({"LIST_HEADER_SORTCOL=4", "LIST_HEADER_SORTORDER=T", "APP_CAPTION=Quillane"});
+        const QString ini = QString::fromStdString(folder.Path() + "quillane.ini");
+        QVERIFY(QFile::setPermissions(ini, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        QCOMPARE(form->NoticeText(), "The settings will not be saved: " + ini + " is read-only");
+        QCOMPARE(Declarations(*form).size(), 5);
     }
 
     void saveAsCopiesTheSource()

@@ -34,8 +34,16 @@ public:
     {
         messages.push_back(text);
     }
+    // Records the question and gives confirmAnswer.
+    bool Confirm(const std::string& text, const std::string&) override
+    {
+        questions.push_back(text);
+        return confirmAnswer;
+    }
     void SetClipboardText(const std::string& text) override { clipboard.push_back(text); }
 
+    bool confirmAnswer = false;
+    std::vector<std::string> questions;
     std::vector<std::string> opened;
     std::string openFailure; // when set, no program opens what is asked for, for this reason
     std::vector<std::string> helpTopics;

@@ -33,6 +33,7 @@ public:
     void OpenInShell(const std::string& target, TShellFailed) override { opened.push_back(target); }
     bool ShowHelp(const std::string&) override { return true; }
     void ShowMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
+    bool Confirm(const std::string&, const std::string&) override { return false; }
     void SetClipboardText(const std::string& text) override { clipboard = text; }
 
     TLines opened;

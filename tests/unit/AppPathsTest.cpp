@@ -132,8 +132,9 @@ TEST(AppPaths, UserSettingsStartFromTheDeliveredOnesAndGetTheirFolders)
         app.Config().WriteInteger("MFORM_WIDTH", 800);
     }
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "quillane: cannot write the settings file " + paths.settingsFile + "\n");
-    EXPECT_EQ(ReadAll(paths.logFile), "error:Config.Save;" + paths.settingsFile + "\r\n");
+              "quillane: the settings were not saved: cannot examine " + paths.settingsFile + ": Not a directory\n");
+    EXPECT_EQ(ReadAll(paths.logFile),
+              "error:Settings;not saved;cannot examine " + paths.settingsFile + ": Not a directory\r\n");
     fs::remove_all(root);
 }
 

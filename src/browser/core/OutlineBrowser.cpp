@@ -1,6 +1,7 @@
 #include "browser/core/OutlineBrowser.h"
 
 #include "config/Debug.h"
+#include "scan/SourceText.h"
 
 #include <algorithm>
 
@@ -162,6 +163,8 @@ void TOutlineBrowser::Rescan(int currentEntry)
     m_title = outcome.title;
     m_view.ShowStatus("Line=" + std::to_string(outcome.lineCount));
     m_view.ShowTitle(m_title);
+    if (outcome.nulLine > 0) // the outline is of the text before it
+        m_view.ShowNotice(FileNameOf(m_sourcePath) + ": " + NulLineText(outcome.nulLine));
     ShowLevel(m_levelStart, hadCurrent ? FindEntry(m_entries, IntOrZero(current.line), current.declaration) : -1);
 }
 
@@ -218,6 +221,8 @@ TOutlineBrowser::TOpenResult TOutlineBrowser::OpenLocation(const std::string& lo
     m_title = outcome.title;
     m_view.ShowStatus("Line=" + std::to_string(outcome.lineCount));
     m_view.ShowTitle(m_title);
+    if (outcome.nulLine > 0) // the outline is of the text before it
+        m_view.ShowNotice(FileNameOf(parts.path) + ": " + NulLineText(outcome.nulLine));
     // The Shell page and the file stepping work in the source's folder.
     SetFolder(FolderOf(m_sourcePath));
     m_scannedPath = parts.path;

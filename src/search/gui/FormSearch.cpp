@@ -172,6 +172,7 @@ void TFormSearch::BuildControls()
     Search = new QWidget;
     Search->setObjectName("Search");
     Searching = new QLabel("Search:");
+    Searching->setTextFormat(Qt::PlainText); // it names the files scanned
     Searching->setObjectName("Searching");
     Searching->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Searching->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
