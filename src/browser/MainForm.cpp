@@ -3,6 +3,7 @@
 
 #include "browser/MainForm.h"
 
+#include "browser/BackgroundScan.h"
 #include "browser/LevelPathDelegate.h"
 #include "browser/ShellList.h"
 #include "browser/TextViewer.h"
@@ -53,6 +54,7 @@ TMForm::TMForm(const TMFormServices& services, QWidget* parent)
     CreateActions();
     CreatePages();
     CreateStatusBar();
+    m_backgroundScan = new TBackgroundScan(*this);
     CreateMenus();
     CreateToolBar();
     m_textViewer = new TTextViewer(this);
@@ -293,7 +295,31 @@ bool TMForm::IsKnownType(const std::string& key) const
 
 TScanOutcome TMForm::Scan(const std::string& path, const std::string& key)
 {
-    return ScanOutline(m_sharedRules, m_config, m_debugLog, path, key, [this] { showMinimized(); });
+    // Trace mode minimizes the window before the scanner shows its trace; the worker
+    // asks the user-interface thread to.
+    const QPointer<TMForm> self(this);
+    const auto minimize = [self] {
+        QMetaObject::invokeMethod(qApp, [self] { if (self) self->showMinimized(); }, Qt::QueuedConnection);
+    };
+    // The worker also makes the filter's table of the entries, which the window takes
+    // when the browser has taken the entries.
+    const std::string layout = m_headerLayout;
+    const std::pair<int, TSortOption> sort{m_listView->SortColumn(), m_listView->SortOrder()};
+    std::optional<TFilterTable> filter;
+    TScanOutcome outcome = m_backgroundScan->Run(FileNameOf(path), [&](const TScanControl& control) {
+        TScanOutcome scanned = ScanOutline(m_sharedRules, m_config, m_debugLog, path, key, minimize, control);
+        if (scanned.failure == TOpenFailure::None && !scanned.entries.empty())
+            filter = MakeFilterTable(scanned.entries, layout, sort);
+        return scanned;
+    });
+    m_scannedFilter = std::move(filter);
+    m_scannedFilterEntries = m_scannedFilter ? outcome.entries.data() : nullptr;
+    return outcome;
+}
+
+bool TMForm::IsScanning() const
+{
+    return m_backgroundScan->IsRunning();
 }
 
 std::vector<TFolderItem> TMForm::ListFolder(const std::string& folder)

@@ -25,6 +25,7 @@
 #include <vector>
 
 class IPlatform;
+class TBackgroundScan;
 class QAction;
 class QKeyEvent;
 class QLabel;
@@ -33,6 +34,7 @@ class QMenu;
 class QPlainTextEdit;
 class QSplitter;
 class QStackedWidget;
+class QTimer;
 class QToolBar;
 class QTreeWidgetItem;
 struct TFontDesc;
@@ -108,6 +110,12 @@ public:
     // empty for a row of the top level and when not filtering.
     QString LevelPathOf(const QModelIndex& index) const;
     QAction* SearchAction() const { return m_search; }
+    // The scans of the window's sources, on a worker thread with progress and Stop.
+    TBackgroundScan* BackgroundScan() const { return m_backgroundScan; }
+    bool IsScanning() const;
+    // True while the filter has work left: its index to make for new entries, or matches
+    // still to be added to the list.
+    bool IsFilterBusy() const;
 
 public slots:
     void FileOpenExecute();
@@ -207,10 +215,26 @@ private:
     void FocusInPage(QWidget* widget);
 
     // The filter (MainFormFilter.cpp).
+    // The filter's index of a file's entries, the row of every entry (by entry number)
+    // and their order in the list's sort. Plain data: a scan's worker makes it.
+    struct TFilterTable {
+        std::unique_ptr<TOutlineFilter> index;
+        std::shared_ptr<const std::vector<TListRow>> rows;
+        std::vector<std::size_t> order;
+        std::pair<int, TSortOption> sort{-1, TSortOption::soNone};
+    };
+    static TFilterTable MakeFilterTable(const TLines& entries, const std::string& layout,
+                                        std::pair<int, TSortOption> sort);
     void ApplyFilter(const QString& text);
-    // Makes the filter's index of the entries when they have changed since it was made.
+    // Makes the filter's index of the entries when they have changed since it was made,
+    // or takes the one the scan of these entries made.
     void PrepareFilter();
+    // Shows the matches: the first rows at once, the others in parts while the event
+    // loop runs, so that many matches keep the window answering; a new keystroke or the
+    // end of the filter drops the parts not yet shown.
     void ShowMatches(const std::vector<int>& matches);
+    void ShowMoreMatches();
+    void DropPendingMatches();
     // Ends filtering and shows the level shown before it again, with the entry then
     // current; focusList gives the list the keyboard, otherwise the filter field keeps it.
     void EndFilter(bool focusList);
@@ -257,6 +281,13 @@ private:
     int m_filterIndexVersion = -1;
     std::vector<std::size_t> m_filterOrder;
     std::pair<int, TSortOption> m_filterOrderSort{-1, TSortOption::soNone};
+    // The table the last scan's worker made, for the entries whose first record it names.
+    std::optional<TFilterTable> m_scannedFilter;
+    const std::string* m_scannedFilterEntries = nullptr;
+    // The matches in the list's order, those from m_matchesShown on still to be shown.
+    std::vector<std::size_t> m_matchRows;
+    std::size_t m_matchesShown = 0;
+    QTimer* m_matchTimer = nullptr;
     // True while the filter field holds text and the list shows its matches.
     bool m_filtering = false;
     int m_entryBeforeFilter = -1;
@@ -279,6 +310,7 @@ private:
     QToolBar* m_fastTools = nullptr;
     QMenu* m_popupMenu1 = nullptr;
     TTextViewer* m_textViewer = nullptr;
+    TBackgroundScan* m_backgroundScan = nullptr;
 
     QAction* m_fileOpen = nullptr;
     QAction* m_fileSaveAs = nullptr;

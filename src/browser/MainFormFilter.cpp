@@ -8,9 +8,14 @@
 #include "widgets/ListViewEx.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
+
+#include <algorithm>
+#include <utility>
 
 void TMForm::ApplyFilter(const QString& text)
 {
@@ -27,24 +32,62 @@ void TMForm::ApplyFilter(const QString& text)
     ShowMatches(m_filterIndex->Match(text.toStdString()));
 }
 
+namespace {
+
+// The matches shown at once; the others follow in parts of about kMatchPassMs each.
+constexpr std::size_t kFirstMatches = 2000;
+constexpr std::size_t kMatchPart = 2000;
+constexpr int kMatchPassMs = 30;
+
+} // namespace
+
+TMForm::TFilterTable TMForm::MakeFilterTable(const TLines& entries, const std::string& layout,
+                                             std::pair<int, TSortOption> sort)
+{
+    TFilterTable table;
+    table.index = std::make_unique<TOutlineFilter>(entries);
+    auto rows = std::make_shared<std::vector<TListRow>>();
+    rows->reserve(RecordCount(entries));
+    for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
+        const TOutlineEntry e = EntryAt(entries, i);
+        rows->push_back({" ", e.icon, OutlineSubTexts(layout, e.line, e.type, e.declaration, e.comment), i});
+    }
+    // The order the list's own sort gives (TListViewEx::SortedOrder with the window's compare).
+    table.order.resize(rows->size());
+    for (std::size_t i = 0; i < table.order.size(); ++i)
+        table.order[i] = i;
+    if (sort.first >= 0 && sort.first < kColumnCount && sort.second != TSortOption::soNone)
+        std::stable_sort(table.order.begin(), table.order.end(), [&](std::size_t a, std::size_t b) {
+            return ListViewCompare((*rows)[a], (*rows)[b], layout, sort.first, sort.second) < 0;
+        });
+    table.rows = std::move(rows);
+    table.sort = sort;
+    return table;
+}
+
 void TMForm::PrepareFilter()
 {
     if (m_filterIndex && m_filterIndexVersion == m_browser.EntriesVersion())
         return;
     // Each keystroke then only matches and picks rows from these.
     const TLines& entries = m_browser.Entries();
-    m_filterIndex = std::make_unique<TOutlineFilter>(entries);
-    auto rows = std::make_shared<std::vector<TListRow>>();
-    rows->reserve(RecordCount(entries));
-    for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
-        const TOutlineEntry e = EntryAt(entries, i);
-        rows->push_back({" ", e.icon, OutlineSubTexts(m_headerLayout, e.line, e.type, e.declaration, e.comment), i});
-    }
-    m_filterRows = std::move(rows);
+    std::optional<TFilterTable> scanned = std::exchange(m_scannedFilter, std::nullopt);
+    const bool fromScan = scanned && !entries.empty() && m_scannedFilterEntries == entries.data();
+    m_scannedFilterEntries = nullptr;
+    TFilterTable table = fromScan ? std::move(*scanned)
+                                  : MakeFilterTable(entries, m_headerLayout,
+                                                    {m_listView->SortColumn(), m_listView->SortOrder()});
+    m_filterIndex = std::move(table.index);
+    m_filterRows = std::move(table.rows);
     m_listView->SetTableRows(m_filterRows);
     m_filterIndexVersion = m_browser.EntriesVersion();
-    m_filterOrder = m_listView->SortedOrder(*m_filterRows);
-    m_filterOrderSort = {m_listView->SortColumn(), m_listView->SortOrder()};
+    m_filterOrder = std::move(table.order);
+    m_filterOrderSort = table.sort;
+}
+
+bool TMForm::IsFilterBusy() const
+{
+    return m_filterIndexVersion != m_browser.EntriesVersion() || m_matchesShown < m_matchRows.size();
 }
 
 void TMForm::ShowMatches(const std::vector<int>& matches)
@@ -59,19 +102,53 @@ void TMForm::ShowMatches(const std::vector<int>& matches)
     std::vector<char> matched(m_filterRows->size(), 0);
     for (int i : matches)
         matched[static_cast<std::size_t>(i / kRecordLines)] = 1;
-    std::vector<std::size_t> shown;
-    shown.reserve(matches.size());
+    m_matchRows.clear();
+    m_matchRows.reserve(matches.size());
     for (std::size_t row : m_filterOrder)
         if (matched[row])
-            shown.push_back(row);
+            m_matchRows.push_back(row);
+    m_matchesShown = std::min(m_matchRows.size(), kFirstMatches);
 
     m_listView->setUpdatesEnabled(false);
     // The rows of the last keystroke's matches are kept for the next; a level's are not.
-    m_listView->ShowTableRows(shown);
+    m_listView->ShowTableRows({});
+    m_listView->AppendTableRows(m_matchRows.data(), m_matchRows.data() + m_matchesShown);
     MakeEntryCurrent(-1);
     m_listView->setUpdatesEnabled(true);
     m_statusPanels[1]->setText(matches.size() == 1 ? QStringLiteral("1 match")
                                                    : QStringLiteral("%1 matches").arg(matches.size()));
+    if (m_matchesShown < m_matchRows.size()) {
+        if (!m_matchTimer) {
+            m_matchTimer = new QTimer(this);
+            m_matchTimer->setSingleShot(true);
+            m_matchTimer->setInterval(0);
+            connect(m_matchTimer, &QTimer::timeout, this, &TMForm::ShowMoreMatches);
+        }
+        m_matchTimer->start();
+    }
+}
+
+void TMForm::ShowMoreMatches()
+{
+    QElapsedTimer pass;
+    pass.start();
+    while (m_matchesShown < m_matchRows.size() && pass.elapsed() < kMatchPassMs) {
+        const std::size_t end = std::min(m_matchRows.size(), m_matchesShown + kMatchPart);
+        m_listView->AppendTableRows(m_matchRows.data() + m_matchesShown, m_matchRows.data() + end);
+        m_matchesShown = end;
+    }
+    if (m_matchesShown < m_matchRows.size())
+        m_matchTimer->start();
+    else
+        DropPendingMatches();
+}
+
+void TMForm::DropPendingMatches()
+{
+    if (m_matchTimer)
+        m_matchTimer->stop();
+    m_matchRows = {};
+    m_matchesShown = 0;
 }
 
 QString TMForm::LevelPathOf(const QModelIndex& index) const
@@ -95,6 +172,7 @@ void TMForm::EndFilter(bool focusList)
 
 void TMForm::DropFilter()
 {
+    DropPendingMatches();
     m_listView->HideTableRows();
     m_filtering = false;
     m_entryBeforeFilter = -1;

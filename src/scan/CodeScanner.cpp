@@ -80,6 +80,7 @@ void TCodeScanner::RunOnLines(TLines codes, std::string_view key)
 void TCodeScanner::Run()
 {
     m_pickups.Clear();
+    StartProgress();
     int cycle = 0;
     EnterCycle(cycle);
     while (m_ruleSet && !m_ruleSet->lines.empty()) {
@@ -87,8 +88,12 @@ void TCodeScanner::Run()
         m_nextCycle = false;
         m_guard.StartCycle();
         m_source.StartCycle();
+        if (m_progress)
+            m_progress->cycle.store(cycle, std::memory_order_relaxed);
         while (!m_source.AtEnd()) {
             CheckStop();
+            if (m_progress)
+                m_progress->line.store(m_source.Index(), std::memory_order_relaxed);
             RunRules();
             if (m_nextCycle)
                 break;
@@ -104,6 +109,24 @@ void TCodeScanner::Run()
     for (TLines* lines : {&m_results, &m_source.Comments(), &m_source.Codes()})
         for (auto& line : *lines)
             UnescapePlaceholders(line);
+}
+
+void TCodeScanner::StartProgress()
+{
+    if (!m_progress)
+        return;
+    // The cycles are the sets CYC0, CYC1, ... up to the first one empty or missing; a set
+    // that fails to parse ends the count here and the scan's own fault there.
+    int cycles = 0;
+    try {
+        while (!m_block.Set("CYC" + std::to_string(cycles))->lines.empty())
+            ++cycles;
+    } catch (const std::exception&) {
+    }
+    m_progress->cycle.store(0, std::memory_order_relaxed);
+    m_progress->line.store(0, std::memory_order_relaxed);
+    m_progress->cycles.store(std::max(cycles, 1), std::memory_order_relaxed);
+    m_progress->lines.store(static_cast<int>(m_source.Codes().size()), std::memory_order_relaxed);
 }
 
 void TCodeScanner::CheckStop() const

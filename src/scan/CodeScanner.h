@@ -21,6 +21,7 @@
 #include "scan/ScanBudget.h"
 #include "scan/ScanBuffer.h"
 #include "scan/ScanMessages.h"
+#include "scan/ScanProgress.h"
 #include "scan/SourceLines.h"
 #include "scan/SourceText.h"
 #include "scan/StructureTexts.h"
@@ -56,6 +57,8 @@ public:
     void ScanLines(TLines codes, std::string_view key);
 
     const TLines& Results() const { return m_results; }
+    // Hands the result records over, leaving none.
+    TLines TakeResults() { return std::move(m_results); }
     const TLines& Codes() const { return m_source.Codes(); }
     const TLines& Comments() const { return m_source.Comments(); }
     // Fills CommentBlock with the comments of the run of code-less lines at line n
@@ -74,6 +77,9 @@ public:
     // A stop request makes a running scan end soon with TScanStopped, so a search can be
     // stopped inside one long scan.
     void SetStopToken(std::stop_token stop) { m_stop = std::move(stop); }
+    // Where a running scan stands is written to progress (null: nowhere), for another
+    // thread to show; it must outlive the scans.
+    void SetProgress(TScanProgress* progress) { m_progress = progress; }
 
     // Caps on the rule-set stack and on sets entered inside the entering of a set.
     static constexpr std::size_t kMaxSetDepth = 1000;
@@ -105,6 +111,8 @@ private:
     int Level() const { return static_cast<int>(m_setStack.size()); }
     void SetMacrosFromLastSearch();
     void CheckStop() const;
+    // Starts the progress of a scan: the source's lines and the block's cycles.
+    void StartProgress();
     // The commands (ScanCommands.cpp).
     void RunCommand(const TRuleSet& set, std::size_t index);
     void SetBuffer(const std::string& value);
@@ -127,6 +135,7 @@ private:
     bool m_ruleRuns = true;
     std::function<void()> m_minimize;
     std::stop_token m_stop;
+    TScanProgress* m_progress = nullptr;
 
     TRegex m_regex;
     TScanBudget m_budget;

@@ -193,16 +193,10 @@ QTreeWidgetItem* TListViewEx::AddRow(TListRow row)
 void TListViewEx::SetTableRows(std::shared_ptr<const std::vector<TListRow>> table)
 {
     HideTableRows();
-    m_tableRows.clear();
+    m_table = std::move(table);
+    m_tableRows.assign(m_table->size(), nullptr);
     m_tableOwned.clear();
-    m_tableRows.reserve(table->size());
-    m_tableOwned.reserve(table->size());
-    for (std::size_t i = 0; i < table->size(); ++i) {
-        // Each row shares the ownership of the table, which lives as long as a row of it.
-        m_tableOwned.push_back(
-            std::make_unique<TStoredRow>(std::shared_ptr<const TListRow>(table, &(*table)[i]), columnCount(), m_images));
-        m_tableRows.push_back(m_tableOwned.back().get());
-    }
+    m_tableOwned.resize(m_table->size());
 }
 
 void TListViewEx::ShowTableRows(const std::vector<std::size_t>& rows)
@@ -211,17 +205,30 @@ void TListViewEx::ShowTableRows(const std::vector<std::size_t>& rows)
         HideTableRows();
     else
         QTreeWidget::clear();
-    // The rows shown pass from m_tableOwned to the list.
+    m_tableShown = true;
+    AppendTableRows(rows.data(), rows.data() + rows.size());
+}
+
+void TListViewEx::AppendTableRows(const std::size_t* first, const std::size_t* last)
+{
+    if (!m_tableShown)
+        ShowTableRows({});
+    // A row is made the first time it shows; the rows shown pass from m_tableOwned to the list.
     QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(rows.size()));
-    for (std::size_t row : rows) {
-        if (row < m_tableOwned.size() && m_tableOwned[row]) {
-            items.append(m_tableOwned[row].release());
-            m_tableShownRows.push_back(row);
+    items.reserve(static_cast<qsizetype>(last - first));
+    for (const std::size_t* row = first; row != last; ++row) {
+        if (*row >= m_tableRows.size() || (m_tableRows[*row] && !m_tableOwned[*row]))
+            continue; // no row of the table, or one shown already
+        if (!m_tableRows[*row]) {
+            // Each row shares the ownership of the table, which lives as long as a row of it.
+            m_tableOwned[*row] = std::make_unique<TStoredRow>(
+                std::shared_ptr<const TListRow>(m_table, &(*m_table)[*row]), columnCount(), m_images);
+            m_tableRows[*row] = m_tableOwned[*row].get();
         }
+        items.append(m_tableOwned[*row].release());
+        m_tableShownRows.push_back(*row);
     }
     addTopLevelItems(items);
-    m_tableShown = true;
 }
 
 void TListViewEx::HideTableRows()

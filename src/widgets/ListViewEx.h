@@ -61,13 +61,16 @@ public:
     QTreeWidgetItem* AddRow(TListRow row);
     // Appends rows without images in one step, each a caption followed by its sub-texts.
     void AddRows(const std::vector<QStringList>& rows);
-    // Rows made once for many showings: one for each row of table, sharing the table
-    // instead of copying it. The list keeps them (replacing the rows of an earlier table),
-    // whether it shows them or not.
+    // Rows made once for many showings: one for each row of table, made when it first
+    // shows and sharing the table instead of copying it. The list keeps them (replacing
+    // the rows of an earlier table), whether it shows them or not.
     void SetTableRows(std::shared_ptr<const std::vector<TListRow>> table);
     // Shows the table's rows at the positions given, in that order, instead of every row
     // the list shows. They show alone: adding a row takes them out first.
     void ShowTableRows(const std::vector<std::size_t>& rows);
+    // Adds the table's rows at the positions from first to last after those shown (a
+    // row shown already stays where it is), so that many rows can be shown in parts.
+    void AppendTableRows(const std::size_t* first, const std::size_t* last);
     // Takes the table's rows out of the list; they are kept for the next showing.
     void HideTableRows();
     bool ShowsTableRows() const { return m_tableShown; }
@@ -141,7 +144,8 @@ private:
     // The table's rows, by their position in the table. Each is held either by
     // m_tableOwned or, while shown (its position in m_tableShownRows), by the list itself,
     // never by both.
-    std::vector<QTreeWidgetItem*> m_tableRows;
+    std::shared_ptr<const std::vector<TListRow>> m_table;
+    std::vector<QTreeWidgetItem*> m_tableRows; // null until the row is made
     std::vector<std::unique_ptr<QTreeWidgetItem>> m_tableOwned;
     std::vector<std::size_t> m_tableShownRows;
     bool m_tableShown = false;

@@ -4,6 +4,7 @@
 #include "scan/SourceText.h"
 
 #include <algorithm>
+#include <utility>
 
 // One user step: the notice of the step before goes when it begins, and the busy
 // state ends with it, whichever way it ends.
@@ -151,14 +152,14 @@ void TOutlineBrowser::Rescan(int currentEntry)
     const bool hadCurrent = HasRecordAt(m_entries, currentEntry);
     const TOutlineEntry current = hadCurrent ? EntryAt(m_entries, currentEntry) : TOutlineEntry{};
     SetBusy(true);
-    const TScanOutcome outcome = m_source.Scan(m_sourcePath, m_sourceType);
+    TScanOutcome outcome = m_source.Scan(m_sourcePath, m_sourceType);
     if (outcome.failure != TOpenFailure::None) {
         ReportFailure(m_sourcePath, m_sourcePath, outcome, "error in TMForm.UpDateUName(UN:String);");
         return;
     }
     if (outcome.entries.empty())
         return;
-    m_entries = outcome.entries;
+    m_entries = std::move(outcome.entries);
     ++m_entriesVersion;
     m_title = outcome.title;
     m_view.ShowStatus("Line=" + std::to_string(outcome.lineCount));
@@ -206,7 +207,7 @@ TOutlineBrowser::TOpenResult TOutlineBrowser::OpenLocation(const std::string& lo
         return TOpenResult::UnknownType;
     }
     SetBusy(true);
-    const TScanOutcome outcome = m_source.Scan(parts.sourcePath, parts.type);
+    TScanOutcome outcome = m_source.Scan(parts.sourcePath, parts.type);
     if (outcome.failure != TOpenFailure::None) {
         // The window goes on showing the document it shows, whole: the caption, View Text
         // and the exports still name the file the list shows.
@@ -216,7 +217,7 @@ TOutlineBrowser::TOpenResult TOutlineBrowser::OpenLocation(const std::string& lo
     }
     takeOver();
     m_typeKnown = true;
-    m_entries = outcome.entries;
+    m_entries = std::move(outcome.entries);
     ++m_entriesVersion;
     m_title = outcome.title;
     m_view.ShowStatus("Line=" + std::to_string(outcome.lineCount));

@@ -30,13 +30,15 @@ std::string OpenFailureText(const std::string& fileName, TOpenFailure failure,
     case TOpenFailure::ScanFailed:
         reason = detail.empty() ? "the scan failed" : "the scan failed (" + detail + ")";
         break;
+    case TOpenFailure::Stopped:
+        return "Stopped: " + fileName + " was not outlined";
     }
     return "Cannot outline " + fileName + ": " + reason;
 }
 
 TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TDebug& log,
                          const std::string& path, std::string_view key,
-                         std::function<void()> minimize)
+                         std::function<void()> minimize, const TScanControl& control)
 {
     TScanOutcome outcome;
     std::error_code ec;
@@ -58,8 +60,13 @@ TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TD
     }
     TCodeScanner scanner(rules, log, config.ReadInteger(kCmtIndicator));
     scanner.SetMinimizeCallback(std::move(minimize));
+    scanner.SetStopToken(control.stop);
+    scanner.SetProgress(control.progress);
     try {
         scanner.ScanLines(std::move(*lines), key);
+    } catch (const TScanStopped&) {
+        outcome.failure = TOpenFailure::Stopped;
+        return outcome;
     } catch (const std::exception& e) {
         outcome.failure = TOpenFailure::ScanFailed;
         outcome.error = e.what();
@@ -68,7 +75,7 @@ TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TD
     ReportRuleFaults(scanner.RuleFaults(), log, true);
     if (outcome.failure != TOpenFailure::None)
         return outcome;
-    outcome.entries = scanner.Results();
+    outcome.entries = scanner.TakeResults();
     outcome.lineCount = static_cast<int>(scanner.Codes().size());
     outcome.title = scanner.CommentBlockAt(0);
     return outcome;

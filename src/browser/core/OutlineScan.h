@@ -3,9 +3,11 @@
 // when the file cannot be outlined. Each call makes its own scanner, so it reads the
 // comment indicator stored last; runs on the calling thread.
 
+#include "scan/ScanProgress.h"
 #include "scan/TextFields.h"
 
 #include <functional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -14,7 +16,7 @@ class TDebug;
 class TStructureTexts;
 
 // Why a location's file could not be outlined.
-enum class TOpenFailure { None, UnknownType, Missing, Unreadable, Empty, ScanFailed };
+enum class TOpenFailure { None, UnknownType, Missing, Unreadable, Empty, ScanFailed, Stopped };
 
 // What reading and scanning one file gave.
 struct TScanOutcome {
@@ -26,7 +28,8 @@ struct TScanOutcome {
     std::size_t nulLine = 0; // the line (from 1) at which a NUL character ended the text; 0: none
 };
 
-// "Cannot outline NAME: REASON", the status bar's account of a failure. detail is the
+// "Cannot outline NAME: REASON", the status bar's account of a failure ("Stopped: NAME was
+// not outlined" for a scan the user stopped). detail is the
 // file-type key of an unknown type, why an unreadable file is, or the scanner's message of
 // a failed scan.
 std::string OpenFailureText(const std::string& fileName, TOpenFailure failure,
@@ -35,7 +38,13 @@ std::string OpenFailureText(const std::string& fileName, TOpenFailure failure,
 // Reads the file and scans it with the rule block VAR names for key. A missing, unreadable
 // or empty file is not scanned; an error escaping the scan gives ScanFailed. Faults of the
 // rules go to the trace log, and the first of them to the user (ShowString). minimize is
-// called before the scanner shows its trace (trace mode).
+// called before the scanner shows its trace (trace mode). A scan run on a worker thread
+// is watched through control: a stop request ends it with Stopped, and it writes its
+// progress there.
+struct TScanControl {
+    std::stop_token stop;
+    TScanProgress* progress = nullptr;
+};
 TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TDebug& log,
                          const std::string& path, std::string_view key,
-                         std::function<void()> minimize = {});
+                         std::function<void()> minimize = {}, const TScanControl& control = {});
