@@ -215,11 +215,10 @@ private:
     void FocusInPage(QWidget* widget);
 
     // The filter (MainFormFilter.cpp).
-    // The filter's index of a file's entries, the row of every entry (by entry number)
-    // and their order in the list's sort. Plain data: a scan's worker makes it.
+    // The filter's index of a file's entries and their order (by entry number) in the
+    // list's sort. Plain data: a scan's worker makes it.
     struct TFilterTable {
         std::unique_ptr<TOutlineFilter> index;
-        std::shared_ptr<const std::vector<TListRow>> rows;
         std::vector<std::size_t> order;
         std::pair<int, TSortOption> sort{-1, TSortOption::soNone};
     };
@@ -235,6 +234,8 @@ private:
     void ShowMatches(const std::vector<int>& matches);
     void ShowMoreMatches();
     void DropPendingMatches();
+    // Gives the list the filter's rows anew, each made from the entries when first shown.
+    void MakeFilterListRows();
     // Ends filtering and shows the level shown before it again, with the entry then
     // current; focusList gives the list the keyboard, otherwise the filter field keeps it.
     void EndFilter(bool focusList);
@@ -273,11 +274,10 @@ private:
     std::uint32_t m_fontColor;
     int m_fontCharset = 1;
     std::vector<int> m_autoWidthColumns;
-    // The filter's index of the file's entries, the row of every entry (by entry number)
-    // and their order in the list's sort: made when the entries have changed, in idle
-    // time or at the first keystroke, and kept until they change again.
+    // The filter's index of the file's entries and their order in the list's sort: made
+    // by the worker of the scan that gave them, otherwise (or when the list was sorted
+    // anew) in idle time or at the first keystroke, and kept until they change again.
     std::unique_ptr<TOutlineFilter> m_filterIndex;
-    std::shared_ptr<const std::vector<TListRow>> m_filterRows;
     int m_filterIndexVersion = -1;
     std::vector<std::size_t> m_filterOrder;
     std::pair<int, TSortOption> m_filterOrderSort{-1, TSortOption::soNone};
@@ -287,6 +287,9 @@ private:
     // The matches in the list's order, those from m_matchesShown on still to be shown.
     std::vector<std::size_t> m_matchRows;
     std::size_t m_matchesShown = 0;
+    std::size_t m_matchPart = 0; // the rows the next part adds
+    std::size_t m_filterRowsMade = 0; // at most, since MakeFilterListRows
+    bool m_listedNotice = false;      // the notice says that not all matches are listed
     QTimer* m_matchTimer = nullptr;
     // True while the filter field holds text and the list shows its matches.
     bool m_filtering = false;

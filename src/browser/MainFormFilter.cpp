@@ -8,7 +8,6 @@
 #include "widgets/ListViewEx.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,10 +33,33 @@ void TMForm::ApplyFilter(const QString& text)
 
 namespace {
 
-// The matches shown at once; the others follow in parts of about kMatchPassMs each.
+// The matches shown at once; the others follow in parts, one per pass of the event
+// loop, each twice as large as the one before up to the largest.
 constexpr std::size_t kFirstMatches = 2000;
-constexpr std::size_t kMatchPart = 2000;
-constexpr int kMatchPassMs = 30;
+constexpr std::size_t kLargestMatchPart = 16384;
+// The most matches the list shows: past them the window would hold a row for every
+// entry of a huge file, and no one reads so many; the status bar says so.
+constexpr std::size_t kMostListedMatches = 100000;
+
+} // namespace
+
+namespace {
+
+// The list row of the entry at entry index i, as the filter shows it.
+TListRow FilterRow(const TLines& entries, int i, const std::string& layout)
+{
+    const TOutlineEntry e = EntryAt(entries, i);
+    return {" ", e.icon, OutlineSubTexts(layout, e.line, e.type, e.declaration, e.comment), i};
+}
+
+std::vector<TListRow> FilterRows(const TLines& entries, const std::string& layout)
+{
+    std::vector<TListRow> rows;
+    rows.reserve(RecordCount(entries));
+    for (int i = 0; HasRecordAt(entries, i); i += kRecordLines)
+        rows.push_back(FilterRow(entries, i, layout));
+    return rows;
+}
 
 } // namespace
 
@@ -46,21 +68,17 @@ TMForm::TFilterTable TMForm::MakeFilterTable(const TLines& entries, const std::s
 {
     TFilterTable table;
     table.index = std::make_unique<TOutlineFilter>(entries);
-    auto rows = std::make_shared<std::vector<TListRow>>();
-    rows->reserve(RecordCount(entries));
-    for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
-        const TOutlineEntry e = EntryAt(entries, i);
-        rows->push_back({" ", e.icon, OutlineSubTexts(layout, e.line, e.type, e.declaration, e.comment), i});
-    }
-    // The order the list's own sort gives (TListViewEx::SortedOrder with the window's compare).
-    table.order.resize(rows->size());
+    // The order the list's own sort gives (TListViewEx::SortedOrder with the window's
+    // compare); the rows it compares are made for this and let go.
+    table.order.resize(table.index->EntryCount());
     for (std::size_t i = 0; i < table.order.size(); ++i)
         table.order[i] = i;
-    if (sort.first >= 0 && sort.first < kColumnCount && sort.second != TSortOption::soNone)
+    if (sort.first >= 0 && sort.first < kColumnCount && sort.second != TSortOption::soNone) {
+        const std::vector<TListRow> rows = FilterRows(entries, layout);
         std::stable_sort(table.order.begin(), table.order.end(), [&](std::size_t a, std::size_t b) {
-            return ListViewCompare((*rows)[a], (*rows)[b], layout, sort.first, sort.second) < 0;
+            return ListViewCompare(rows[a], rows[b], layout, sort.first, sort.second) < 0;
         });
-    table.rows = std::move(rows);
+    }
     table.sort = sort;
     return table;
 }
@@ -69,7 +87,7 @@ void TMForm::PrepareFilter()
 {
     if (m_filterIndex && m_filterIndexVersion == m_browser.EntriesVersion())
         return;
-    // Each keystroke then only matches and picks rows from these.
+    // Each keystroke then only matches and picks rows, made from the entries when shown.
     const TLines& entries = m_browser.Entries();
     std::optional<TFilterTable> scanned = std::exchange(m_scannedFilter, std::nullopt);
     const bool fromScan = scanned && !entries.empty() && m_scannedFilterEntries == entries.data();
@@ -78,11 +96,18 @@ void TMForm::PrepareFilter()
                                   : MakeFilterTable(entries, m_headerLayout,
                                                     {m_listView->SortColumn(), m_listView->SortOrder()});
     m_filterIndex = std::move(table.index);
-    m_filterRows = std::move(table.rows);
-    m_listView->SetTableRows(m_filterRows);
+    MakeFilterListRows();
     m_filterIndexVersion = m_browser.EntriesVersion();
     m_filterOrder = std::move(table.order);
     m_filterOrderSort = table.sort;
+}
+
+void TMForm::MakeFilterListRows()
+{
+    m_listView->SetTableRows(m_filterIndex->EntryCount(), [this](std::size_t row) {
+        return FilterRow(m_browser.Entries(), static_cast<int>(kRecordLines * row), m_headerLayout);
+    });
+    m_filterRowsMade = 0;
 }
 
 bool TMForm::IsFilterBusy() const
@@ -96,27 +121,41 @@ void TMForm::ShowMatches(const std::vector<int>& matches)
     // sorted the list anew since.
     const std::pair<int, TSortOption> sort{m_listView->SortColumn(), m_listView->SortOrder()};
     if (sort != m_filterOrderSort) {
-        m_filterOrder = m_listView->SortedOrder(*m_filterRows);
+        m_filterOrder = m_listView->SortedOrder(FilterRows(m_browser.Entries(), m_headerLayout));
         m_filterOrderSort = sort;
     }
-    std::vector<char> matched(m_filterRows->size(), 0);
+    std::vector<char> matched(m_filterIndex->EntryCount(), 0);
     for (int i : matches)
         matched[static_cast<std::size_t>(i / kRecordLines)] = 1;
     m_matchRows.clear();
-    m_matchRows.reserve(matches.size());
-    for (std::size_t row : m_filterOrder)
+    m_matchRows.reserve(std::min(matches.size(), kMostListedMatches));
+    for (std::size_t row : m_filterOrder) {
+        if (m_matchRows.size() == kMostListedMatches)
+            break;
         if (matched[row])
             m_matchRows.push_back(row);
+    }
     m_matchesShown = std::min(m_matchRows.size(), kFirstMatches);
+    m_matchPart = kFirstMatches;
 
     m_listView->setUpdatesEnabled(false);
-    // The rows of the last keystroke's matches are kept for the next; a level's are not.
+    // The rows of the last keystrokes' matches are kept for the next ones, up to a few
+    // times the most the list shows; a level's are not.
+    m_filterRowsMade += m_matchRows.size();
+    if (m_filterRowsMade > 4 * kMostListedMatches) {
+        MakeFilterListRows();
+        m_filterRowsMade = m_matchRows.size();
+    }
     m_listView->ShowTableRows({});
     m_listView->AppendTableRows(m_matchRows.data(), m_matchRows.data() + m_matchesShown);
     MakeEntryCurrent(-1);
     m_listView->setUpdatesEnabled(true);
     m_statusPanels[1]->setText(matches.size() == 1 ? QStringLiteral("1 match")
                                                    : QStringLiteral("%1 matches").arg(matches.size()));
+    m_listedNotice = m_matchRows.size() < matches.size();
+    m_statusNotice->setText(m_listedNotice ? QStringLiteral("The first %1 matches are listed; type more to narrow them")
+                                                 .arg(kMostListedMatches)
+                                           : QString());
     if (m_matchesShown < m_matchRows.size()) {
         if (!m_matchTimer) {
             m_matchTimer = new QTimer(this);
@@ -130,13 +169,12 @@ void TMForm::ShowMatches(const std::vector<int>& matches)
 
 void TMForm::ShowMoreMatches()
 {
-    QElapsedTimer pass;
-    pass.start();
-    while (m_matchesShown < m_matchRows.size() && pass.elapsed() < kMatchPassMs) {
-        const std::size_t end = std::min(m_matchRows.size(), m_matchesShown + kMatchPart);
-        m_listView->AppendTableRows(m_matchRows.data() + m_matchesShown, m_matchRows.data() + end);
-        m_matchesShown = end;
-    }
+    // One part per pass. Adding rows costs the list a layout of all it shows: the parts
+    // grow, so that the layouts stay few, up to a size that keeps a pass short.
+    m_matchPart = std::min(2 * m_matchPart, kLargestMatchPart);
+    const std::size_t end = std::min(m_matchRows.size(), m_matchesShown + m_matchPart);
+    m_listView->AppendTableRows(m_matchRows.data() + m_matchesShown, m_matchRows.data() + end);
+    m_matchesShown = end;
     if (m_matchesShown < m_matchRows.size())
         m_matchTimer->start();
     else
@@ -173,6 +211,8 @@ void TMForm::EndFilter(bool focusList)
 void TMForm::DropFilter()
 {
     DropPendingMatches();
+    if (std::exchange(m_listedNotice, false))
+        m_statusNotice->clear();
     m_listView->HideTableRows();
     m_filtering = false;
     m_entryBeforeFilter = -1;

@@ -190,13 +190,13 @@ QTreeWidgetItem* TListViewEx::AddRow(TListRow row)
     return item;
 }
 
-void TListViewEx::SetTableRows(std::shared_ptr<const std::vector<TListRow>> table)
+void TListViewEx::SetTableRows(std::size_t count, TRowMaker makeRow)
 {
     HideTableRows();
-    m_table = std::move(table);
-    m_tableRows.assign(m_table->size(), nullptr);
+    m_makeRow = std::move(makeRow);
+    m_tableRows.assign(count, nullptr);
     m_tableOwned.clear();
-    m_tableOwned.resize(m_table->size());
+    m_tableOwned.resize(count);
 }
 
 void TListViewEx::ShowTableRows(const std::vector<std::size_t>& rows)
@@ -220,9 +220,8 @@ void TListViewEx::AppendTableRows(const std::size_t* first, const std::size_t* l
         if (*row >= m_tableRows.size() || (m_tableRows[*row] && !m_tableOwned[*row]))
             continue; // no row of the table, or one shown already
         if (!m_tableRows[*row]) {
-            // Each row shares the ownership of the table, which lives as long as a row of it.
-            m_tableOwned[*row] = std::make_unique<TStoredRow>(
-                std::shared_ptr<const TListRow>(m_table, &(*m_table)[*row]), columnCount(), m_images);
+            m_tableOwned[*row] = std::make_unique<TStoredRow>(std::make_shared<const TListRow>(m_makeRow(*row)),
+                                                              columnCount(), m_images);
             m_tableRows[*row] = m_tableOwned[*row].get();
         }
         items.append(m_tableOwned[*row].release());

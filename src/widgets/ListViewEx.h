@@ -61,10 +61,11 @@ public:
     QTreeWidgetItem* AddRow(TListRow row);
     // Appends rows without images in one step, each a caption followed by its sub-texts.
     void AddRows(const std::vector<QStringList>& rows);
-    // Rows made once for many showings: one for each row of table, made when it first
-    // shows and sharing the table instead of copying it. The list keeps them (replacing
-    // the rows of an earlier table), whether it shows them or not.
-    void SetTableRows(std::shared_ptr<const std::vector<TListRow>> table);
+    // Rows made once for many showings: count rows, each made by makeRow (from its
+    // position) when it first shows. The list keeps them (replacing the rows of an earlier
+    // table), whether it shows them or not.
+    using TRowMaker = std::function<TListRow(std::size_t position)>;
+    void SetTableRows(std::size_t count, TRowMaker makeRow);
     // Shows the table's rows at the positions given, in that order, instead of every row
     // the list shows. They show alone: adding a row takes them out first.
     void ShowTableRows(const std::vector<std::size_t>& rows);
@@ -144,7 +145,7 @@ private:
     // The table's rows, by their position in the table. Each is held either by
     // m_tableOwned or, while shown (its position in m_tableShownRows), by the list itself,
     // never by both.
-    std::shared_ptr<const std::vector<TListRow>> m_table;
+    TRowMaker m_makeRow;
     std::vector<QTreeWidgetItem*> m_tableRows; // null until the row is made
     std::vector<std::unique_ptr<QTreeWidgetItem>> m_tableOwned;
     std::vector<std::size_t> m_tableShownRows;

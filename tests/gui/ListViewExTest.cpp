@@ -167,31 +167,41 @@ private slots:
         QCOMPARE(list.Selected()->text(1), QString("b"));
     }
 
-    // The list keeps a table's rows, shown or not: clearing the list, showing others or
-    // ending the list while they show deletes each row once (the sanitizer build tells).
+    // The list keeps a table's rows, shown or not, each made once when it first shows:
+    // clearing the list, showing others or ending the list while they show deletes each
+    // row once (the sanitizer build tells).
     void tableRowsAreTheLists()
     {
-        auto table = std::make_shared<std::vector<TListRow>>(
-            std::vector<TListRow>{{"r", 0, {"a"}}, {"r", 0, {"b"}}, {"r", 0, {"c"}}});
+        const std::vector<TListRow> table{{"r", 0, {"a"}}, {"r", 0, {"b"}}, {"r", 0, {"c"}}};
+        std::vector<int> made(table.size(), 0);
+        const auto maker = [&](std::size_t i) {
+            ++made[i];
+            return table[i];
+        };
         auto list = std::make_unique<TListViewEx>();
         list->setColumnCount(2);
         Fill(*list, {{"r", "level row"}});
-        list->SetTableRows(table);
+        list->SetTableRows(table.size(), maker);
         QCOMPARE(Column(*list, 1), (QStringList{"level row"}));
+        QCOMPARE(made, (std::vector<int>{0, 0, 0}));
         list->ShowTableRows({2, 0});
         QVERIFY(list->ShowsTableRows());
         QCOMPARE(Column(*list, 1), (QStringList{"c", "a"}));
         list->ShowTableRows({1});
         QCOMPARE(Column(*list, 1), (QStringList{"b"}));
+        const std::size_t more[] = {0, 1, 2};
+        list->AppendTableRows(more, more + 3); // the row shown already stays where it is
+        QCOMPARE(Column(*list, 1), (QStringList{"b", "a", "c"}));
         list->clear();
         QVERIFY(!list->ShowsTableRows());
         QCOMPARE(list->topLevelItemCount(), 0);
         list->ShowTableRows({0, 1, 2});
         QCOMPARE(Column(*list, 1), (QStringList{"a", "b", "c"}));
+        QCOMPARE(made, (std::vector<int>{1, 1, 1}));
         Fill(*list, {{"r", "added"}}); // the table's rows show alone
         QCOMPARE(Column(*list, 1), (QStringList{"added"}));
         list->ShowTableRows({0, 2});
-        list->SetTableRows(table); // the rows of the earlier table go while shown
+        list->SetTableRows(table.size(), maker); // the rows of the earlier table go while shown
         QCOMPARE(list->topLevelItemCount(), 0);
         list->ShowTableRows({1, 2});
         list.reset();

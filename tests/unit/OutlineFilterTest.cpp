@@ -37,6 +37,7 @@ TEST(OutlineFilter, MatchesAtEveryLevelIgnoringCase)
         {"t", {0, 8, 20, 24, 28}},
         {"Inventory", {0}},
         {"absent", {}},
+        {"yfind", {}}, // never across two entries
         {"", {0, 4, 8, 12, 16, 20, 24, 28, 32}},
     };
     const TOutlineFilter filter(Inventory());

@@ -1,54 +1,73 @@
 #include "browser/core/OutlineFilter.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 TOutlineFilter::TOutlineFilter(const TLines& entries)
 {
     const std::size_t count = RecordCount(entries);
-    m_declarations.reserve(count);
-    m_levelPaths.reserve(count);
+    m_starts.reserve(count + 1);
+    m_parents.reserve(count);
     // The entries that hold the current one, innermost last: an entry holds the later
     // entries of a greater Level up to the next one whose Level is not greater.
     struct THolder {
         int level;
-        std::size_t entry;
+        std::int32_t entry;
     };
     std::vector<THolder> holders;
-    std::vector<std::string_view> names; // per entry, as written
-    names.reserve(count);
     for (std::size_t e = 0; e < count; ++e) {
         const TOutlineRecord record = ReadRecord(entries, static_cast<int>(kRecordLines * e));
-        const int level = record.level;
-        while (!holders.empty() && holders.back().level >= level)
+        while (!holders.empty() && holders.back().level >= record.level)
             holders.pop_back();
-        if (holders.empty()) {
-            m_levelPaths.emplace_back();
-        } else {
-            const std::size_t parent = holders.back().entry;
-            std::string path = m_levelPaths[parent];
-            if (!path.empty())
-                path += kLevelPathSeparator;
-            path += names[parent];
-            m_levelPaths.push_back(std::move(path));
-        }
-        holders.push_back({level, e});
-        names.push_back(record.declaration);
-        m_declarations.push_back(LowerCase(record.declaration));
+        m_parents.push_back(holders.empty() ? -1 : holders.back().entry);
+        holders.push_back({record.level, static_cast<std::int32_t>(e)});
+        m_starts.push_back(static_cast<std::uint32_t>(m_names.size()));
+        // A declaration is one line; the break keeps a match inside one.
+        m_names.append(record.declaration);
+        m_names += '\n';
+        if (m_names.size() > UINT32_MAX)
+            throw std::length_error("the outline's declarations are too long to index");
     }
+    m_starts.push_back(static_cast<std::uint32_t>(m_names.size()));
+    m_names.shrink_to_fit();
+    m_lower = LowerCase(m_names);
 }
 
 std::vector<int> TOutlineFilter::Match(std::string_view text) const
 {
-    const std::string wanted = LowerCase(text);
     std::vector<int> found;
-    for (std::size_t e = 0; e < m_declarations.size(); ++e) {
-        if (m_declarations[e].find(wanted) != std::string::npos)
-            found.push_back(static_cast<int>(kRecordLines * e));
+    if (text.empty() || text.find('\n') != std::string_view::npos) {
+        if (text.empty())
+            for (std::size_t e = 0; e < m_parents.size(); ++e)
+                found.push_back(static_cast<int>(kRecordLines * e));
+        return found;
+    }
+    const std::string wanted = LowerCase(text);
+    // Each hit names the entry whose text holds it; the search goes on after that entry.
+    std::size_t at = 0;
+    while ((at = m_lower.find(wanted, at)) != std::string::npos) {
+        const auto next = std::upper_bound(m_starts.begin(), m_starts.end(), static_cast<std::uint32_t>(at));
+        const std::size_t e = static_cast<std::size_t>(next - m_starts.begin()) - 1;
+        found.push_back(static_cast<int>(kRecordLines * e));
+        at = *next;
     }
     return found;
 }
 
-const std::string& TOutlineFilter::LevelPath(int entryIndex) const
+std::string TOutlineFilter::LevelPath(int entryIndex) const
 {
-    static const std::string kNone;
     const std::size_t e = static_cast<std::size_t>(entryIndex / kRecordLines);
-    return entryIndex >= 0 && e < m_levelPaths.size() ? m_levelPaths[e] : kNone;
+    if (entryIndex < 0 || e >= m_parents.size())
+        return {};
+    std::vector<std::int32_t> holders;
+    for (std::int32_t p = m_parents[e]; p >= 0; p = m_parents[static_cast<std::size_t>(p)])
+        holders.push_back(p);
+    std::string path;
+    for (auto h = holders.rbegin(); h != holders.rend(); ++h) {
+        if (!path.empty())
+            path += kLevelPathSeparator;
+        const std::size_t i = static_cast<std::size_t>(*h);
+        path.append(m_names, m_starts[i], m_starts[i + 1] - m_starts[i] - 1);
+    }
+    return path;
 }

@@ -1,11 +1,14 @@
 #pragma once
 // The filter over a whole outline: every entry of the file, at any level, whose
 // declaration contains a text, letter case ignored, each with the path of the level it
-// stands in ("TInventory > Find"). Made once per outline, when the user starts to
-// filter; each keystroke then only matches. No widgets; user-interface thread only.
+// stands in ("TInventory > Find"). Made once per outline; each keystroke then only
+// matches. It keeps the declarations in one text and the level paths as links to the
+// holding entries, so that an outline of a million entries costs tens of MB. No widgets;
+// any one thread at a time.
 
 #include "scan/OutlineRecord.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,12 +24,16 @@ public:
     std::vector<int> Match(std::string_view text) const;
     // The declarations of the entries that hold the entry, outermost first, joined by
     // " > "; empty for an entry of the top level.
-    const std::string& LevelPath(int entryIndex) const;
-    std::size_t EntryCount() const { return m_declarations.size(); }
+    std::string LevelPath(int entryIndex) const;
+    std::size_t EntryCount() const { return m_parents.size(); }
 
 private:
-    std::vector<std::string> m_declarations; // per entry, ASCII letters lower-cased
-    std::vector<std::string> m_levelPaths;   // per entry
+    // Entry e's declaration as written is m_names[m_starts[e], m_starts[e + 1]); m_lower
+    // holds them all with ASCII letters lower-cased, each followed by a line break.
+    std::string m_names;
+    std::string m_lower;
+    std::vector<std::uint32_t> m_starts;
+    std::vector<std::int32_t> m_parents; // per entry, the entry that holds it; -1: none
 };
 
 // The readable path separator of a level path.
