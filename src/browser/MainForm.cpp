@@ -67,6 +67,11 @@ TMForm::TMForm(const TMFormServices& services, QWidget* parent)
 TMForm::~TMForm()
 {
     SetBusy(false);
+    // The list outlives the filter's index (the widgets go after the members): while the
+    // window is taken down it must show no matches, whose level paths the index gives.
+    DropPendingMatches();
+    m_listView->HideTableRows();
+    m_filtering = false;
 }
 
 // ---- What the browser shows ----
