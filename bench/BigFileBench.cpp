@@ -5,10 +5,12 @@
 // and for each filter keystroke the time until the window took input again and until
 // the matches were complete.
 //
-//   QT_QPA_PLATFORM=offscreen big_file_bench [CLASSES] [WORD]
+//   QT_QPA_PLATFORM=offscreen big_file_bench [CLASSES] [WORD] [PICTURES]
 //
 // CLASSES defaults to 484057, WORD to "run" (typed one letter at a time; it matches
-// every class's method). The source is written to the temporary folder and removed at
+// every class's method). With PICTURES (a path prefix), the window is grabbed into
+// PICTURES-scan.png while the scan's progress shows and PICTURES-filter.png after the
+// word. The source is written to the temporary folder and removed at
 // the end; the rules and settings are the delivered ones of data/, read only. The exit
 // status is 1 when a target is missed: memory after the load under three times the
 // source's size, every keystroke answered within 200 ms.
@@ -91,6 +93,7 @@ int main(int argc, char* argv[])
     QApplication qapp(argc, argv);
     const long classes = argc > 1 ? std::stol(argv[1]) : 484057;
     const std::string word = argc > 2 ? argv[2] : "run";
+    const QString pictures = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
     const std::string source = QDir::tempPath().toStdString() + "/big_file_bench.pas";
     const std::size_t bytes = WriteSource(source, classes);
     const double sourceMb = static_cast<double>(bytes) / (1 << 20);
@@ -110,14 +113,19 @@ int main(int argc, char* argv[])
     QElapsedTimer timer;
     double firstTick = -1;
     double firstProgress = -1;
+    bool grabbed = false;
     QTimer probe;
     probe.setInterval(5);
     QObject::connect(&probe, &QTimer::timeout, [&] {
         if (firstTick < 0)
             firstTick = Ms(timer);
         const auto* bar = form.findChild<QProgressBar*>();
-        if (firstProgress < 0 && bar && bar->isVisible())
+        if (firstProgress < 0 && bar && bar->isVisible()) {
             firstProgress = Ms(timer);
+        } else if (firstProgress >= 0 && bar->value() > 30 && !pictures.isEmpty() && !grabbed) {
+            form.grab().save(pictures + "-scan.png");
+            grabbed = true;
+        }
     });
     bool opened = false;
     QTimer::singleShot(0, [&] {
@@ -161,6 +169,8 @@ int main(int argc, char* argv[])
                     edit->text().toUtf8().constData(), answered, gap, complete,
                     form.ListView()->topLevelItemCount(), StatusMb("VmRSS"));
     }
+    if (!pictures.isEmpty())
+        form.grab().save(pictures + "-filter.png");
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(edit, &escape);
     QApplication::processEvents();

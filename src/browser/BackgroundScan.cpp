@@ -189,6 +189,9 @@ bool TBackgroundScan::eventFilter(QObject* watched, QEvent* event)
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || !IsUserInput(type) || widget == m_stopButton)
         return false;
+    // A message box the scan brought up (a fault of the rules) is answered as usual.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && widget->window() == modal)
+        return false;
     if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
         Stop();
     // An accepted override keeps a shortcut from firing; the key press then ends here.

@@ -4,8 +4,9 @@
 // small file opens as it always did, with no flicker); a longer one shows its progress
 // and a Stop button in the window's status bar and runs the event loop until the scan
 // ends. Meanwhile the user's input to the application's windows is held back, except the
-// Stop button and Esc, which stop the scan; a window closed meanwhile stops the scan and
-// closes once it has ended. User-interface thread only.
+// Stop button and Esc, which stop the scan, and a message box the scan brings up; a
+// window closed meanwhile stops the scan and closes once it has ended. User-interface
+// thread only.
 
 #include "browser/core/OutlineScan.h"
 

@@ -101,6 +101,8 @@ void TCodeScanner::Run()
         }
         EnterCycle(++cycle);
     }
+    if (m_progress) // the cycles have all run
+        m_progress->cycle.store(m_progress->cycles.load(std::memory_order_relaxed), std::memory_order_relaxed);
     m_pickups.ExpandAll(m_results, [this](const TScanLimit& limit) {
         m_atSet = nullptr;
         m_atIndex = kNoProgress;

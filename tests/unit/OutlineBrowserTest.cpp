@@ -483,6 +483,7 @@ TEST_F(OutlineBrowserTest, FailuresSayWhyAndAreLogged)
          "error:Codes.LoadFromFile;/p/x.pas"},
         {TOpenFailure::ScanFailed, "no rule", "Cannot outline x.pas: the scan failed (no rule)",
          "error in TMForm.UpDateUName:/p/x.pas"},
+        {TOpenFailure::Stopped, "", "Stopped: x.pas was not outlined", "scan stopped:/p/x.pas"},
     };
     source.Add("/p/a.pas", WorkedExample());
     browser.Start("/p/a.pas");

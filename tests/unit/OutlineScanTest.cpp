@@ -89,6 +89,18 @@ TEST(OutlineScan, ReadsAndScansOrSaysWhyNot)
     EXPECT_EQ(good.lineCount, 2);
     ASSERT_FALSE(good.title.empty());
     EXPECT_EQ(good.title.front(), "the title");
+    // A scan watched from another thread: it writes how far it has come, to the end; a
+    // stop request ends it with Stopped.
+    std::stop_source stop;
+    TScanProgress progress;
+    EXPECT_EQ(ScanOutline(rules, config, log, cases[0].path, "PAS", {}, {stop.get_token(), &progress}).entries,
+              good.entries);
+    EXPECT_EQ(progress.lines.load(), 2);
+    EXPECT_EQ(progress.cycles.load(), 1);
+    EXPECT_EQ(progress.Fraction(), 1.0);
+    stop.request_stop();
+    EXPECT_EQ(ScanOutline(rules, config, log, cases[0].path, "PAS", {}, {stop.get_token(), &progress}).failure,
+              TOpenFailure::Stopped);
     fs::remove_all(dir);
 }
 

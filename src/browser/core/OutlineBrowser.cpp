@@ -258,7 +258,8 @@ void TOutlineBrowser::ReportFailure(const std::string& path, const std::string& 
 {
     const bool unread =
         outcome.failure == TOpenFailure::Missing || outcome.failure == TOpenFailure::Unreadable;
-    m_debugLog.AddLine(unread ? "error:Codes.LoadFromFile;" + sourcePath : logLine);
+    const bool stopped = outcome.failure == TOpenFailure::Stopped; // by the user: no error
+    m_debugLog.AddLine(unread ? "error:Codes.LoadFromFile;" + sourcePath : stopped ? "scan stopped:" + sourcePath : logLine);
     m_view.ShowNotice(OpenFailureText(FileNameOf(path), outcome.failure, outcome.error));
 }
 
