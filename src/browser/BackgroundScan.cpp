@@ -137,7 +137,10 @@ void TBackgroundScan::BeginShowing()
     m_windowWasEnabled = m_window.isEnabled();
     for (QObject* child : m_window.children()) {
         auto* widget = qobject_cast<QWidget*>(child);
-        if (widget && widget != m_window.statusBar() && widget->isEnabled() && !widget->isWindow()) {
+        // (The busy window has disabled them all; those not disabled on their own account
+        // are disabled here and enabled again at the end.)
+        if (widget && widget != m_window.statusBar() && !widget->testAttribute(Qt::WA_ForceDisabled) &&
+            !widget->isWindow()) {
             widget->setEnabled(false);
             m_disabled.emplace_back(widget);
         }

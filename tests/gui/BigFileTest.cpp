@@ -118,7 +118,12 @@ private slots:
         const QStringList before = Declarations(form);
         // Big enough to take longer than the quiet wait on any machine it is stopped on.
         const std::string big = w.folder.Write("big.pas", ManyClasses(100000));
-        WhenShown(*form.BackgroundScan(), [&] { QTest::keyClick(&form, Qt::Key_Escape); });
+        WhenShown(*form.BackgroundScan(), [&] {
+            // The window's parts are disabled, the Stop button is not.
+            QVERIFY(!form.ListView()->isEnabled() && !form.FilterEdit()->isEnabled());
+            QVERIFY(form.BackgroundScan()->StopButton()->isEnabled());
+            QTest::keyClick(&form, Qt::Key_Escape);
+        });
         form.OpenFile(big);
         QCOMPARE(form.NoticeText(), QString("Stopped: big.pas was not outlined"));
         QCOMPARE(Declarations(form), before);
