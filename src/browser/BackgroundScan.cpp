@@ -147,6 +147,10 @@ void TBackgroundScan::BeginShowing()
     }
     m_window.setEnabled(true);
     m_stopButton->setEnabled(true);
+    // A window not shown yet (a big file given at the start) shows now, with the progress,
+    // rather than nothing until the scan ends.
+    if (!m_window.isVisible())
+        m_window.show();
     if (QApplication::overrideCursor())
         QApplication::changeOverrideCursor(Qt::BusyCursor);
     UpdateProgress();
