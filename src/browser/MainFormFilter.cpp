@@ -41,10 +41,6 @@ constexpr std::size_t kLargestMatchPart = 16384;
 // entry of a huge file, and no one reads so many; the status bar says so.
 constexpr std::size_t kMostListedMatches = 100000;
 
-} // namespace
-
-namespace {
-
 // The list row of the entry at entry index i, as the filter shows it.
 TListRow FilterRow(const TLines& entries, int i, const std::string& layout)
 {
