@@ -39,6 +39,7 @@ void TCodeScanner::ResetForScan()
     m_faults.Clear();
     m_atSet = nullptr;
     m_atIndex = -1;
+    m_map = {};
 }
 
 void TCodeScanner::ScanFile(const std::string& path, std::string_view key)
@@ -57,6 +58,14 @@ void TCodeScanner::ScanLines(TLines codes, std::string_view key)
 {
     ResetForScan();
     RunOnLines(std::move(codes), key);
+}
+
+void TCodeScanner::ScanLines(TLines codes, std::string_view key, TSourceMap map)
+{
+    ResetForScan();
+    m_map = std::move(map);
+    RunOnLines(std::move(codes), key);
+    MapRecordLines();
 }
 
 void TCodeScanner::RunOnLines(TLines codes, std::string_view key)
@@ -83,6 +92,8 @@ void TCodeScanner::Run()
         m_nextCycle = false;
         m_guard.StartCycle();
         m_source.StartCycle();
+        m_nextNote = 0;
+        EmitNotes(0);
         while (!m_source.AtEnd()) {
             CheckStop();
             RunRules();
@@ -90,6 +101,7 @@ void TCodeScanner::Run()
                 break;
             ReadNextLine();
         }
+        EmitNotes(static_cast<int>(m_source.Codes().size()));
         EnterCycle(++cycle);
     }
     m_pickups.ExpandAll(m_results, [this](const TScanLimit& limit) {
@@ -198,7 +210,9 @@ void TCodeScanner::RunRules()
 
 void TCodeScanner::ReadNextLine()
 {
-    if (m_source.ReadNext())
+    const bool room = m_source.ReadNext();
+    EmitNotes(m_source.ReadThrough());
+    if (room)
         return;
     m_atSet = m_ruleSet;
     m_atIndex = kBufferFull;

@@ -22,6 +22,7 @@
 #include "scan/ScanBuffer.h"
 #include "scan/ScanMessages.h"
 #include "scan/SourceLines.h"
+#include "scan/SourceMap.h"
 #include "scan/StructureTexts.h"
 
 #include <functional>
@@ -44,6 +45,13 @@ public:
     void ScanFile(const std::string& path, std::string_view key);
     // The same scan over lines already decoded (UTF-8 text without line breaks).
     void ScanLines(TLines codes, std::string_view key);
+    // The same over lines that come from several files (a source with its includes put in
+    // place, see IncludeFlattener.h). Each record's LINE is the line in the file its text
+    // comes from; a record from a file other than the first ends its header with "[FILE]"
+    // and that file's path (RecordHeader.h). Each note of the map becomes a record of type
+    // "include" (its name as the declaration, its reason as the comment, icon 2) at the
+    // level in force when reading reaches its line. Comments and Codes stay by scanned line.
+    void ScanLines(TLines codes, std::string_view key, TSourceMap map);
 
     const TLines& Results() const { return m_results; }
     const TLines& Codes() const { return m_source.Codes(); }
@@ -102,6 +110,10 @@ private:
     void Rematch(int patternId);
     void PickUpMatch(char marker);
     void EmitRecord();
+    // The records of the notes whose lines reading has reached (through: the last line).
+    void EmitNotes(int through);
+    // Each record's scanned line turned into its file's line (and [FILE]), by the map.
+    void MapRecordLines();
     std::string_view Buf() const { return m_buffer.Text(); }
     // Records a fault of the line being tried or run (once per scan) and returns its text.
     std::string NoteFault(const std::string& message, int sourceLine);
@@ -144,4 +156,7 @@ private:
     int m_savedLine = -1;
     TLines m_results;
     TLines m_commentBlock;
+    // Where the scanned lines come from (empty: all from one file), and its next note.
+    TSourceMap m_map;
+    std::size_t m_nextNote = 0;
 };
