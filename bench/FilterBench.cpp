@@ -11,9 +11,9 @@
 
 #include "BenchSupport.h"
 #include "browser/MainForm.h"
-#include "browser/ListViewEx.h"
 #include "browser/core/OutlineFilter.h"
 #include "config/AppContext.h"
+#include "widgets/ListViewEx.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -8,10 +8,10 @@
 // to "Create"; the rules and settings are the delivered ones of data/, read only.
 
 #include "BenchSupport.h"
-#include "browser/ListViewEx.h"
 #include "config/AppContext.h"
 #include "config/SettingsKeys.h"
 #include "search/gui/FormSearch.h"
+#include "widgets/ListViewEx.h"
 
 #include <QApplication>
 #include <QComboBox>

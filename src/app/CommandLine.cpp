@@ -7,11 +7,13 @@
 #include "editor/JsonRecords.h"
 #include "scan/CodeScanner.h"
 #include "scan/IncludeScan.h"
-#include "scan/RecordHeader.h"
+#include "scan/OutlineRecord.h"
+#include "scan/SourceText.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 
 namespace {
@@ -50,7 +52,9 @@ constexpr const char* kUsage =
     "              including file's own, before INCLUDE_PATH of the settings (repeatable)\n"
     "  --search    search the outlines of the files under FOLDER... for KEYWORD (exact,\n"
     "              letter case counts unless --ignore-case); prints File, Line,\n"
-    "              Declaration, Comment, Type separated by tabs, one row per line\n"
+    "              Declaration, Comment, Type separated by tabs, one row per line;\n"
+    "              in a cell, tab, CR, LF and \\ are written \\t, \\r, \\n and \\\\, other\n"
+    "              control characters and bytes that are not UTF-8 as \\xNN\n"
     "  --in        the fields searched (default: all four)\n"
     "  --types     the file types searched (default: every type the rule file lists)\n"
     "  --ignore-case\n"
@@ -94,6 +98,16 @@ int Fail(const std::string& message, int status)
     std::cerr << "quillane: " << message << '\n';
     return status;
 }
+
+} // namespace
+
+std::string RuleFileProblem(const TStructureTexts& rules)
+{
+    const std::string& problem = rules.LoadProblem();
+    return "cannot read the rule file " + rules.FileName() + (problem.empty() ? "" : ": " + problem);
+}
+
+namespace {
 
 std::optional<TScanOptions> ParseScanOptions(const std::vector<std::string>& args, std::string& error)
 {
@@ -151,22 +165,24 @@ std::optional<TScanOptions> ParseScanOptions(const std::vector<std::string>& arg
 
 void PrintOutline(const TLines& results)
 {
+    std::vector<TOutlineRecord> records;
+    for (int i = 0; HasRecordAt(results, i); i += kRecordLines)
+        records.push_back(ReadRecord(results, i));
     // The shallowest level of the file is its top; deeper entries are indented below it.
     int top = -1;
-    for (std::size_t i = 0; i + 3 < results.size(); i += 4) {
-        const int level = ReadRecordHeader(results[i]).level;
-        if (top < 0 || level < top)
-            top = level;
+    for (const TOutlineRecord& record : records) {
+        if (top < 0 || record.level < top)
+            top = record.level;
     }
-    for (std::size_t i = 0; i + 3 < results.size(); i += 4) {
-        const TRecordHeader header = ReadRecordHeader(results[i]);
-        std::string line(static_cast<std::size_t>(2 * std::max(0, header.level - top)), ' ');
-        line += results[i + 2];
+    for (const TOutlineRecord& record : records) {
+        std::string line(static_cast<std::size_t>(2 * std::max(0, record.level - top)), ' ');
+        line += record.declaration;
         // An entry from an include file names the file.
-        const std::string file = header.file.empty() ? std::string() : FileNameOf(header.file) + " ";
-        line += "  (" + results[i + 1] + ", " + file + "line " + std::to_string(header.line) + ")";
-        if (!Trim(results[i + 3]).empty())
-            line += "  " + Trim(results[i + 3]);
+        const std::string file = record.file.empty() ? std::string() : FileNameOf(record.file) + " ";
+        line += "  (" + std::string(record.type) + ", " + file + "line " + record.line + ")";
+        const std::string comment = Trim(record.comment);
+        if (!comment.empty())
+            line += "  " + comment;
         std::cout << line << '\n';
     }
 }
@@ -181,15 +197,13 @@ int RunScanMode(const TScanOptions& options)
     if (options.indicator)
         app.Config().WriteInteger(kCmtIndicator, *options.indicator);
     if (!options.rules.empty() && app.SharedRules().Lines().empty())
-        return Fail("cannot read the rule file " + options.rules, 1);
+        return Fail(RuleFileProblem(app.SharedRules()), 1);
 
     TCodeScanner scanner(app.SharedRules(), app.DebugLog(), app.Config().ReadInteger(kCmtIndicator));
+    scanner.SetSourceLimit(SourceLimitBytes(app.Config().ReadInteger(kMaxSourceMb)));
     const std::string key = FileTypeKey(options.source);
     if (!scanner.IsKnownType(key))
         return Fail("the rule file lists no rules for the file type '" + key + "'", 2);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(options.source, ec) || !std::ifstream(options.source))
-        return Fail("cannot read " + options.source, 1);
     try {
         if (options.includes) {
             TIncludeOptions includes;
@@ -203,6 +217,11 @@ int RunScanMode(const TScanOptions& options)
     } catch (const std::exception& e) {
         return Fail("scanning " + options.source + " failed: " + e.what(), 1);
     }
+    if (!scanner.LoadProblem().empty())
+        return Fail("cannot read " + options.source + ": " + scanner.LoadProblem(), 1);
+    // The outline is of the text before the NUL; the run still succeeds.
+    if (scanner.NulLine() > 0)
+        std::cerr << "quillane: " << options.source << ": " << NulLineText(scanner.NulLine()) << '\n';
     // Faults of the rules: the outline below is what the rules still made of the source.
     for (const auto& fault : scanner.RuleFaults())
         std::cerr << "quillane: " << fault.Text() << '\n';
@@ -222,6 +241,20 @@ int RunScanMode(const TScanOptions& options)
 }
 
 } // namespace
+
+int FinishOutput(int status)
+{
+    std::cout.flush();
+    const bool streamWritten = !std::cout.fail();
+    errno = 0;
+    const bool stdioWritten = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    const int error = errno;
+    if (streamWritten && stdioWritten)
+        return status;
+    std::cerr << "quillane: cannot write the output" << (error ? std::string(": ") + std::strerror(error) : "")
+              << '\n';
+    return status == 0 ? 1 : status;
+}
 
 std::optional<int> RunCommandLine(const std::vector<std::string>& args)
 {

@@ -1,6 +1,7 @@
 #include "app/EditorCommands.h"
 
 #include "config/AppContext.h"
+#include "config/SafeFiles.h"
 #include "editor/LspFraming.h"
 #include "editor/LspServer.h"
 #include "editor/TagsFile.h"
@@ -9,9 +10,9 @@
 #include <csignal>
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <unistd.h>
 
 namespace {
@@ -201,22 +202,10 @@ int RunTagsCommand(const std::vector<std::string>& args)
         std::cout.flush();
         return std::cout ? (summary.ruleFaults == 0 ? 0 : 1) : 1;
     }
-    const std::string temporary = output + ".tmp-" + std::to_string(getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        tags.Write(out);
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return Fail("cannot write " + output, 1);
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, output, ec);
-    if (ec) {
-        std::filesystem::remove(temporary, ec);
-        return Fail("cannot write " + output, 1);
-    }
+    // The temporary file is made new (never opened through a link planted under its name).
+    std::ostringstream text;
+    tags.Write(text);
+    if (const std::string problem = ReplaceFile(output, text.str()); !problem.empty())
+        return Fail(problem, 1);
     return summary.ruleFaults == 0 ? 0 : 1;
 }

@@ -84,8 +84,19 @@ bool TQtPlatform::ShowHelp(const std::string& topic)
 
 void TQtPlatform::ShowMessage(const std::string& text, const std::string& caption)
 {
-    QMessageBox::information(nullptr, QString::fromStdString(caption),
-                             QString::fromStdString(text));
+    QMessageBox box(QMessageBox::Information, QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+bool TQtPlatform::Confirm(const std::string& text, const std::string& caption)
+{
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void TQtPlatform::SetClipboardText(const std::string& text)

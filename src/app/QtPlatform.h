@@ -21,6 +21,7 @@ public:
     void OpenInShell(const std::string& target, TShellFailed onFailure) override;
     bool ShowHelp(const std::string& topic) override;
     void ShowMessage(const std::string& text, const std::string& caption) override;
+    bool Confirm(const std::string& text, const std::string& caption) override;
     void SetClipboardText(const std::string& text) override;
 
 private:

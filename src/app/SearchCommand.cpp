@@ -1,8 +1,11 @@
 #include "app/SearchCommand.h"
 
+#include "app/CommandLine.h"
+
 #include "config/AppContext.h"
 #include "editor/JsonRecords.h"
 #include "search/core/OutlineCache.h"
+#include "scan/SourceText.h"
 #include "search/core/Search.h"
 
 #include <algorithm>
@@ -125,13 +128,34 @@ std::optional<TSearchOptions> ParseSearchOptions(const std::vector<std::string>&
     return options;
 }
 
-// Tabs and line breaks inside a cell would break the one-row-per-line output.
-std::string Cell(const std::string& text)
+// A cell as one run of UTF-8 without tabs or line breaks, from which the text can be had
+// back: tab, CR, LF and the backslash are written \t, \r, \n and \\, other control
+// characters and bytes that are not UTF-8 (a file name may hold any byte) as \xNN.
+std::string Cell(std::string_view text)
 {
-    std::string cell = text;
-    for (char& c : cell)
-        if (c == '\t' || c == '\n' || c == '\r')
-            c = ' ';
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string cell;
+    cell.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const std::size_t length = Utf8SequenceLength(text, i);
+        switch (byte) {
+        case '\t': cell += "\\t"; break;
+        case '\r': cell += "\\r"; break;
+        case '\n': cell += "\\n"; break;
+        case '\\': cell += "\\\\"; break;
+        default:
+            if (length > 0 && byte >= 0x20 && byte != 0x7F) {
+                cell.append(text.substr(i, length));
+                i += length;
+                continue;
+            }
+            cell += "\\x";
+            cell += kHex[byte >> 4];
+            cell += kHex[byte & 0x0F];
+        }
+        ++i;
+    }
     return cell;
 }
 
@@ -184,7 +208,7 @@ int RunSearchCommand(const std::vector<std::string>& args)
         paths.rulesFile = options->rules;
     TAppContext app(paths, TAppContext::TSettingsAtEnd::Keep);
     if (!options->rules.empty() && app.SharedRules().Lines().empty())
-        return Fail("cannot read the rule file " + options->rules, 1);
+        return Fail(RuleFileProblem(app.SharedRules()), 1);
 
     const TLines var = app.SharedRules().Section("VAR");
     TSearchRequest request;
@@ -224,6 +248,9 @@ int RunSearchCommand(const std::vector<std::string>& args)
         return Fail(std::string("the search failed: ") + e.what(), 1);
     }
     std::fflush(stdout);
+    // Each file and folder that could not be read is named in the trace log.
+    if (summary.filesUnreadable + summary.foldersUnreadable > 0)
+        std::cerr << "quillane: " << UnreadableText(summary.filesUnreadable, summary.foldersUnreadable) << '\n';
     // The first fault of the rules went to standard error; all are in the trace log.
-    return summary.ruleFaults == 0 ? 0 : 1;
+    return summary.ruleFaults == 0 && summary.filesUnreadable + summary.foldersUnreadable == 0 ? 0 : 1;
 }

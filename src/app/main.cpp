@@ -5,11 +5,11 @@
 #include "app/CommandLine.h"
 #include "app/QtPlatform.h"
 #include "browser/MainForm.h"
-#include "browser/OutlineImages.h"
 #include "browser/TextViewer.h"
 #include "browser/core/OutlineDocument.h"
 #include "config/AppContext.h"
 #include "search/gui/FormSearch.h"
+#include "widgets/OutlineImages.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -33,6 +33,7 @@ void ShowStringBox(const std::string& text)
     auto show = [text] {
         QMessageBox box(QMessageBox::NoIcon, "show a string", QString::fromStdString(text),
                         QMessageBox::Ok);
+        box.setTextFormat(Qt::PlainText); // paths and source texts are never markup
         box.exec();
     };
     QCoreApplication* app = QCoreApplication::instance();
@@ -121,7 +122,7 @@ int main(int argc, char* argv[])
         if (!screenshot)
             return 2;
     } else if (auto status = RunCommandLine(args)) {
-        return *status;
+        return FinishOutput(*status);
     }
     if (!HaveDisplay()) {
         std::cerr << "quillane: no display to open the window on; "
@@ -129,7 +130,10 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    TCloseOnSignal closeOnSignal;
+    // A picture is taken without storing anything, so a signal may end that run at once.
+    std::optional<TCloseOnSignal> closeOnSignal;
+    if (!screenshot)
+        closeOnSignal.emplace();
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Quillane");
     QApplication::setWindowIcon(ProgramIcon());
@@ -173,7 +177,7 @@ int main(int argc, char* argv[])
             std::cerr << "quillane: cannot write " << screenshot->file << '\n';
         return saved ? 0 : 1;
     }
-    closeOnSignal.Start();
+    closeOnSignal->Start();
     const int status = QApplication::exec();
     app.DebugLog().SetMessageSink(nullptr);
     return status;

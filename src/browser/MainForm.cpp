@@ -3,17 +3,17 @@
 
 #include "browser/MainForm.h"
 
-#include "browser/HeaderLayout.h"
 #include "browser/LevelPathDelegate.h"
-#include "browser/ListViewEx.h"
-#include "browser/OutlineImages.h"
 #include "browser/ShellList.h"
 #include "browser/TextViewer.h"
+#include "browser/core/HeaderLayout.h"
 #include "browser/core/OutlineFilter.h"
 #include "config/Config.h"
 #include "config/FontText.h"
 #include "config/SettingsKeys.h"
 #include "scan/StructureTexts.h"
+#include "widgets/ListViewEx.h"
+#include "widgets/OutlineImages.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>
@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolTip>
@@ -64,8 +65,6 @@ TMForm::TMForm(const TMFormServices& services, QWidget* parent)
 TMForm::~TMForm()
 {
     SetBusy(false);
-    // The rows of the filter's matches are the window's, not the list's.
-    DropFilter();
 }
 
 // ---- What the browser shows ----
@@ -218,8 +217,10 @@ QString TMForm::StatusPanelText(int panel) const
 void TMForm::ShowNotice(const std::string& text)
 {
     m_statusNotice->setText(QString::fromStdString(text));
-    // A long notice is cut by the window's edge; its tooltip holds it whole.
-    m_statusNotice->setToolTip(m_statusNotice->text());
+    // A long notice is cut by the window's edge; its tooltip holds it whole, as written (a
+    // tooltip takes markup it finds in its text, and a notice names files).
+    m_statusNotice->setToolTip(text.empty() ? QString()
+                                            : Qt::convertFromPlainText(m_statusNotice->text(), Qt::WhiteSpaceNoWrap));
 }
 
 QString TMForm::NoticeText() const

@@ -9,10 +9,10 @@
 // MainFormFrame.cpp (actions, menus, toolbar, pages), MainFormState.cpp (the settings
 // read at creation and written at close) and MainFormCommands.cpp (the other commands).
 
-#include "browser/ListCompare.h"
 #include "browser/core/OutlineBrowser.h"
 #include "config/AppPaths.h"
 #include "export/ExportWriters.h"
+#include "widgets/core/ListCompare.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -193,8 +193,8 @@ private:
 
     // The stored state (MainFormState.cpp).
     void FormCreate();
-    void ApplyColumnLayout();
-    void ApplyColumnWidths();
+    void ApplyColumnLayout(const std::string& stored);
+    void ApplyColumnWidths(const std::vector<std::optional<int>>& stored);
     QFont FontOfDesc(const TFontDesc& desc) const;
 
     // The view (MainForm.cpp).
@@ -254,10 +254,6 @@ private:
     // time or at the first keystroke, and kept until they change again.
     std::unique_ptr<TOutlineFilter> m_filterIndex;
     std::shared_ptr<const std::vector<TListRow>> m_filterRows;
-    // The list's rows of the matches, one per entry, made with the index and reused by
-    // every keystroke; in the list only while m_listShowsMatches.
-    std::vector<std::unique_ptr<QTreeWidgetItem>> m_filterItems;
-    bool m_listShowsMatches = false;
     int m_filterIndexVersion = -1;
     std::vector<std::size_t> m_filterOrder;
     std::pair<int, TSortOption> m_filterOrderSort{-1, TSortOption::soNone};

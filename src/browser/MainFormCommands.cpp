@@ -4,20 +4,19 @@
 
 #include "browser/MainForm.h"
 
-#include "browser/ListViewEx.h"
 #include "browser/TextViewer.h"
 #include "config/Config.h"
 #include "config/Debug.h"
 #include "config/SettingsKeys.h"
 #include "dialogs/FormAbout.h"
 #include "dialogs/FormCfg.h"
+#include "files/FileHelpers.h"
 #include "platform/Platform.h"
-#include "search/core/FileHelpers.h"
+#include "widgets/ListViewEx.h"
 
 #include <QAction>
 #include <QFileDialog>
 #include <QFontDialog>
-#include <QHeaderView>
 #include <QPlainTextEdit>
 
 namespace {
@@ -28,6 +27,20 @@ const char* const kFileFilter = "Pascal File (*.pas *.dpr)";
 std::string Count(std::size_t n, const std::string& thing)
 {
     return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
+// "2 pages of this export exist in FOLDER already: 3.html, 16.html. Replace them?", naming
+// the first few.
+std::string ReplaceQuestion(const std::string& folder, const TLines& pages)
+{
+    constexpr std::size_t kNamed = 8;
+    std::string names;
+    for (std::size_t i = 0; i < pages.size() && i < kNamed; ++i)
+        names += (i ? ", " : "") + pages[i];
+    if (pages.size() > kNamed)
+        names += " and " + std::to_string(pages.size() - kNamed) + " more";
+    return Count(pages.size(), "page") + " of this export " + (pages.size() == 1 ? "exists" : "exist") + " in " +
+           folder + " already: " + names + ".\nReplace " + (pages.size() == 1 ? "it" : "them") + "?";
 }
 
 } // namespace
@@ -82,9 +95,7 @@ void TMForm::FileSaveAsExecute()
 TExportView TMForm::CurrentExportView() const
 {
     TExportView view;
-    const QHeaderView* header = m_listView->header();
-    for (int visual = 0; visual < header->count(); ++visual)
-        view.captions.push_back(m_listView->headerItem()->text(header->logicalIndex(visual)).toStdString());
+    view.captions = m_listView->CaptionsOnScreen();
     for (int i = 0; i < m_listView->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = m_listView->topLevelItem(i);
         TExportRow row;
@@ -135,14 +146,23 @@ void TMForm::ExportHTMExecute()
         TMForm& m_form;
     } navigator(*this);
 
-    std::set<std::string> written;
+    // The pages are made first; files of the folder are replaced only once the user agreed
+    // (the save dialog asked about the chosen page).
+    TExportPages pages(FolderOf(chosen));
     try {
-        ExportLevel(navigator, FolderOf(chosen), "", FileNameOf(chosen), written);
+        ExportLevel(navigator, "", FileNameOf(chosen), pages);
+        TLines existing = pages.Existing();
+        std::erase(existing, FileNameOf(chosen));
+        if (!existing.empty() && !m_platform.Confirm(ReplaceQuestion(pages.Folder(), existing), "Export to HTML")) {
+            ShowNotice("Export to HTML cancelled: nothing was written");
+            return;
+        }
+        pages.Publish();
     } catch (const TExportError& e) {
         m_platform.ShowMessage(e.what(), "Quillane");
         return;
     }
-    ShowNotice("Exported " + Count(written.size(), "HTML page") + " to " + FolderOf(chosen) + ", starting with " +
+    ShowNotice("Exported " + Count(pages.Count(), "HTML page") + " to " + FolderOf(chosen) + ", starting with " +
                FileNameOf(chosen));
     OpenInShell(chosen, "Cannot open the export " + chosen + ": ");
 }
@@ -220,8 +240,8 @@ int TMForm::SelectedSourceLine() const
     if (!row)
         return 0;
     // The parent row stands for the entry whose children are shown.
-    const int parent = m_browser.LevelStart() - 4;
-    if (row->text(0).startsWith(QLatin1String("..")) && HasEntryAt(m_browser.Entries(), parent))
+    const int parent = m_browser.LevelStart() - kRecordLines;
+    if (row->text(0).startsWith(QLatin1String("..")) && HasRecordAt(m_browser.Entries(), parent))
         return IntOrZero(EntryAt(m_browser.Entries(), parent).line);
     return IntOrZero(FieldText(row, 'L').toStdString());
 }

@@ -3,9 +3,9 @@
 
 #include "browser/MainForm.h"
 
-#include "browser/HeaderLayout.h"
-#include "browser/ListViewEx.h"
+#include "browser/core/HeaderLayout.h"
 #include "browser/core/OutlineFilter.h"
+#include "widgets/ListViewEx.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -35,17 +35,13 @@ void TMForm::PrepareFilter()
     const TLines& entries = m_browser.Entries();
     m_filterIndex = std::make_unique<TOutlineFilter>(entries);
     auto rows = std::make_shared<std::vector<TListRow>>();
-    rows->reserve(entries.size() / 4);
-    for (int i = 0; HasEntryAt(entries, i); i += 4) {
+    rows->reserve(RecordCount(entries));
+    for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
         const TOutlineEntry e = EntryAt(entries, i);
         rows->push_back({" ", e.icon, OutlineSubTexts(m_headerLayout, e.line, e.type, e.declaration, e.comment), i});
     }
     m_filterRows = std::move(rows);
-    if (m_listShowsMatches) {
-        m_listView->TakeAllRows();
-        m_listShowsMatches = false;
-    }
-    m_filterItems = m_listView->MakeTableRows(m_filterRows);
+    m_listView->SetTableRows(m_filterRows);
     m_filterIndexVersion = m_browser.EntriesVersion();
     m_filterOrder = m_listView->SortedOrder(*m_filterRows);
     m_filterOrderSort = {m_listView->SortColumn(), m_listView->SortOrder()};
@@ -62,21 +58,16 @@ void TMForm::ShowMatches(const std::vector<int>& matches)
     }
     std::vector<char> matched(m_filterRows->size(), 0);
     for (int i : matches)
-        matched[static_cast<std::size_t>(i / 4)] = 1;
-    QList<QTreeWidgetItem*> shown;
-    shown.reserve(static_cast<qsizetype>(matches.size()));
+        matched[static_cast<std::size_t>(i / kRecordLines)] = 1;
+    std::vector<std::size_t> shown;
+    shown.reserve(matches.size());
     for (std::size_t row : m_filterOrder)
         if (matched[row])
-            shown.append(m_filterItems[row].get());
+            shown.push_back(row);
 
     m_listView->setUpdatesEnabled(false);
     // The rows of the last keystroke's matches are kept for the next; a level's are not.
-    if (m_listShowsMatches)
-        m_listView->TakeAllRows();
-    else
-        m_listView->clear();
-    m_listView->addTopLevelItems(shown);
-    m_listShowsMatches = true;
+    m_listView->ShowTableRows(shown);
     MakeEntryCurrent(-1);
     m_listView->setUpdatesEnabled(true);
     m_statusPanels[1]->setText(matches.size() == 1 ? QStringLiteral("1 match")
@@ -104,10 +95,7 @@ void TMForm::EndFilter(bool focusList)
 
 void TMForm::DropFilter()
 {
-    if (m_listShowsMatches) {
-        m_listView->TakeAllRows();
-        m_listShowsMatches = false;
-    }
+    m_listView->HideTableRows();
     m_filtering = false;
     m_entryBeforeFilter = -1;
     // Not filtering any more, the field's own change signal ends nothing; it also hides

@@ -4,9 +4,9 @@
 #include "browser/MainForm.h"
 
 #include "browser/LevelPathDelegate.h"
-#include "browser/ListViewEx.h"
-#include "browser/OutlineImages.h"
 #include "browser/ShellList.h"
+#include "widgets/ListViewEx.h"
+#include "widgets/OutlineImages.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -296,6 +296,7 @@ void TMForm::CreatePages()
     m_tabShell->setWindowTitle("Shell");
     m_shellPath = new QLabel;
     m_shellPath->setObjectName("ShellPath");
+    m_shellPath->setTextFormat(Qt::PlainText); // a folder's name is never markup
     m_shellPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_shellPath->setContentsMargins(6, 3, 6, 3);
     m_shellList = new TShellList;
@@ -320,6 +321,7 @@ void TMForm::CreateStatusBar()
     for (int i = 0; i < 2; ++i) {
         m_statusPanels[i] = new QLabel;
         m_statusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        m_statusPanels[i]->setTextFormat(Qt::PlainText);
         m_statusPanels[i]->setFixedWidth(i == 0 ? 160 : 150);
         m_statusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         statusBar()->addWidget(m_statusPanels[i]);
@@ -328,6 +330,7 @@ void TMForm::CreateStatusBar()
     // Why a location could not be shown, in the rest of the bar.
     m_statusNotice = new QLabel;
     m_statusNotice->setObjectName("StatusNotice");
+    m_statusNotice->setTextFormat(Qt::PlainText); // it names files and folders
     statusBar()->addWidget(m_statusNotice, 1);
     statusBar()->setObjectName("StatusBar");
 }

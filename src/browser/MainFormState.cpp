@@ -4,13 +4,14 @@
 
 #include "browser/MainForm.h"
 
-#include "browser/HeaderLayout.h"
 #include "browser/LevelPathDelegate.h"
-#include "browser/ListViewEx.h"
 #include "browser/TextViewer.h"
+#include "browser/core/HeaderLayout.h"
 #include "config/Config.h"
 #include "config/FontText.h"
 #include "config/SettingsKeys.h"
+#include "widgets/ListViewEx.h"
+#include "widgets/WindowState.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,10 +25,8 @@ namespace {
 // Built-in widths of the outline list's columns.
 constexpr int kBuiltInWidth[] = {32, 190, 187, 187, 187};
 
-std::string ColumnKey(std::string_view prefix, int n)
-{
-    return std::string(prefix) + std::to_string(n);
-}
+constexpr TBoundsKeys kBounds{kMformLeft, kMformTop, kMformWidth, kMformHeight, kMformMax};
+constexpr TColumnKeys kColumns{kListHeader, kListHeaderWidthPrefix, kListHeaderSortCol, kListHeaderSortOrder};
 
 // A font's face name; the classic dialog face stands for the platform's default font.
 bool IsDefaultFace(const std::string& face)
@@ -58,13 +57,12 @@ void TMForm::FormCreate()
         }
     }
 
-    const int width = m_config.ReadInteger(kMformWidth);
-    const int height = m_config.ReadInteger(kMformHeight);
-    move(m_config.ReadInteger(kMformLeft), m_config.ReadInteger(kMformTop));
+    const TStoredBounds bounds = ReadBounds(m_config, kBounds);
+    move(bounds.left, bounds.top);
     // A window without a stored size (a first start) keeps its built-in size.
-    if (width > 0 && height > 0)
-        resize(width, height);
-    if (m_config.ReadBool(kMformMax))
+    if (bounds.width > 0 && bounds.height > 0)
+        resize(bounds.width, bounds.height);
+    if (bounds.maximized)
         setWindowState(windowState() | Qt::WindowMaximized);
 
     m_listIcon16->setChecked(m_config.ReadBool(kIcon16));
@@ -80,14 +78,14 @@ void TMForm::FormCreate()
     SetIconSize(iconSize);
 
     m_listView->setUpdatesEnabled(false);
-    ApplyColumnLayout();
-    ApplyColumnWidths();
+    const TStoredColumns columns = ReadColumns(m_config, kColumns, kColumnCount);
+    ApplyColumnLayout(columns.letters);
+    ApplyColumnWidths(columns.widths);
     // The sort column is the sorted column's place in the stored layout. Files written before
     // it was stored that way hold the column's index in the run that wrote them, which is the
     // same place unless the columns were dragged in that run; such a file is read alike.
-    m_listView->SetSortColumn(m_config.ReadInteger(kListHeaderSortCol));
-    m_listView->SetSortOrder(m_config.ReadBool(kListHeaderSortOrder) ? TSortOption::soAscending
-                                                                     : TSortOption::soDescending);
+    m_listView->SetSortColumn(columns.sortColumn);
+    m_listView->SetSortOrder(columns.ascending ? TSortOption::soAscending : TSortOption::soDescending);
     m_listView->setUpdatesEnabled(true);
 
     if (!m_startArgument.empty())
@@ -95,14 +93,16 @@ void TMForm::FormCreate()
     if (m_config.ReadString(kLastView).empty())
         m_config.WriteString(kLastView, m_paths.dataFolder + "Example.pas");
     m_browser.Start(m_config.ReadString(kLastView));
+    // Settings that cannot be saved at the end are said now, while the user can mend it.
+    if (const std::string problem = m_config.SaveProblem(); !problem.empty() && NoticeText().isEmpty())
+        ShowNotice("The settings will not be saved: " + problem);
     // A column stored as "widest text" is sized once the rows are there.
     for (int column : m_autoWidthColumns)
         m_listView->resizeColumnToContents(column);
 }
 
-void TMForm::ApplyColumnLayout()
+void TMForm::ApplyColumnLayout(const std::string& stored)
 {
-    const std::string stored = m_config.ReadString(kListHeader);
     // A layout that lacks a field would leave that field without a column.
     m_headerLayout = IsCompleteLayout(stored) ? stored : std::string(kBuiltInLayout);
     // The Declaration column shows a filter match's level path after its declaration, and
@@ -119,25 +119,15 @@ void TMForm::ApplyColumnLayout()
     }
 }
 
-void TMForm::ApplyColumnWidths()
+void TMForm::ApplyColumnWidths(const std::vector<std::optional<int>>& stored)
 {
     m_autoWidthColumns.clear();
-    QHeaderView* header = m_listView->header();
-    header->setStretchLastSection(false);
+    m_listView->header()->setStretchLastSection(false);
     for (int n = 0; n < kColumnCount; ++n) {
-        const std::string key = ColumnKey(kListHeaderWidthPrefix, n);
-        const std::string text = m_config.ReadString(key);
-        const int stored = IntOrZero(text);
-        if (Trim(text).empty() || stored < -2) {
-            header->resizeSection(n, kBuiltInWidth[n]);
-        } else if (stored == -1) {
-            m_listView->resizeColumnToContents(n);
+        const std::optional<int> width = stored[static_cast<std::size_t>(n)];
+        ApplyStoredWidth(*m_listView, n, width, kBuiltInWidth[n], MinimumWidth(n));
+        if (width == -1)
             m_autoWidthColumns.push_back(n);
-        } else if (stored == -2) {
-            header->resizeSection(n, std::max(MinimumWidth(n), header->sectionSizeHint(n)));
-        } else {
-            header->resizeSection(n, std::max(MinimumWidth(n), stored));
-        }
     }
 }
 
@@ -156,13 +146,7 @@ void TMForm::FormClose()
     m_config.WriteString(kMformFont, FontToText(font));
 
     // A maximized window stores the bounds it returns to.
-    const bool maximized = isMaximized();
-    const QRect normal = maximized ? normalGeometry() : QRect(pos(), size());
-    m_config.WriteInteger(kMformLeft, normal.left());
-    m_config.WriteInteger(kMformTop, normal.top());
-    m_config.WriteInteger(kMformWidth, normal.width());
-    m_config.WriteInteger(kMformHeight, normal.height());
-    m_config.WriteBool(kMformMax, maximized);
+    StoreBounds(m_config, kBounds, *this, TMaximizedBounds::Normal);
 
     m_config.WriteInteger(kTitleHeight, m_titleHeight);
 
@@ -173,26 +157,9 @@ void TMForm::FormClose()
     m_config.WriteString(kLastView, FolderOf(m_browser.SourcePath()));
 
     // The layout, the widths and the sort column are stored in the on-screen order, which
-    // is the columns' order after the next start.
-    QHeaderView* header = m_listView->header();
-    std::vector<std::string> captions;
-    for (int visual = 0; visual < header->count(); ++visual)
-        captions.push_back(
-            m_listView->headerItem()->text(header->logicalIndex(visual)).toStdString());
-    const std::vector<int> positions = LayoutPositions(captions);
-    for (int visual = 0; visual < header->count(); ++visual) {
-        const int position = positions[static_cast<std::size_t>(visual)];
-        m_config.WriteInteger(ColumnKey(kListHeaderWidthPrefix, position),
-                              m_listView->NaturalWidth(header->logicalIndex(visual)));
-    }
-    m_headerLayout = LayoutFromCaptions(captions);
-    m_config.WriteString(kListHeader, m_headerLayout);
-
-    int sortColumn = m_listView->SortColumn();
-    if (sortColumn >= 0 && sortColumn < header->count())
-        sortColumn = positions[static_cast<std::size_t>(header->visualIndex(sortColumn))];
-    m_config.WriteInteger(kListHeaderSortCol, sortColumn);
-    m_config.WriteBool(kListHeaderSortOrder, m_listView->SortOrder() == TSortOption::soAscending);
+    // is the columns' order after the next start; the icon column stays first there.
+    m_headerLayout = StoreColumns(m_config, kColumns, *m_listView, LayoutPositions(m_listView->CaptionsOnScreen()),
+                                  [this](int column) { return m_listView->NaturalWidth(column); });
 }
 
 void TMForm::closeEvent(QCloseEvent* event)

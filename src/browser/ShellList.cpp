@@ -1,6 +1,6 @@
 #include "browser/ShellList.h"
 
-#include "browser/OutlineImages.h"
+#include "widgets/OutlineImages.h"
 
 #include <QAbstractFileIconProvider>
 #include <QDir>

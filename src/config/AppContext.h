@@ -18,7 +18,8 @@ public:
     // rule file. The trace log makes its folder when it writes its first line.
     explicit TAppContext(const TAppPaths& paths, TSettingsAtEnd atEnd = TSettingsAtEnd::Write);
     // Releases the rules, writes the settings (when the store holds lines; the settings
-    // file's folder is made when missing), then saves and releases the trace log.
+    // file's folder is made when missing; why they could not be written goes to standard
+    // error and the trace log), then saves and releases the trace log.
     ~TAppContext();
     TAppContext(const TAppContext&) = delete;
     TAppContext& operator=(const TAppContext&) = delete;

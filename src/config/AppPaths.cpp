@@ -17,6 +17,16 @@ constexpr const char* kRulesName = "CodeScan.dll";
 constexpr const char* kInstalledData = "../share/quillane/";
 constexpr const char* kUserFolderName = "quillane/";
 
+const std::string& ProgramPath()
+{
+    static const std::string path = [] {
+        std::error_code ec;
+        auto p = fs::read_symlink("/proc/self/exe", ec);
+        return ec ? std::string() : p.string();
+    }();
+    return path;
+}
+
 std::string Variable(const char* name)
 {
     const char* value = std::getenv(name);
@@ -60,6 +70,10 @@ TAppPaths TAppPaths::InFolder(const std::string& folder)
     paths.exportFolder = folder;
     return paths;
 }
+
+std::string AppFolder() { return FolderOf(ProgramPath()); }
+
+std::string AppFileName() { return FileNameOf(ProgramPath()); }
 
 TPlaceFacts ProgramFacts()
 {

@@ -33,6 +33,11 @@ struct TAppPaths {
     static TAppPaths InFolder(const std::string& folder);
 };
 
+// The folder of the running program file, ending with "/", and the file's name; empty
+// when the system does not tell.
+std::string AppFolder();
+std::string AppFileName();
+
 // What the choice of places depends on: gathered from the running system by ProgramFacts,
 // written out by hand in tests.
 struct TPlaceFacts {

@@ -1,14 +1,15 @@
 #include "config/Config.h"
 
-#include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include "config/SafeFiles.h"
+#include "scan/SourceText.h"
 
-#include <fcntl.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -57,37 +58,47 @@ std::vector<TListBlock> FindListBlocks(const TLines& lines, const std::string& o
     return blocks;
 }
 
-// Writes the whole text to a new file of this save's own beside the target (the process
-// id and a count make its name), flushed to the disk; the file's name, or empty on failure.
-std::string WriteTemporary(const std::string& target, const std::string& text)
+// Where a save writes: the settings file itself or, for a symbolic link, the regular file
+// it leads to when the user owns it (the link stays); and the mode the file keeps. problem
+// says why nothing may be written.
+struct TSaveTarget {
+    std::string path;
+    std::optional<mode_t> mode; // none for a new file
+    std::string problem;
+};
+
+TSaveTarget SaveTargetOf(const std::string& file)
 {
-    static std::atomic<unsigned> count{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name =
-            target + "." + std::to_string(::getpid()) + "." + std::to_string(count.fetch_add(1)) + ".new";
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue; // left by an earlier process of the same id
-            return {};
-        }
-        bool written = true;
-        for (std::size_t done = 0; written && done < text.size();) {
-            const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            written = n > 0;
-            if (written)
-                done += static_cast<std::size_t>(n);
-        }
-        written = ::fsync(fd) == 0 && written;
-        written = ::close(fd) == 0 && written;
-        if (written)
-            return name;
-        std::remove(name.c_str());
-        return {};
+    struct stat info {};
+    if (::lstat(file.c_str(), &info) != 0) {
+        if (errno == ENOENT)
+            return {file, std::nullopt, {}};
+        return {file, std::nullopt, "cannot examine " + file + ": " + ErrnoText(errno)};
     }
-    return {};
+    std::string path = file;
+    if (S_ISLNK(info.st_mode)) {
+        char* resolved = ::realpath(file.c_str(), nullptr);
+        if (!resolved || ::stat(resolved, &info) != 0) {
+            const int error = errno;
+            std::free(resolved);
+            return {file, std::nullopt, file + " is a symbolic link that leads nowhere (" + ErrnoText(error) + ")"};
+        }
+        path = resolved;
+        std::free(resolved);
+        if (!S_ISREG(info.st_mode))
+            return {file, std::nullopt, file + " is a symbolic link to " + path + ", which is not a regular file"};
+        if (info.st_uid != ::geteuid())
+            return {file, std::nullopt, file + " is a symbolic link to " + path + ", which belongs to another user"};
+    } else if (!S_ISREG(info.st_mode)) {
+        return {file, std::nullopt, file + " is not a regular file"};
+    }
+    // The owner's write permission counts for the owner (root included); others are asked
+    // of the system.
+    const bool writable =
+        info.st_uid == ::geteuid() ? (info.st_mode & S_IWUSR) != 0 : ::access(path.c_str(), W_OK) == 0;
+    if (!writable)
+        return {file, std::nullopt, path + " is read-only"};
+    return {path, info.st_mode & 07777, {}};
 }
 
 } // namespace
@@ -96,43 +107,52 @@ TConfig::TConfig(std::string fileName) : m_fileName(std::move(fileName)) {}
 
 void TConfig::Load(const std::string& seedFile)
 {
+    // A settings file holds a few dozen lines: anything that is no regular file, or is
+    // over this size, is not read (and not waited for).
+    constexpr std::size_t kMaxSettingsBytes = std::size_t{4} << 20;
     TLines lines;
     std::error_code ec;
     const bool seed = !seedFile.empty() && !std::filesystem::exists(m_fileName, ec);
-    std::ifstream in(seed ? seedFile : m_fileName, std::ios::binary);
-    if (in) {
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (!in.bad())
-            lines = SplitLines(text);
-    }
+    const TFileBytes file = ReadFileBytes(seed ? seedFile : m_fileName, kMaxSettingsBytes);
+    if (file.problem.empty())
+        lines = SplitLines(file.bytes);
     std::lock_guard lock(m_mutex);
     m_lines = std::move(lines);
 }
 
-bool TConfig::Save() const
+std::string TConfig::SaveProblem() const
+{
+    return m_fileName.empty() ? "the settings have no file" : SaveTargetOf(m_fileName).problem;
+}
+
+bool TConfig::Save(std::string* problem) const
 {
     std::string text;
     {
         std::lock_guard lock(m_mutex);
         if (m_lines.empty())
             return true;
-        if (m_fileName.empty()) // a store made in memory has no file to write
-            return false;
         for (const auto& line : m_lines) {
             text += line;
             text += "\r\n";
         }
     }
-    // Made whole under a name of its own and then renamed over the target: two instances
-    // saving at once each publish a whole file, and a failed save leaves the old one.
-    const std::string temp = WriteTemporary(m_fileName, text);
-    if (temp.empty())
+    const auto fail = [problem](std::string why) {
+        if (problem)
+            *problem = std::move(why);
         return false;
-    if (std::rename(temp.c_str(), m_fileName.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    };
+    if (m_fileName.empty()) // a store made in memory has no file to write
+        return fail("the settings have no file");
+    const TSaveTarget target = SaveTargetOf(m_fileName);
+    if (!target.problem.empty())
+        return fail(target.problem);
+    // Made whole under a name of its own, with the old file's mode (a new file is the
+    // user's alone: it holds the folders searched and the keywords), flushed to the disk and
+    // then renamed over the target: two instances saving at once each publish a whole file,
+    // and a failed save leaves the old one.
+    std::string why = ReplaceFile(target.path, text, target.mode.value_or(0600), true);
+    return why.empty() || fail(std::move(why));
 }
 
 long TConfig::FindKey(std::string_view name) const

@@ -22,9 +22,14 @@ public:
     // Writes every line (each ended by CR LF) when the store holds any; an empty store
     // writes nothing. Goes through a temporary file of its own, flushed to the disk and
     // renamed over the old one, so a failed write never destroys the existing file and
-    // two instances saving at once never publish a half-written one. Returns false on
-    // failure.
-    bool Save() const;
+    // two instances saving at once never publish a half-written one. The file keeps its
+    // mode (a new one is made readable by the user only); a symbolic link is written
+    // through to the regular file it leads to when the user owns that file. Returns false,
+    // and why in problem, when nothing was written.
+    bool Save(std::string* problem = nullptr) const;
+    // Why Save would write nothing (a read-only file, a link to another user's file or to
+    // something that is not a file); empty when it may write.
+    std::string SaveProblem() const;
 
     std::string ReadString(std::string_view name) const;
     int ReadInteger(std::string_view name) const;

@@ -1,17 +1,30 @@
 #include "config/Debug.h"
 
 #include "config/AppPaths.h"
+#include "config/SafeFiles.h"
 
-#include <fstream>
+#include <cerrno>
 #include <iostream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 TDebug::TDebug(std::string fileName) : m_fileName(std::move(fileName)) {}
 
 TDebug::~TDebug()
 {
     std::lock_guard lock(m_mutex);
-    if (!m_lines.empty() && !m_file.is_open())
+    if (!m_lines.empty() && m_file < 0)
         SaveLocked();
+    CloseLocked();
+}
+
+void TDebug::CloseLocked()
+{
+    if (m_file >= 0)
+        ::close(m_file);
+    m_file = -1;
 }
 
 void TDebug::AddLine(const std::string& text)
@@ -21,7 +34,7 @@ void TDebug::AddLine(const std::string& text)
     if (m_autoSave)
         AppendLocked(text);
     else
-        m_file.close(); // the file no longer holds every line
+        CloseLocked(); // the file no longer holds every line
 }
 
 bool TDebug::SaveLog()
@@ -32,37 +45,47 @@ bool TDebug::SaveLog()
 
 void TDebug::AppendLocked(const std::string& text)
 {
-    if (m_file.is_open()) {
-        m_file << text << "\r\n";
-        m_file.flush();
-        if (m_file)
+    if (m_file >= 0) {
+        if (WriteAll(m_file, text + "\r\n"))
             return;
-        m_file.close();
+        CloseLocked();
     }
     // The first line of the run, or the file failed before: write every line afresh.
     SaveLocked();
 }
 
-// Writes every line, replacing the file, and opens it for appending the lines to come
+// Writes every line, replacing the file, and keeps it open for appending the lines to come
 // (each at the file's end, whatever else writes to it). The file's folder is made here, so a
 // run that logs nothing leaves no trace of its own.
 bool TDebug::SaveLocked()
 {
-    m_file.close();
+    CloseLocked();
     MakeFolders(FolderOf(m_fileName));
-    {
-        std::ofstream out(m_fileName, std::ios::binary | std::ios::trunc);
-        for (const auto& line : m_lines) {
-            if (!out)
-                break;
-            out << line << "\r\n";
+    // Not through a link, and never waiting for a reader of a FIFO.
+    const int fd = ::open(m_fileName.c_str(),
+                          O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    const int error = errno;
+    struct stat info {};
+    const bool regular = fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (!regular) {
+        if (fd >= 0)
+            ::close(fd);
+        if ((fd >= 0 || error == ELOOP || error == ENXIO) && !m_refusalSaid) {
+            m_refusalSaid = true;
+            std::cerr << "quillane: the trace log " << m_fileName
+                      << (fd < 0 && error == ELOOP ? " is a symbolic link" : " is not a regular file")
+                      << "; it is not written\n";
         }
-        out.flush();
-        if (!out)
-            return false;
+        return false;
     }
-    m_file.clear();
-    m_file.open(m_fileName, std::ios::binary | std::ios::app);
+    std::string text;
+    for (const auto& line : m_lines)
+        text.append(line).append("\r\n");
+    if (!WriteAll(fd, text)) {
+        ::close(fd);
+        return false;
+    }
+    m_file = fd;
     return true;
 }
 

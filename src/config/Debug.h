@@ -4,12 +4,13 @@
 // missing; a run without lines leaves the disk as it was), so the file is complete
 // even when the program ends abruptly; and ShowString, the one plain message to the user.
 // Shared by the window's thread and the search worker: an append and its write are one
-// step under m_mutex. Scanners report through it.
+// step under m_mutex. Scanners report through it. The log is never written through a
+// symbolic link: a link in its place (or a FIFO, a device) is refused, said once on standard
+// error, and the lines stay in memory.
 
 #include "scan/ScanMessages.h"
 #include "scan/TextFields.h"
 
-#include <fstream>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -44,11 +45,13 @@ private:
     // Both need m_mutex held.
     bool SaveLocked();
     void AppendLocked(const std::string& text);
+    void CloseLocked();
 
     const std::string m_fileName;
     mutable std::mutex m_mutex;
     TLines m_lines;          // guarded by m_mutex
     bool m_autoSave = true;  // guarded by m_mutex
     TMessageSink m_sink;     // guarded by m_mutex
-    std::ofstream m_file;    // open while it holds exactly m_lines; guarded by m_mutex
+    int m_file = -1;         // open while it holds exactly m_lines; guarded by m_mutex
+    bool m_refusalSaid = false; // the refusal of a link or a special file was written; guarded by m_mutex
 };

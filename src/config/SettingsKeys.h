@@ -39,5 +39,7 @@ inline constexpr std::string_view kSearchHeaderWidthPrefix = "SEARCH_HEADER_L_";
 inline constexpr std::string_view kSearchHeaderSortCol = "SEARCH_HEADER_SORTCOL";
 inline constexpr std::string_view kSearchHeaderSortOrder = "SEARCH_HEADER_SORTORDER";
 inline constexpr std::string_view kCmtIndicator = "CMT_INDICATOR";
+// The size limit of a source, in MB; missing or not above 0: 64.
+inline constexpr std::string_view kMaxSourceMb = "MAX_SOURCE_MB";
 // The folders searched for include files after the including file's own (a list).
 inline constexpr std::string_view kIncludePath = "INCLUDE_PATH";

@@ -1,7 +1,7 @@
 #include "dialogs/FormAbout.h"
 
-#include "browser/OutlineImages.h"
 #include "config/AppPaths.h"
+#include "widgets/OutlineImages.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -50,6 +50,7 @@ TFormAbout::TFormAbout(const TAppPaths& paths, QWidget* parent) : QDialog(parent
                  QString::fromStdString(paths.logFile), QString::fromStdString(paths.exportFolder));
     auto* places = new QLabel(text, this);
     places->setObjectName("Places");
+    places->setTextFormat(Qt::PlainText);
     QFont regular = bold;
     regular.setBold(false);
     regular.setPixelSize(12);

@@ -1,7 +1,7 @@
 #include "editor/JsonRecords.h"
 
 #include "editor/JsonWriter.h"
-#include "scan/RecordHeader.h"
+#include "scan/OutlineRecord.h"
 
 std::string JsonEntryLine(const TJsonEntry& entry)
 {
@@ -19,9 +19,9 @@ std::string JsonEntryLine(const TJsonEntry& entry)
 
 void WriteJsonRecords(std::ostream& out, std::string_view source, const TLines& results)
 {
-    for (std::size_t r = 0; r + 3 < results.size(); r += 4) {
-        const TRecordHeader header = ReadRecordHeader(results[r]);
-        out << JsonEntryLine({header.file.empty() ? source : std::string_view(header.file), header.line,
-                              header.level, results[r + 1], results[r + 2], results[r + 3]});
+    for (int r = 0; HasRecordAt(results, r); r += kRecordLines) {
+        const TOutlineRecord record = ReadRecord(results, r);
+        out << JsonEntryLine({record.file.empty() ? source : std::string_view(record.file), IntOrZero(record.line),
+                              record.level, record.type, record.declaration, record.comment});
     }
 }

@@ -1,6 +1,6 @@
 #include "editor/OutlineSymbols.h"
 
-#include "scan/RecordHeader.h"
+#include "scan/OutlineRecord.h"
 #include "search/core/FileOutline.h"
 
 #include <algorithm>
@@ -24,18 +24,18 @@ std::vector<TOutlineSymbol> SymbolsOfRecords(const TLines& results, int lineCoun
     std::vector<TSymbolKind> typeKinds;
     // Entries still open: each ends before the next entry of its level or a lower one.
     std::vector<int> open;
-    for (std::size_t r = 0; r + 3 < results.size(); r += 4) {
-        const TRecordHeader header = ReadRecordHeader(results[r]);
-        if (!header.file.empty())
+    for (int r = 0; HasRecordAt(results, r); r += kRecordLines) {
+        const TOutlineRecord record = ReadRecord(results, r);
+        if (!record.file.empty())
             continue;
         TOutlineSymbol& symbol = symbols.emplace_back();
-        symbol.line = std::max(1, header.line);
-        symbol.level = header.level;
-        symbol.type = results[r + 1];
-        symbol.declaration = results[r + 2];
-        symbol.comment = results[r + 3];
-        symbol.parent = nesting.Add(header.level);
-        typeKinds.push_back(kinds.Of(results[r + 1]));
+        symbol.line = std::max(1, IntOrZero(record.line));
+        symbol.level = record.level;
+        symbol.type = record.type;
+        symbol.declaration = record.declaration;
+        symbol.comment = record.comment;
+        symbol.parent = nesting.Add(record.level);
+        typeKinds.push_back(kinds.Of(record.type));
         while (!open.empty() && symbols[open.back()].level >= symbol.level) {
             TOutlineSymbol& ended = symbols[open.back()];
             ended.lastLine = std::max(ended.line, symbol.line - 1);

@@ -1,6 +1,11 @@
 #include "export/ExportWriters.h"
 
-#include <fstream>
+#include "config/SafeFiles.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -30,6 +35,14 @@ std::string Padded(const std::string& text, std::size_t width)
 }
 
 bool IsIconColumn(const std::string& caption) { return caption.empty() || caption[0] == ' '; }
+
+std::string CrLfText(const TLines& lines)
+{
+    std::string text;
+    for (const auto& line : lines)
+        text.append(line).append("\r\n");
+    return text;
+}
 
 std::string ChildPageName(int sourceLine) { return std::to_string(sourceLine) + ".html"; }
 
@@ -88,14 +101,9 @@ TLines TextTableLines(const TExportView& view)
 
 void WriteLinesCrLf(const std::string& path, const TLines& lines)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw TExportError("cannot write " + path);
-    for (const auto& line : lines)
-        out << line << "\r\n";
-    out.flush();
-    if (!out)
-        throw TExportError("cannot write " + path);
+    const std::string problem = ReplaceFile(path, CrLfText(lines));
+    if (!problem.empty())
+        throw TExportError(problem);
 }
 
 std::string HtmlEscape(std::string_view text)
@@ -172,20 +180,58 @@ TLines HtmlPageLines(const TExportView& view, const std::string& parentPage)
     return lines;
 }
 
-void ExportLevel(TExportNavigator& navigator, const std::string& folder, const std::string& parentPage,
-                 const std::string& page, std::set<std::string>& writtenPages)
+TExportPages::~TExportPages()
+{
+    for (const auto& page : m_pages)
+        if (!page.temporary.empty())
+            std::remove(page.temporary.c_str());
+}
+
+void TExportPages::Add(const std::string& page, const TLines& lines)
+{
+    const std::string temporary = WriteBeside(m_folder + page, CrLfText(lines), std::nullopt, false);
+    if (temporary.empty())
+        throw TExportError("cannot write " + m_folder + page + ": " + ErrnoText(errno));
+    m_pages.push_back({page, temporary});
+    m_names.insert(page);
+}
+
+bool TExportPages::Has(const std::string& page) const { return m_names.count(page) > 0; }
+
+TLines TExportPages::Existing() const
+{
+    TLines existing;
+    for (const auto& page : m_pages) {
+        struct stat info {};
+        if (::lstat((m_folder + page.name).c_str(), &info) == 0)
+            existing.push_back(page.name);
+    }
+    return existing;
+}
+
+void TExportPages::Publish()
+{
+    for (auto& page : m_pages) {
+        const std::string path = m_folder + page.name;
+        if (std::rename(page.temporary.c_str(), path.c_str()) != 0)
+            throw TExportError("cannot write " + path + ": " + ErrnoText(errno));
+        page.temporary.clear();
+    }
+}
+
+void ExportLevel(TExportNavigator& navigator, const std::string& parentPage, const std::string& page,
+                 TExportPages& pages)
 {
     const TExportView view = navigator.CurrentView();
-    WriteLinesCrLf(folder + page, HtmlPageLines(view, parentPage));
-    writtenPages.insert(page);
+    pages.Add(page, HtmlPageLines(view, parentPage));
     for (const auto& row : view.rows) {
         if (!row.IsContainer() || row.IsParentRow())
             continue;
         const int line = row.LineNumber();
         const std::string childPage = ChildPageName(line);
-        if (writtenPages.count(childPage) || !navigator.StepInto(line))
+        if (pages.Has(childPage) || !navigator.StepInto(line))
             continue;
-        ExportLevel(navigator, folder, page, childPage, writtenPages);
+        ExportLevel(navigator, page, childPage, pages);
         navigator.GoUp();
     }
 }

@@ -4,6 +4,7 @@
 // on-screen order) and know nothing of widgets; the HTML walk goes through the
 // window's own navigation behind TExportNavigator.
 
+#include "scan/OutlineRecord.h"
 #include "scan/TextFields.h"
 
 #include <map>
@@ -15,11 +16,11 @@
 // One list row as the list shows it.
 struct TExportRow {
     std::string caption;                // " " for an entry, ".." for the parent row
-    int image = 0;                      // 3 marks a container
+    int image = 0;                      // kContainerIcon marks a container
     std::map<char, std::string> fields; // 'D', 'C', 'T', 'L' -> the cell text
 
     std::string Field(char letter) const;
-    bool IsContainer() const { return image == 3; }
+    bool IsContainer() const { return image == kContainerIcon; }
     bool IsParentRow() const { return caption.rfind("..", 0) == 0; }
     // IntOrZero of the Line text.
     int LineNumber() const;
@@ -38,7 +39,8 @@ struct TExportView {
 // one line per row; slots are padded to the widest text (in characters) and joined by "|".
 TLines TextTableLines(const TExportView& view);
 
-// Writes lines, each followed by CR LF, replacing the file. Throws TExportError on failure.
+// Writes lines, each followed by CR LF, replacing the file (a symbolic link in its place is
+// replaced, not written through). Throws TExportError on failure.
 void WriteLinesCrLf(const std::string& path, const TLines& lines);
 
 // One HTML page of the level on screen. Cell texts, captions and the title are
@@ -55,12 +57,44 @@ public:
     virtual void GoUp() = 0;
 };
 
-// Writes the page of the level on screen to folder + page, then walks into every
-// container row and writes its level as "<line>.html", coming back up after each.
-// A page already written in this export is not walked again, so rows that lead back
-// to a level on the way down cannot make the walk endless.
-void ExportLevel(TExportNavigator& navigator, const std::string& folder, const std::string& parentPage,
-                 const std::string& page, std::set<std::string>& writtenPages);
+// The pages of one HTML export. Each page is written, as it is made, to a temporary file of
+// the export folder; nothing of the folder is replaced until Publish renames them into
+// place, so the user can be asked first, and a symbolic link named like a page is replaced,
+// never written through. The temporary files not published are removed at the end.
+class TExportPages {
+public:
+    explicit TExportPages(std::string folder) : m_folder(std::move(folder)) {}
+    ~TExportPages();
+    TExportPages(const TExportPages&) = delete;
+    TExportPages& operator=(const TExportPages&) = delete;
+
+    // Throws TExportError when the page cannot be written.
+    void Add(const std::string& page, const TLines& lines);
+    bool Has(const std::string& page) const;
+    std::size_t Count() const { return m_pages.size(); }
+    const std::string& Folder() const { return m_folder; }
+    // The pages whose name the folder holds already (a file, a link or anything else), in
+    // the order made.
+    TLines Existing() const;
+    // Renames every page into place. Throws TExportError on the first that fails.
+    void Publish();
+
+private:
+    struct TPage {
+        std::string name;
+        std::string temporary; // empty once published
+    };
+    std::string m_folder;
+    std::vector<TPage> m_pages;
+    std::set<std::string> m_names;
+};
+
+// Makes the page of the level on screen, then walks into every container row and makes its
+// level's page "<line>.html", coming back up after each. A page already made in this export
+// is not walked again, so rows that lead back to a level on the way down cannot make the
+// walk endless.
+void ExportLevel(TExportNavigator& navigator, const std::string& parentPage, const std::string& page,
+                 TExportPages& pages);
 
 std::string HtmlEscape(std::string_view text);
 // Percent-encodes every byte but ASCII letters, digits and "-._~" (UTF-8 bytes one by one).

@@ -19,6 +19,9 @@ public:
     // Shows a page of the help folder (an .htm name such as "AboutCommentIndicator.htm",
     // or empty for the index page). False when the page does not exist.
     virtual bool ShowHelp(const std::string& topic) = 0;
+    // Message boxes show their text as plain text (a file name is never markup).
     virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
+    // Asks a yes/no question; true for yes. No is the default answer.
+    virtual bool Confirm(const std::string& text, const std::string& caption) = 0;
     virtual void SetClipboardText(const std::string& text) = 0;
 };

@@ -44,28 +44,30 @@ void TCodeScanner::ResetForScan()
 
 void TCodeScanner::ScanFile(const std::string& path, std::string_view key)
 {
+    ScanText(path, LoadSourceText(path, m_maxSourceBytes), key);
+}
+
+void TCodeScanner::ScanText(const std::string& path, TSourceText source, std::string_view key, TSourceMap map)
+{
     ResetForScan();
-    auto lines = LoadSourceLines(path);
-    if (!lines) {
+    m_loadProblem = std::move(source.problem);
+    m_nulLine = source.nulLine;
+    if (!source.lines) {
         m_source.Clear();
         m_messages.AddLine("error:Codes.LoadFromFile;" + path);
         return;
     }
-    RunOnLines(std::move(*lines), key);
+    m_map = std::move(map);
+    RunOnLines(std::move(*source.lines), key);
+    MapRecordLines();
 }
 
 void TCodeScanner::ScanLines(TLines codes, std::string_view key)
 {
     ResetForScan();
+    m_loadProblem.clear();
+    m_nulLine = 0;
     RunOnLines(std::move(codes), key);
-}
-
-void TCodeScanner::ScanLines(TLines codes, std::string_view key, TSourceMap map)
-{
-    ResetForScan();
-    m_map = std::move(map);
-    RunOnLines(std::move(codes), key);
-    MapRecordLines();
 }
 
 void TCodeScanner::RunOnLines(TLines codes, std::string_view key)

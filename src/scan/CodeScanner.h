@@ -23,6 +23,7 @@
 #include "scan/ScanMessages.h"
 #include "scan/SourceLines.h"
 #include "scan/SourceMap.h"
+#include "scan/SourceText.h"
 #include "scan/StructureTexts.h"
 
 #include <functional>
@@ -40,18 +41,29 @@ public:
     // True when the rule file's VAR section lists the file-type key (letter case ignored).
     bool IsKnownType(std::string_view key) const { return m_block.IsKnownType(key); }
     // Loads the source file and runs the rule block that VAR names for the key. A file
-    // that cannot be read is logged and leaves Results and Codes empty; errors escaping
-    // the cycles reach the caller (and a fault of the rules among them is in RuleFaults).
+    // that cannot be read (LoadProblem says why) is logged and leaves Results and Codes
+    // empty; errors escaping the cycles reach the caller (and a fault of the rules among
+    // them is in RuleFaults).
     void ScanFile(const std::string& path, std::string_view key);
-    // The same scan over lines already decoded (UTF-8 text without line breaks).
-    void ScanLines(TLines codes, std::string_view key);
-    // The same over lines that come from several files (a source with its includes put in
-    // place, see IncludeFlattener.h). Each record's LINE is the line in the file its text
-    // comes from; a record from a file other than the first ends its header with "[FILE]"
-    // and that file's path (RecordHeader.h). Each note of the map becomes a record of type
+    // The same over a source already read (LoadSourceText) from path. With a map, its lines
+    // come from several files (a source with its include files put in place, see
+    // IncludeFlattener.h): each record's LINE is then the line in the file its text comes
+    // from, and a record from a file other than the first ends its header with "[FILE]" and
+    // that file's path (OutlineRecord.h). Each note of the map becomes a record of type
     // "include" (its name as the declaration, its reason as the comment, icon 2) at the
     // level in force when reading reaches its line. Comments and Codes stay by scanned line.
-    void ScanLines(TLines codes, std::string_view key, TSourceMap map);
+    void ScanText(const std::string& path, TSourceText source, std::string_view key, TSourceMap map = {});
+    // The size limit of the sources ScanFile reads (the setting MAX_SOURCE_MB, see
+    // SourceLimitBytes); kDefaultMaxSourceBytes until set.
+    void SetSourceLimit(std::size_t bytes) { m_maxSourceBytes = bytes; }
+    std::size_t SourceLimit() const { return m_maxSourceBytes; }
+    // Why the last ScanFile could not read its source (a special file, one over the size
+    // limit, the system's reason); empty when it was read.
+    const std::string& LoadProblem() const { return m_loadProblem; }
+    // The line (from 1) at which a NUL character ended the last ScanFile's text; 0: none.
+    std::size_t NulLine() const { return m_nulLine; }
+    // The same scan over lines already decoded (UTF-8 text without line breaks).
+    void ScanLines(TLines codes, std::string_view key);
 
     const TLines& Results() const { return m_results; }
     const TLines& Codes() const { return m_source.Codes(); }
@@ -123,6 +135,9 @@ private:
     TRuleBlock m_block;
     IScanMessages& m_messages;
     const int m_commentIndicator;
+    std::size_t m_maxSourceBytes = kDefaultMaxSourceBytes;
+    std::string m_loadProblem;
+    std::size_t m_nulLine = 0;
     bool m_ruleRuns = true;
     std::function<void()> m_minimize;
     std::stop_token m_stop;

@@ -1,10 +1,13 @@
 #include "scan/SourceText.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,37 +37,6 @@ void AppendUtf8(std::string& out, char32_t cp)
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
-}
-
-// Length of the valid UTF-8 sequence at text[i], or 0 when the bytes there are not one.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t i)
-{
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (b < 0x80)
-        return 1;
-    std::size_t len;
-    char32_t min;
-    char32_t cp;
-    if ((b & 0xE0) == 0xC0) {
-        len = 2, min = 0x80, cp = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-        len = 3, min = 0x800, cp = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0) {
-        len = 4, min = 0x10000, cp = b & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + len > text.size())
-        return 0;
-    for (std::size_t k = 1; k < len; ++k) {
-        const auto c = static_cast<unsigned char>(text[i + k]);
-        if ((c & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
 }
 
 // Splits decoded code points into lines as they come.
@@ -118,8 +90,6 @@ TLines DecodeUtf16(std::string_view bytes, bool bigEndian)
     };
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
         char32_t cp = unitAt(i);
-        if (cp == 0)
-            break;
         if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size()) {
             const char16_t low = unitAt(i + 2);
             if (low >= 0xDC00 && low <= 0xDFFF) {
@@ -183,7 +153,6 @@ TLines SplitValidUtf8(std::string_view text)
 // UTF-8 text; a byte that starts no valid sequence becomes U+FFFD.
 TLines DecodeUtf8(std::string_view bytes)
 {
-    bytes = bytes.substr(0, bytes.find('\0'));
     if (IsValidUtf8(bytes))
         return SplitValidUtf8(bytes);
     TLineBuilder lines;
@@ -214,8 +183,6 @@ TLines DecodeCp1252(std::string_view bytes)
     TLineBuilder lines;
     for (char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        if (b == 0)
-            break;
         lines.Add(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : b);
     }
     return lines.Finish();
@@ -227,6 +194,36 @@ bool StartsWith(std::string_view text, std::string_view prefix)
 }
 
 } // namespace
+
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i)
+{
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80)
+        return 1;
+    std::size_t len;
+    char32_t min;
+    char32_t cp;
+    if ((b & 0xE0) == 0xC0) {
+        len = 2, min = 0x80, cp = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+        len = 3, min = 0x800, cp = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+        len = 4, min = 0x10000, cp = b & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + len > text.size())
+        return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        const auto c = static_cast<unsigned char>(text[i + k]);
+        if ((c & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return len;
+}
 
 bool IsValidUtf8(std::string_view text)
 {
@@ -249,43 +246,128 @@ bool IsValidUtf8(std::string_view text)
     return true;
 }
 
-TLines DecodeSourceLines(std::string_view bytes)
+TLines DecodeSourceLines(std::string_view bytes, std::size_t* nulLine)
 {
+    enum class TEncoding { Utf8, Utf16Le, Utf16Be, Guess } encoding = TEncoding::Guess;
     if (StartsWith(bytes, "\xEF\xBB\xBF"))
-        return DecodeUtf8(bytes.substr(3));
-    if (StartsWith(bytes, "\xFF\xFE"))
-        return DecodeUtf16(bytes.substr(2), false);
-    if (StartsWith(bytes, "\xFE\xFF"))
-        return DecodeUtf16(bytes.substr(2), true);
-    const std::string_view text = bytes.substr(0, bytes.find('\0'));
-    return IsValidUtf8(text) ? SplitValidUtf8(text) : DecodeCp1252(text);
+        encoding = TEncoding::Utf8, bytes.remove_prefix(3);
+    else if (StartsWith(bytes, "\xFF\xFE"))
+        encoding = TEncoding::Utf16Le, bytes.remove_prefix(2);
+    else if (StartsWith(bytes, "\xFE\xFF"))
+        encoding = TEncoding::Utf16Be, bytes.remove_prefix(2);
+    const bool utf16 = encoding == TEncoding::Utf16Le || encoding == TEncoding::Utf16Be;
+    // A NUL character ends the text.
+    std::size_t nul = std::string_view::npos;
+    for (std::size_t i = 0; utf16 && i + 1 < bytes.size(); i += 2)
+        if (bytes[i] == 0 && bytes[i + 1] == 0) {
+            nul = i;
+            break;
+        }
+    if (!utf16)
+        nul = bytes.find('\0');
+    const auto decode = [encoding](std::string_view text) {
+        switch (encoding) {
+        case TEncoding::Utf8: return DecodeUtf8(text);
+        case TEncoding::Utf16Le: return DecodeUtf16(text, false);
+        case TEncoding::Utf16Be: return DecodeUtf16(text, true);
+        case TEncoding::Guess: break;
+        }
+        return IsValidUtf8(text) ? SplitValidUtf8(text) : DecodeCp1252(text);
+    };
+    if (nulLine)
+        *nulLine = 0;
+    if (nul == std::string_view::npos)
+        return decode(bytes);
+    if (!nulLine)
+        return decode(bytes.substr(0, nul));
+    // The text before the NUL with a letter in the NUL's place: the line that letter ends up
+    // in is the NUL's line; then the letter goes again.
+    std::string text(bytes.substr(0, nul));
+    text += encoding == TEncoding::Utf16Le ? std::string("x\0", 2) : encoding == TEncoding::Utf16Be ? std::string("\0x", 2) : "x";
+    TLines lines = decode(text);
+    *nulLine = lines.size();
+    if (lines.back() == "x")
+        lines.pop_back();
+    else
+        lines.back().pop_back();
+    return lines;
 }
 
-std::optional<TLines> LoadSourceLines(const std::string& path)
+std::string NulLineText(std::size_t line)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    // The whole file in one read where its size is known; streams that cannot tell
-    // their size are read to their end.
-    std::string bytes;
-    const auto size = static_cast<std::streamoff>(in.seekg(0, std::ios::end).tellg());
-    if (size > 0 && in.seekg(0, std::ios::beg)) {
-        bytes.resize(static_cast<std::size_t>(size));
-        in.read(bytes.data(), size);
-        bytes.resize(static_cast<std::size_t>(in.gcount()));
-    } else {
-        in.clear();
-        in.seekg(0, std::ios::beg);
-    }
-    bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return DecodeSourceLines(bytes);
+    return "the text ends at a NUL character on line " + std::to_string(line);
 }
+
+TFileBytes ReadFileBytes(const std::string& path, std::size_t maxBytes)
+{
+    const auto tooLarge = [maxBytes] {
+        const std::size_t mb = std::size_t{1} << 20;
+        return TFileBytes{{}, "larger than the limit of " +
+                                  (maxBytes % mb == 0 ? std::to_string(maxBytes / mb) + " MB"
+                                                      : std::to_string(maxBytes) + " bytes")};
+    };
+    const auto failed = [] { return TFileBytes{{}, std::strerror(errno)}; };
+    // Examined before it is opened, so that no device or FIFO is ever opened; and again
+    // once open, in case something else took the name in between.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return failed();
+    if (!S_ISREG(info.st_mode))
+        return {{}, "not a regular file"};
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes)
+        return tooLarge();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return failed();
+    const struct TCloseAtEnd {
+        int fd;
+        ~TCloseAtEnd() { ::close(fd); }
+    } closeAtEnd{fd};
+    if (::fstat(fd, &info) != 0)
+        return failed();
+    if (!S_ISREG(info.st_mode))
+        return {{}, "not a regular file"};
+    // Read to the end, but never past the limit, whatever size the file reported.
+    TFileBytes file;
+    file.bytes.resize(std::min<std::size_t>(static_cast<std::size_t>(info.st_size), maxBytes) + 1);
+    std::size_t done = 0;
+    for (;;) {
+        if (done == file.bytes.size()) {
+            if (done > maxBytes)
+                return tooLarge();
+            file.bytes.resize(std::min(maxBytes + 1, std::max<std::size_t>(done * 2, 4096)));
+        }
+        const ssize_t n = ::read(fd, file.bytes.data() + done, file.bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return failed();
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    if (done > maxBytes)
+        return tooLarge();
+    file.bytes.resize(done);
+    return file;
+}
+
+std::size_t SourceLimitBytes(int megabytes)
+{
+    return megabytes > 0 ? static_cast<std::size_t>(megabytes) << 20 : kDefaultMaxSourceBytes;
+}
+
+TSourceText LoadSourceText(const std::string& path, std::size_t maxBytes)
+{
+    TFileBytes file = ReadFileBytes(path, maxBytes);
+    if (!file.problem.empty())
+        return {std::nullopt, std::move(file.problem), 0};
+    TSourceText source;
+    source.lines = DecodeSourceLines(file.bytes, &source.nulLine);
+    return source;
+}
+
+std::optional<TLines> LoadSourceLines(const std::string& path) { return LoadSourceText(path).lines; }
 
 namespace {
 

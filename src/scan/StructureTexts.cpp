@@ -1,7 +1,6 @@
 #include "scan/StructureTexts.h"
 
-#include <fstream>
-#include <iterator>
+#include "scan/SourceText.h"
 
 namespace {
 
@@ -22,14 +21,9 @@ void TStructureTexts::LoadFromFile(const std::string& fileName)
 {
     if (fileName.size() > 1)
         m_fileName = fileName;
-    std::string text;
-    std::ifstream in(m_fileName, std::ios::binary);
-    if (in) {
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad())
-            text.clear();
-    }
-    LoadFromText(text);
+    TFileBytes file = ReadFileBytes(m_fileName, kMaxFileBytes);
+    m_loadProblem = std::move(file.problem);
+    LoadFromText(file.bytes);
 }
 
 void TStructureTexts::LoadFromText(std::string_view text)

@@ -12,9 +12,12 @@
 
 class TStructureTexts {
 public:
-    // Reads the named file (a name of one character or less keeps the stored name);
-    // any read error leaves the rule set empty and is not reported.
+    // Reads the named file (a name of one character or less keeps the stored name); any
+    // read error leaves the rule set empty, and LoadProblem then says why. Only a regular
+    // file of at most kMaxFileBytes is read.
     void LoadFromFile(const std::string& fileName);
+    const std::string& LoadProblem() const { return m_loadProblem; }
+    static constexpr std::size_t kMaxFileBytes = std::size_t{16} << 20;
     // The text of a rule file, as LoadFromFile reads it.
     void LoadFromText(std::string_view text);
     // The lines of a list; lineNumbers gives their numbers in the file they come from
@@ -42,4 +45,5 @@ private:
     TLines m_lines;
     std::vector<int> m_lineNumbers; // of each line in the file, from 1
     std::string m_fileName;
+    std::string m_loadProblem;
 };

@@ -2,8 +2,6 @@
 
 #include <climits>
 #include <cstdint>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -23,16 +21,6 @@ std::string SeparatedField(std::string_view s, int n, char sep)
             result += c;
     }
     return result;
-}
-
-const std::string& ProgramPath()
-{
-    static const std::string path = [] {
-        std::error_code ec;
-        auto p = std::filesystem::read_symlink("/proc/self/exe", ec);
-        return ec ? std::string() : p.string();
-    }();
-    return path;
 }
 
 } // namespace
@@ -219,10 +207,6 @@ std::string FileNameOf(std::string_view path)
     const auto slash = path.rfind('/');
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
-
-std::string AppFolder() { return FolderOf(ProgramPath()); }
-
-std::string AppFileName() { return FileNameOf(ProgramPath()); }
 
 std::string FileTypeKey(std::string_view path)
 {

@@ -33,9 +33,6 @@ std::string PairName(std::string_view s);
 
 std::string FolderOf(std::string_view path);
 std::string FileNameOf(std::string_view path);
-// Folder of the running program file, ending with "/".
-std::string AppFolder();
-std::string AppFileName();
 std::string FileTypeKey(std::string_view path);
 void TrimLines(TLines& lines);
 int IntOrZero(std::string_view s);

@@ -4,12 +4,20 @@ set -u
 prog=$1
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
+checks=0
 failures=0
 check() { # name expected actual
+    checks=$((checks + 1))
     if [ "$2" != "$3" ]; then
         echo "FAIL: $1"; echo "  expected: $(printf %q "$2")"; echo "  actual:   $(printf %q "$3")"
         failures=$((failures + 1))
     fi
+}
+check_ok() { # name command...: the command must succeed
+    checks=$((checks + 1))
+    local name=$1
+    shift
+    "$@" || { echo "FAIL: $name"; failures=$((failures + 1)); }
 }
 
 cat > "$dir/rules.dll" <<'RULES'
@@ -69,7 +77,7 @@ printf 'x\n' > "$dir/other.txt"
 out=$("$prog" --records "$dir/other.txt" --rules "$dir/rules.dll" 2>"$dir/err"); rc=$?
 check "unknown type status" 2 "$rc"
 check "unknown type prints nothing" "" "$out"
-grep -q "TXT" "$dir/err" || { echo "FAIL: unknown type message"; failures=$((failures + 1)); }
+check_ok "unknown type message" grep -q "TXT" "$dir/err"
 
 "$prog" --records "$dir/missing.pas" --rules "$dir/rules.dll" >/dev/null 2>&1; rc=$?
 check "unreadable source status" 1 "$rc"
@@ -95,7 +103,37 @@ check "a block without rules fails the run" 1 "$rc"
 
 "$prog" --records "$dir/demo.pas" --indicator x >/dev/null 2>&1; rc=$?
 check "bad option value" 2 "$rc"
-"$prog" --help | grep -q -- "--records" || { echo "FAIL: help"; failures=$((failures + 1)); }
+out=$("$prog" --help)
+check_ok "help" grep -q -- "--records" <<<"$out"
 
-echo "$((11 - failures)) passed, $failures failed"
+# Special files are refused at once, not waited on or read without end; a NUL is said.
+mkfifo "$dir/fifo.pas"
+ln -s /dev/zero "$dir/zero.pas"
+for args in "--outline $dir/fifo.pas --rules $dir/rules.dll" "--outline $dir/zero.pas --rules $dir/rules.dll" \
+    "--outline $dir/demo.pas --rules /dev/zero"; do
+    # shellcheck disable=SC2086
+    timeout 10 "$prog" $args >/dev/null 2>"$dir/err"; rc=$?
+    check "$args: status" 1 "$rc"
+    grep -q "not a regular file" "$dir/err" || { echo "FAIL: $args: $(cat "$dir/err")"; failures=$((failures + 1)); }
+done
+printf 'unit Demo;\nprocedure Run;\n\0procedure Lost;\n' > "$dir/nul.pas"
+out=$("$prog" --outline "$dir/nul.pas" --rules "$dir/rules.dll" 2>"$dir/err"); rc=$?
+check "NUL: status" 0 "$rc"
+check "NUL: the outline ends there" $'Demo  (unit, line 1)\nRun  (procedure, line 2)' "$out"
+check "NUL: said" "quillane: $dir/nul.pas: the text ends at a NUL character on line 3" "$(cat "$dir/err")"
+
+# Output that cannot be written fails the run, whatever the mode.
+if [ -w /dev/full ]; then
+    mkdir "$dir/tree" && cp "$dir/demo.pas" "$dir/tree/"
+    for mode in "--records $dir/demo.pas" "--title $dir/demo.pas" "--outline $dir/demo.pas" \
+        "--search Run $dir/tree --no-cache" --help --version; do
+        # shellcheck disable=SC2086 # (--help and --version take no notice of --rules)
+        "$prog" $mode --rules "$dir/rules.dll" >/dev/full 2>"$dir/err"; rc=$?
+        check "$mode into a full disk: status" 1 "$rc"
+        check "$mode into a full disk: message" "quillane: cannot write the output" "$(cut -c1-33 "$dir/err")"
+    done
+fi
+
+echo "$((checks - failures)) passed, $failures failed"
+
 [ "$failures" -eq 0 ]

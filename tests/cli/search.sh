@@ -81,5 +81,25 @@ for jobs in 0 x -1 257; do
     check "--jobs $jobs exit status" "2" "$?"
 done
 
+# File names with tabs, line breaks, backslashes and bytes that are not UTF-8 stay one
+# recoverable cell.
+mkdir "$WORK/odd"
+for name in $'tab\there.pas' $'line\nbreak.pas' 'back\slash.pas' $'not\xffutf8.pas' $'cr\rhere.pas'; do
+    printf 'procedure OddName;\n' > "$WORK/odd/$name"
+done
+out=$("$QUILLANE" --search OddName "$WORK/odd" --rules "$RULES" --no-cache | cut -f1 | LC_ALL=C sort)
+check "odd names are escaped" "$WORK/odd/back\\\\slash.pas
+$WORK/odd/cr\rhere.pas
+$WORK/odd/line\nbreak.pas
+$WORK/odd/not\xFFutf8.pas
+$WORK/odd/tab\there.pas" "$out"
+
+# A FIFO among the sources neither hangs the search nor hides the other rows.
+mkdir "$WORK/fifo" && mkfifo "$WORK/fifo/x.pas" && cp "$WORK/src/a.pas" "$WORK/fifo/"
+out=$(timeout 20 "$QUILLANE" --search MakeWidget "$WORK/fifo" --rules "$RULES" --no-cache 2> "$WORK/err"); rc=$?
+check "FIFO: status" 1 "$rc"
+check "FIFO: the other rows" "$WORK/fifo/a.pas${T}2${T}MakeWidget${T}// builds a Widget${T}procedure" "$out"
+check "FIFO: said" "quillane: 1 file and 0 folders could not be read (see the trace log)" "$(cat "$WORK/err")"
+
 [[ $failures -eq 0 ]] && echo "search.sh: all checks passed"
 exit $failures

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The window's start paths through the program itself: without a display it explains
 # itself instead of failing inside the toolkit; offscreen it opens the first argument
-# and takes a picture of the window without writing the settings.
+# and takes a picture of the window without writing the settings, and a signal ends it.
 set -euo pipefail
 program="$1"
 work="$(mktemp -d)"
@@ -26,4 +26,10 @@ after="$( [ -f "$ini" ] && md5sum < "$ini" || echo none)"
 status=0
 QT_QPA_PLATFORM=offscreen "$program" --screenshot 2> "$work/err.txt" || status=$?
 [ "$status" -eq 2 ] || { echo "--screenshot without a file: status $status, expected 2"; exit 1; }
+# A source that is a pipe nobody writes to is not waited on: the run ends by itself.
+mkfifo "$work/Hang.pas"
+status=0
+QT_QPA_PLATFORM=offscreen timeout 20 "$program" --screenshot "$work/hang.png" "$work/Hang.pas" 2>/dev/null || status=$?
+[ "$status" -eq 0 ] || { echo "--screenshot on a pipe: status $status, expected 0"; exit 1; }
+[ -s "$work/hang.png" ] || { echo "--screenshot on a pipe: no picture written"; exit 1; }
 echo "ok"

@@ -3,10 +3,12 @@
 
 #include "OutlineSupport.h"
 
-#include "browser/ListViewEx.h"
 #include "config/SettingsKeys.h"
+#include "widgets/ListViewEx.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -131,6 +133,43 @@ private slots:
         QVERIFY(a1.contains("<td>A1a</td>"));
         QVERIFY(b.contains("<td><a href=\"10.html\">C</a></td>"));
         QVERIFY(QFile::exists(QString::fromStdString(dir + "10.html")));
+    }
+
+    // Pages of the folder are replaced only after one question, and a link named like a page
+    // is replaced, never written through.
+    void htmlExportAsksBeforeReplacingPages()
+    {
+        TTestWindow w;
+        w.OpenSource("Nest.pas", kExportUnit);
+        const QTemporaryDir out;
+        const QTemporaryDir elsewhere;
+        const std::string dir = out.path().toStdString() + "/";
+        const QString outside = elsewhere.filePath("mine.txt");
+        for (const auto& [path, text] : {std::pair{outside, "outside"}, {out.filePath("3.html"), "my page"}}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        }
+        QVERIFY(QFile::link(outside, out.filePath("9.html")));
+        const QStringList before = QDir(out.path()).entryList(QDir::Files | QDir::System);
+        w.form->saveAnswer = dir + "Index.html";
+
+        w.platform.confirmAnswer = false;
+        w.form->ExportHTMExecute();
+        QCOMPARE(w.platform.questions.size(), std::size_t(1));
+        QVERIFY2(QString::fromStdString(w.platform.questions[0]).contains("3.html, 9.html"),
+                 w.platform.questions[0].c_str());
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::System), before);
+        QCOMPARE(FileText(dir + "3.html"), "my page");
+        QVERIFY(w.platform.opened.empty());
+
+        w.platform.confirmAnswer = true;
+        w.form->ExportHTMExecute();
+        QCOMPARE(w.platform.questions.size(), std::size_t(2));
+        QVERIFY(FileText(dir + "3.html").contains("<td><a href=\"4.html\">A1</a></td>"));
+        QVERIFY(!QFileInfo(out.filePath("9.html")).isSymLink());
+        QCOMPARE(FileText(outside.toStdString()), "outside");
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 5);
     }
 
     void htmlExportFromASubLevelAndCancelled()

@@ -4,7 +4,7 @@
 
 #include "OutlineSupport.h"
 
-#include "browser/ListViewEx.h"
+#include "widgets/ListViewEx.h"
 
 #include <QClipboard>
 #include <QLabel>

@@ -23,6 +23,7 @@ public:
         return helpExists;
     }
     void ShowMessage(const std::string&, const std::string&) override {}
+    bool Confirm(const std::string&, const std::string&) override { return false; }
     void SetClipboardText(const std::string&) override {}
 };
 

@@ -1,26 +1,12 @@
-// The sortable report list: the compare rules as plain functions, the stable sort,
-// the column-click cycle and the header arrow.
+// The sortable report list: the stable sort, the column-click cycle and the header arrow
+// (the compare rules alone: ListCompareTest).
 
-#include "browser/ListViewEx.h"
+#include "widgets/ListViewEx.h"
 
 #include <QHeaderView>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(TSortOption)
-
 namespace {
-
-TListRow Row(const std::string& caption, int image, std::vector<std::string> subTexts)
-{
-    return {caption, image, std::move(subTexts)};
-}
-
-// Outline rows in the built-in layout: Declaration, Comment, Type, Line.
-TListRow Outline(const std::string& declaration, const std::string& line, int image = 1,
-                 const std::string& comment = "", const std::string& type = "t")
-{
-    return Row(" ", image, {declaration, comment, type, line});
-}
 
 QStringList Column(const TListViewEx& list, int column)
 {
@@ -41,65 +27,6 @@ void Fill(TListViewEx& list, const std::vector<std::vector<std::string>>& rows)
 class ListViewExTest : public QObject {
     Q_OBJECT
 private slots:
-    void outlineCompare_data()
-    {
-        QTest::addColumn<int>("sortColumn");
-        QTest::addColumn<TSortOption>("order");
-        QTest::addColumn<int>("expected"); // sign of compare(first, second)
-        QTest::addColumn<int>("which");    // which pair of rows, see outlineCompare()
-        const auto asc = TSortOption::soAscending;
-        const auto desc = TSortOption::soDescending;
-        QTest::newRow("line 9 before 10 ascending") << 4 << asc << -1 << 0;
-        QTest::newRow("line 9 after 10 descending") << 4 << desc << 1 << 0;
-        QTest::newRow("line that is not a number counts as 0") << 4 << asc << -1 << 1;
-        QTest::newRow("underscore before letters") << 1 << asc << -1 << 2;
-        QTest::newRow("letter case ignored") << 1 << asc << -1 << 3;
-        QTest::newRow("equal texts are equal") << 1 << asc << 0 << 4;
-        QTest::newRow("equal texts are equal descending") << 1 << desc << 0 << 4;
-        QTest::newRow("parent row first ascending") << 1 << asc << -1 << 5;
-        QTest::newRow("parent row first descending") << 1 << desc << -1 << 5;
-        QTest::newRow("parent row first by line descending") << 4 << desc << -1 << 5;
-        QTest::newRow("row against the parent row") << 1 << desc << 1 << 6;
-        QTest::newRow("icon column by number") << 0 << asc << -1 << 7;
-        QTest::newRow("icon column by number descending") << 0 << desc << 1 << 7;
-        QTest::newRow("row without its sub-texts") << 1 << asc << 0 << 8;
-        QTest::newRow("comment column") << 2 << asc << 1 << 9;
-        QTest::newRow("no order counts as descending") << 4 << TSortOption::soNone << 1 << 0;
-    }
-    void outlineCompare()
-    {
-        QFETCH(int, sortColumn);
-        QFETCH(TSortOption, order);
-        QFETCH(int, expected);
-        QFETCH(int, which);
-        const std::pair<TListRow, TListRow> pairs[] = {
-            {Outline("a", "9"), Outline("a", "10")},
-            {Outline("a", "x"), Outline("a", "3")},
-            {Outline("_gamma", "1"), Outline("Alpha", "1")},
-            {Outline("Alpha", "1"), Outline("beta", "1")},
-            {Outline("Same", "1"), Outline("same", "2")},
-            {Row("..", 3, {"..< P >", "c", "..< t >", "..< 99 >"}), Outline("a", "1")},
-            {Outline("a", "1"), Row("..", 3, {"..< P >", "c", "..< t >", "..< 0 >"})},
-            {Outline("z", "1", 1), Outline("a", "1", 2)},
-            {Row(" ", 1, {"z"}), Outline("a", "1")},
-            {Outline("a", "1", 1, "second"), Outline("a", "1", 1, "first")},
-        };
-        const auto& [a, b] = pairs[which];
-        const int result = ListViewCompare(a, b, " DCTL", sortColumn, order);
-        QCOMPARE((result > 0) - (result < 0), expected);
-    }
-
-    void defaultCompareIgnoresLetterCase()
-    {
-        const TListRow a = Row("x", 0, {"Path/File.pas"});
-        const TListRow b = Row("x", 0, {"path/file.PAS"});
-        QCOMPARE(DefaultCompare(a, b, 1, TSortOption::soAscending), 0);
-        const TListRow c = Row("x", 0, {"b"});
-        QVERIFY(DefaultCompare(a, c, 1, TSortOption::soAscending) > 0);
-        QVERIFY(DefaultCompare(a, c, 1, TSortOption::soDescending) < 0);
-        QVERIFY(DefaultCompare(Row("B", 0, {}), Row("a", 0, {}), 0, TSortOption::soAscending) > 0);
-    }
-
     void sortKeepsTheOrderOfEqualRows()
     {
         TListViewEx list;
@@ -238,6 +165,36 @@ private slots:
         list.SetSortColumn(1);
         QVERIFY(list.Selected());
         QCOMPARE(list.Selected()->text(1), QString("b"));
+    }
+
+    // The list keeps a table's rows, shown or not: clearing the list, showing others or
+    // ending the list while they show deletes each row once (the sanitizer build tells).
+    void tableRowsAreTheLists()
+    {
+        auto table = std::make_shared<std::vector<TListRow>>(
+            std::vector<TListRow>{{"r", 0, {"a"}}, {"r", 0, {"b"}}, {"r", 0, {"c"}}});
+        auto list = std::make_unique<TListViewEx>();
+        list->setColumnCount(2);
+        Fill(*list, {{"r", "level row"}});
+        list->SetTableRows(table);
+        QCOMPARE(Column(*list, 1), (QStringList{"level row"}));
+        list->ShowTableRows({2, 0});
+        QVERIFY(list->ShowsTableRows());
+        QCOMPARE(Column(*list, 1), (QStringList{"c", "a"}));
+        list->ShowTableRows({1});
+        QCOMPARE(Column(*list, 1), (QStringList{"b"}));
+        list->clear();
+        QVERIFY(!list->ShowsTableRows());
+        QCOMPARE(list->topLevelItemCount(), 0);
+        list->ShowTableRows({0, 1, 2});
+        QCOMPARE(Column(*list, 1), (QStringList{"a", "b", "c"}));
+        Fill(*list, {{"r", "added"}}); // the table's rows show alone
+        QCOMPARE(Column(*list, 1), (QStringList{"added"}));
+        list->ShowTableRows({0, 2});
+        list->SetTableRows(table); // the rows of the earlier table go while shown
+        QCOMPARE(list->topLevelItemCount(), 0);
+        list->ShowTableRows({1, 2});
+        list.reset();
     }
 };
 

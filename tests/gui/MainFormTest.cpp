@@ -4,14 +4,16 @@
 
 #include "OutlineSupport.h"
 
-#include "browser/ListViewEx.h"
 #include "browser/ShellList.h"
 #include "browser/TextViewer.h"
 #include "config/SettingsKeys.h"
+#include "widgets/ListViewEx.h"
 
 #include <QAction>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
+#include <QTextDocument>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSplitter>
@@ -20,14 +22,10 @@
 
 namespace {
 
-const std::vector<std::string> kSortByLine = {"LIST_HEADER_SORTCOL=4", "LIST_HEADER_SORTORDER=T",
-                                              "APP_CAPTION=Quillane"};
-
 QAction* ActionOf(const TMForm& form, const char* name)
 {
     return form.findChild<QAction*>(QString::fromLatin1(name));
 }
-
 
 void Select(const TMForm& form, const QString& declaration)
 {
@@ -49,48 +47,41 @@ class MainFormTest : public QObject {
 private slots:
     void opensARealSource()
     {
-        TProgramFolder folder;
-        const std::string source = folder.Write("src/Shapes.pas", kShapesUnit);
-        folder.WriteSettings(kSortByLine);
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
+        TTestWindow w;
+        const std::string source = w.OpenSource("src/Shapes.pas", kShapesUnit);
 
-        QCOMPARE(form->Browser().SourcePath(), source);
-        QCOMPARE(form->Browser().SourceType(), std::string("PAS"));
-        QCOMPARE(form->Browser().Entries().size(), std::size_t(40));
-        QCOMPARE(Declarations(*form),
+        QCOMPARE(w.form->Browser().SourcePath(), source);
+        QCOMPARE(w.form->Browser().SourceType(), std::string("PAS"));
+        QCOMPARE(w.form->Browser().Entries().size(), std::size_t(40));
+        QCOMPARE(Declarations(*w.form),
                  (QStringList{"Shapes", "TShape", "TPoint", "MaxShapes", "Clear"}));
-        QCOMPARE(RowTexts(RowNamed(*form, "TShape")),
+        QCOMPARE(RowTexts(RowNamed(*w.form, "TShape")),
                  (QStringList{" ", "TShape", "the base of all shapes", "class", "8"}));
-        QCOMPARE(RowNamed(*form, "TShape")->data(0, TListViewEx::kImageRole).toInt(), 3);
-        QCOMPARE(RowNamed(*form, "Clear")->data(0, TListViewEx::kImageRole).toInt(), 1);
-        QCOMPARE(form->MemoTitle()->toPlainText(),
+        QCOMPARE(RowNamed(*w.form, "TShape")->data(0, TListViewEx::kImageRole).toInt(), 3);
+        QCOMPARE(RowNamed(*w.form, "Clear")->data(0, TListViewEx::kImageRole).toInt(), 1);
+        QCOMPARE(w.form->MemoTitle()->toPlainText(),
                  QString("Shapes: a small unit for the outline tests\nsecond title line"));
-        QCOMPARE(form->StatusPanelText(0), QString("Line=26"));
-        QCOMPARE(form->windowTitle(), QString::fromStdString(source + " - Quillane"));
-        QVERIFY(!form->IsShellPageShowing());
-        QCOMPARE(context->Config().ReadString(kLastView), source);
+        QCOMPARE(w.form->StatusPanelText(0), QString("Line=26"));
+        QCOMPARE(w.form->windowTitle(), QString::fromStdString(source + " - Quillane"));
+        QVERIFY(!w.form->IsShellPageShowing());
+        QCOMPARE(w.context->Config().ReadString(kLastView), source);
         // The busy state ended with the list.
-        QVERIFY(form->isEnabled());
+        QVERIFY(w.form->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
     }
 
     void parentRowIsDecorated()
     {
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        folder.WriteSettings(kSortByLine);
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source + "?8");
+        TTestWindow w;
+        const std::string source = w.folder.Write("Shapes.pas", kShapesUnit);
+        w.Open(source + "?8");
 
-        QCOMPARE(form->Browser().LevelStart(), 8);
-        QTreeWidgetItem* parent = form->ListView()->topLevelItem(0);
+        QCOMPARE(w.form->Browser().LevelStart(), 8);
+        QTreeWidgetItem* parent = w.form->ListView()->topLevelItem(0);
         QCOMPARE(RowTexts(parent), (QStringList{"..", "..< TShape >", "the base of all shapes",
                                                 "..< class >", "..< 8 >"}));
         QCOMPARE(parent->data(0, TListViewEx::kImageRole).toInt(), 3);
-        QCOMPARE(Declarations(*form).mid(1), (QStringList{"FName", "Draw", "Name"}));
+        QCOMPARE(Declarations(*w.form).mid(1), (QStringList{"FName", "Draw", "Name"}));
     }
 
     void sortsEveryColumnWithTheParentRowFirst_data()
@@ -117,51 +108,46 @@ private slots:
         QFETCH(int, column);
         QFETCH(bool, ascending);
         QFETCH(QStringList, expected);
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        folder.WriteSettings(kSortByLine);
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source + "?8");
+        TTestWindow w;
+        const std::string source = w.folder.Write("Shapes.pas", kShapesUnit);
+        w.Open(source + "?8");
 
         // One click sorts ascending (or flips an ascending column); a second one flips.
         const TSortOption wanted = ascending ? TSortOption::soAscending : TSortOption::soDescending;
-        for (int clicks = 0; clicks < 2 && (clicks == 0 || form->ListView()->SortOrder() != wanted);
+        for (int clicks = 0; clicks < 2 && (clicks == 0 || w.form->ListView()->SortOrder() != wanted);
              ++clicks)
-            form->ListView()->ColumnClick(column);
-        QCOMPARE(form->ListView()->SortOrder(),
+            w.form->ListView()->ColumnClick(column);
+        QCOMPARE(w.form->ListView()->SortOrder(),
                  ascending ? TSortOption::soAscending : TSortOption::soDescending);
-        QCOMPARE(form->ListView()->topLevelItem(0)->text(0), QString(".."));
-        QCOMPARE(Declarations(*form).mid(1), expected);
+        QCOMPARE(w.form->ListView()->topLevelItem(0)->text(0), QString(".."));
+        QCOMPARE(Declarations(*w.form).mid(1), expected);
         // A rebuilt level keeps the order.
-        form->Browser().ShowLevel(form->Browser().LevelStart());
-        QCOMPARE(form->ListView()->topLevelItem(0)->text(0), QString(".."));
-        QCOMPARE(Declarations(*form).mid(1), expected);
+        w.form->Browser().ShowLevel(w.form->Browser().LevelStart());
+        QCOMPARE(w.form->ListView()->topLevelItem(0)->text(0), QString(".."));
+        QCOMPARE(Declarations(*w.form).mid(1), expected);
     }
 
     void reorderedLayoutFindsEveryField()
     {
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        folder.WriteSettings(
+        TTestWindow w;
+        const std::string source = w.folder.Write("Shapes.pas", kShapesUnit);
+        w.folder.WriteSettings(
             {"LIST_HEADER= TLDC", "LIST_HEADER_SORTCOL=2", "LIST_HEADER_SORTORDER=T"});
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
+        w.Open(source);
 
-        QTreeWidgetItem* header = form->ListView()->headerItem();
+        QTreeWidgetItem* header = w.form->ListView()->headerItem();
         QCOMPARE((QStringList{header->text(1), header->text(2), header->text(3), header->text(4)}),
                  (QStringList{"Type", "Line", "Declaration", "Comment"}));
         // Sorted by column 2, which shows Line here.
-        QCOMPARE(Declarations(*form),
+        QCOMPARE(Declarations(*w.form),
                  (QStringList{"Shapes", "TShape", "TPoint", "MaxShapes", "Clear"}));
-        Select(*form, "TShape");
-        QCOMPARE(RowTexts(form->ListView()->currentItem()),
+        Select(*w.form, "TShape");
+        QCOMPARE(RowTexts(w.form->ListView()->currentItem()),
                  (QStringList{" ", "class", "8", "TShape", "the base of all shapes"}));
-        ActionOf(*form, "CopyDecl")->trigger();
-        ActionOf(*form, "CopyCom")->trigger();
-        ActionOf(*form, "CopyType")->trigger();
-        QCOMPARE(platform.clipboard,
+        ActionOf(*w.form, "CopyDecl")->trigger();
+        ActionOf(*w.form, "CopyCom")->trigger();
+        ActionOf(*w.form, "CopyType")->trigger();
+        QCOMPARE(w.platform.clipboard,
                  (std::vector<std::string>{"TShape", "the base of all shapes", "class"}));
     }
 
@@ -175,16 +161,14 @@ private slots:
     void incompleteLayoutFallsBackToTheBuiltInOne()
     {
         QFETCH(QString, stored);
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        folder.WriteSettings({"LIST_HEADER=" + stored.toStdString()});
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
-        QCOMPARE(form->HeaderLayout(), std::string(" DCTL"));
-        QCOMPARE(form->ListView()->headerItem()->text(1), QString("Declaration"));
-        QCOMPARE(form->ListView()->headerItem()->text(4), QString("Line"));
-        QCOMPARE(RowTexts(RowNamed(*form, "Clear")).mid(1),
+        TTestWindow w;
+        const std::string source = w.folder.Write("Shapes.pas", kShapesUnit);
+        w.folder.WriteSettings({"LIST_HEADER=" + stored.toStdString()});
+        w.Open(source);
+        QCOMPARE(w.form->HeaderLayout(), std::string(" DCTL"));
+        QCOMPARE(w.form->ListView()->headerItem()->text(1), QString("Declaration"));
+        QCOMPARE(w.form->ListView()->headerItem()->text(4), QString("Line"));
+        QCOMPARE(RowTexts(RowNamed(*w.form, "Clear")).mid(1),
                  (QStringList{"Clear", "empties the canvas", "procedure", "22"}));
     }
 
@@ -200,18 +184,16 @@ private slots:
     {
         QFETCH(QString, stored);
         QFETCH(int, height);
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        folder.WriteSettings(
+        TTestWindow w;
+        const std::string source = w.folder.Write("Shapes.pas", kShapesUnit);
+        w.folder.WriteSettings(
             {"TITLE_HEIGHT=" + stored.toStdString(), "MFORM_WIDTH=700", "MFORM_HEIGHT=500"});
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        QCOMPARE(form->SplitterH()->sizes().value(0), height);
-        form->FormClose();
-        QCOMPARE(context->Config().ReadInteger(kTitleHeight), height);
+        w.Open(source);
+        w.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        QCOMPARE(w.form->SplitterH()->sizes().value(0), height);
+        w.form->FormClose();
+        QCOMPARE(w.context->Config().ReadInteger(kTitleHeight), height);
     }
 
     // The title leaves out the blank lines around it, and the pane shows whole lines only,
@@ -255,70 +237,65 @@ private slots:
         QFETCH(QStringList, stored);
         QFETCH(int, size);
         QFETCH(QList<bool>, checked);
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        TTestWindow w;
+        const std::string source = w.folder.Write("Shapes.pas", kShapesUnit);
         std::vector<std::string> lines;
         for (const QString& s : stored)
             lines.push_back(s.toStdString());
-        folder.WriteSettings(lines);
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
-        QCOMPARE(form->ListView()->iconSize(), QSize(size, size));
-        QCOMPARE((QList<bool>{ActionOf(*form, "ListIcon16")->isChecked(),
-                              ActionOf(*form, "ListIcon20")->isChecked(),
-                              ActionOf(*form, "ListIcon32")->isChecked()}),
+        w.folder.WriteSettings(lines);
+        w.Open(source);
+        QCOMPARE(w.form->ListView()->iconSize(), QSize(size, size));
+        QCOMPARE((QList<bool>{ActionOf(*w.form, "ListIcon16")->isChecked(),
+                              ActionOf(*w.form, "ListIcon20")->isChecked(),
+                              ActionOf(*w.form, "ListIcon32")->isChecked()}),
                  checked);
-        const int rows = form->ListView()->topLevelItemCount();
-        ActionOf(*form, "ListIcon20")->trigger();
-        QCOMPARE(form->ListView()->iconSize(), QSize(20, 20));
-        QCOMPARE((QList<bool>{ActionOf(*form, "ListIcon16")->isChecked(),
-                              ActionOf(*form, "ListIcon20")->isChecked(),
-                              ActionOf(*form, "ListIcon32")->isChecked()}),
+        const int rows = w.form->ListView()->topLevelItemCount();
+        ActionOf(*w.form, "ListIcon20")->trigger();
+        QCOMPARE(w.form->ListView()->iconSize(), QSize(20, 20));
+        QCOMPARE((QList<bool>{ActionOf(*w.form, "ListIcon16")->isChecked(),
+                              ActionOf(*w.form, "ListIcon20")->isChecked(),
+                              ActionOf(*w.form, "ListIcon32")->isChecked()}),
                  (QList<bool>{false, true, false}));
-        QCOMPARE(form->ListView()->topLevelItemCount(), rows);
+        QCOMPARE(w.form->ListView()->topLevelItemCount(), rows);
     }
 
     void settingsRoundTrip()
     {
-        TProgramFolder folder;
-        const std::string source = folder.Write("src/Shapes.pas", kShapesUnit);
-        folder.WriteSettings({"MFORM_FONT=Courier New,11,B,clWindowText,0", "MFORM_LEFT=40",
-                              "MFORM_TOP=50", "MFORM_WIDTH=720", "MFORM_HEIGHT=480", "MFORM_MAX=F",
-                              "TITLE_HEIGHT=70", "ICON32=T", "LIST_HEADER= DCTL",
-                              "LIST_HEADER_L_0=40", "LIST_HEADER_L_1=150", "LIST_HEADER_L_2=160",
-                              "LIST_HEADER_L_3=-7", "LIST_HEADER_L_4=10", "LIST_HEADER_SORTCOL=1",
-                              "LIST_HEADER_SORTORDER=F"});
-        {
-            auto context = folder.MakeContext();
-            TFakePlatform platform;
-            auto form = folder.MakeForm(*context, platform, source);
-            QCOMPARE(form->font().pointSize(), 11);
-            QVERIFY(form->font().bold());
-            QCOMPARE(form->size(), QSize(720, 480));
-            QCOMPARE(form->pos(), QPoint(40, 50));
-            QHeaderView* header = form->ListView()->header();
-            QCOMPARE(header->sectionSize(0), 44); // as wide as the 32-pixel icons need
-            // Declaration takes any spare width beyond its stored one.
-            QCOMPARE(form->ListView()->NaturalWidth(1), 150);
-            QVERIFY(header->sectionSize(1) >= 150);
-            QCOMPARE(header->sectionSize(2), 160);
-            QCOMPARE(header->sectionSize(3), 187); // below -2: the built-in width
-            QCOMPARE(header->sectionSize(4), 30);  // the column's minimum
-            QCOMPARE(form->ListView()->SortColumn(), 1);
-            QCOMPARE(form->ListView()->SortOrder(), TSortOption::soDescending);
-            QCOMPARE(Declarations(*form),
-                     (QStringList{"TShape", "TPoint", "Shapes", "MaxShapes", "Clear"}));
+        TTestWindow w;
+        const std::string source = w.folder.Write("src/Shapes.pas", kShapesUnit);
+        w.folder.WriteSettings({"MFORM_FONT=Courier New,11,B,clWindowText,0", "MFORM_LEFT=40",
+                                "MFORM_TOP=50", "MFORM_WIDTH=720", "MFORM_HEIGHT=480", "MFORM_MAX=F",
+                                "TITLE_HEIGHT=70", "ICON32=T", "LIST_HEADER= DCTL",
+                                "LIST_HEADER_L_0=40", "LIST_HEADER_L_1=150", "LIST_HEADER_L_2=160",
+                                "LIST_HEADER_L_3=-7", "LIST_HEADER_L_4=10", "LIST_HEADER_SORTCOL=1",
+                                "LIST_HEADER_SORTORDER=F"});
+        w.Open(source);
+        QCOMPARE(w.form->font().pointSize(), 11);
+        QVERIFY(w.form->font().bold());
+        QCOMPARE(w.form->size(), QSize(720, 480));
+        QCOMPARE(w.form->pos(), QPoint(40, 50));
+        QHeaderView* header = w.form->ListView()->header();
+        QCOMPARE(header->sectionSize(0), 44); // as wide as the 32-pixel icons need
+        // Declaration takes any spare width beyond its stored one.
+        QCOMPARE(w.form->ListView()->NaturalWidth(1), 150);
+        QVERIFY(header->sectionSize(1) >= 150);
+        QCOMPARE(header->sectionSize(2), 160);
+        QCOMPARE(header->sectionSize(3), 187); // below -2: the built-in width
+        QCOMPARE(header->sectionSize(4), 30);  // the column's minimum
+        QCOMPARE(w.form->ListView()->SortColumn(), 1);
+        QCOMPARE(w.form->ListView()->SortOrder(), TSortOption::soDescending);
+        QCOMPARE(Declarations(*w.form), (QStringList{"TShape", "TPoint", "Shapes", "MaxShapes", "Clear"}));
 
-            // The user drags the icon column to the third place, widens Comment, picks
-            // 16-pixel icons and sorts by Type.
-            header->moveSection(0, 2);
-            header->resizeSection(2, 210);
-            ActionOf(*form, "ListIcon16")->trigger();
-            form->ListView()->ColumnClick(3);
-            form->close();
-        }
-        auto context = folder.MakeContext();
+        // The user drags the icon column to the third place, widens Comment, picks
+        // 16-pixel icons and sorts by Type.
+        header->moveSection(0, 2);
+        header->resizeSection(2, 210);
+        ActionOf(*w.form, "ListIcon16")->trigger();
+        w.form->ListView()->ColumnClick(3);
+        w.form->close();
+        w.Close();
+
+        auto context = w.folder.MakeContext();
         const TConfig& config = context->Config();
         QCOMPARE(config.ReadString(kMformFont).substr(0, 15), std::string("Courier New,11,"));
         QCOMPARE(config.ReadInteger(kMformLeft), 40);
@@ -329,7 +306,7 @@ private slots:
         QCOMPARE(config.ReadInteger(kTitleHeight), 70);
         QCOMPARE(config.ReadString(kIcon16), std::string("T"));
         QCOMPARE(config.ReadString(kIcon32), std::string("F"));
-        QCOMPARE(config.ReadString(kLastView), folder.Path() + "src/");
+        QCOMPARE(config.ReadString(kLastView), w.folder.Path() + "src/");
         // Declaration, Comment, icon, Type, Line on screen: the blank goes back to the front,
         // and the widths follow their columns.
         QCOMPARE(config.ReadString(kListHeader), std::string(" CDTL"));
@@ -341,12 +318,11 @@ private slots:
         QCOMPARE(config.ReadString(kListHeaderSortOrder), std::string("T"));
 
         // The next start opens the stored folder on the Shell page with the stored layout.
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, "");
-        QVERIFY(form->IsShellPageShowing());
-        QCOMPARE(form->ShellList()->Folder(), folder.Path() + "src");
-        QCOMPARE(form->HeaderLayout(), std::string(" CDTL"));
-        QCOMPARE(form->ListView()->headerItem()->text(1), QString("Comment"));
+        w.Open("");
+        QVERIFY(w.form->IsShellPageShowing());
+        QCOMPARE(w.form->ShellList()->Folder(), w.folder.Path() + "src");
+        QCOMPARE(w.form->HeaderLayout(), std::string(" CDTL"));
+        QCOMPARE(w.form->ListView()->headerItem()->text(1), QString("Comment"));
     }
 
     // The user drags a column, sorts and sets a width; after a restart the same field is
@@ -368,31 +344,25 @@ private slots:
         QFETCH(int, to);
         QFETCH(QString, sortBy);
         QFETCH(QString, layout);
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        TTestWindow w;
+        const std::string source = w.OpenSource("Shapes.pas", kShapesUnit);
         auto columnOf = [](const TMForm& form, const QString& caption) {
             for (int c = 0; c < form.ListView()->columnCount(); ++c)
                 if (form.ListView()->headerItem()->text(c) == caption)
                     return c;
             return -1;
         };
-        {
-            auto context = folder.MakeContext();
-            TFakePlatform platform;
-            auto form = folder.MakeForm(*context, platform, source);
-            form->ListView()->header()->moveSection(from, to);
-            form->ListView()->header()->resizeSection(columnOf(*form, sortBy), 123);
-            form->ListView()->ColumnClick(columnOf(*form, sortBy));
-            form->close();
-        }
-        auto context = folder.MakeContext();
-        QCOMPARE(context->Config().ReadString(kListHeader), layout.toStdString());
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
-        QCOMPARE(form->ListView()->SortColumn(), columnOf(*form, sortBy));
-        QCOMPARE(form->ListView()->SortOrder(), TSortOption::soAscending);
-        QCOMPARE(form->ListView()->header()->sectionSize(columnOf(*form, sortBy)), 123);
-        QCOMPARE(form->ListView()->header()->sectionSize(0), 32);
+        w.form->ListView()->header()->moveSection(from, to);
+        w.form->ListView()->header()->resizeSection(columnOf(*w.form, sortBy), 123);
+        w.form->ListView()->ColumnClick(columnOf(*w.form, sortBy));
+        w.form->close();
+        w.Close();
+        QCOMPARE(w.folder.MakeContext()->Config().ReadString(kListHeader), layout.toStdString());
+        w.Open(source);
+        QCOMPARE(w.form->ListView()->SortColumn(), columnOf(*w.form, sortBy));
+        QCOMPARE(w.form->ListView()->SortOrder(), TSortOption::soAscending);
+        QCOMPARE(w.form->ListView()->header()->sectionSize(columnOf(*w.form, sortBy)), 123);
+        QCOMPARE(w.form->ListView()->header()->sectionSize(0), 32);
     }
 
     // However the icon column is sized, it keeps the width its icons need.
@@ -410,13 +380,11 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(int, dragged);
         QFETCH(int, width);
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        folder.WriteSettings({stored.toStdString()});
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
-        QHeaderView* header = form->ListView()->header();
+        TTestWindow w;
+        const std::string source = w.folder.Write("Shapes.pas", kShapesUnit);
+        w.folder.WriteSettings({stored.toStdString()});
+        w.Open(source);
+        QHeaderView* header = w.form->ListView()->header();
         if (dragged > 0)
             header->resizeSection(0, dragged);
         QCOMPARE(header->sectionSize(0), width);
@@ -424,20 +392,17 @@ private slots:
 
     void exitStoresNoneOfTheWindowsKeys()
     {
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        folder.WriteSettings({"MFORM_LEFT=11", "APP_CAPTION=Quillane"});
-        {
-            auto context = folder.MakeContext();
-            TFakePlatform platform;
-            auto form = folder.MakeForm(*context, platform, source);
-            int exits = 0;
-            form->SetExitHandler([&] { ++exits; });
-            form->move(300, 300);
-            ActionOf(*form, "ActExit")->trigger();
-            QCOMPARE(exits, 1);
-        }
-        auto context = folder.MakeContext();
+        TTestWindow w;
+        const std::string source = w.folder.Write("Shapes.pas", kShapesUnit);
+        w.folder.WriteSettings({"MFORM_LEFT=11", "APP_CAPTION=Quillane"});
+        w.Open(source);
+        int exits = 0;
+        w.form->SetExitHandler([&] { ++exits; });
+        w.form->move(300, 300);
+        ActionOf(*w.form, "ActExit")->trigger();
+        QCOMPARE(exits, 1);
+        w.Close();
+        auto context = w.folder.MakeContext();
         const TConfig& config = context->Config();
         QCOMPARE(config.ReadInteger(kMformLeft), 11);
         for (auto key :
@@ -461,14 +426,12 @@ private slots:
 
     void firstStartOpensExample()
     {
-        TProgramFolder folder;
-        folder.Write("Example.pas", kShapesUnit);
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, "");
-        QCOMPARE(form->Browser().SourcePath(), folder.Path() + "Example.pas");
-        QCOMPARE(form->ListView()->topLevelItemCount(), 5);
-        QCOMPARE(context->Config().ReadString(kLastView), folder.Path() + "Example.pas");
+        TTestWindow w;
+        w.folder.Write("Example.pas", kShapesUnit);
+        w.Open("");
+        QCOMPARE(w.form->Browser().SourcePath(), w.folder.Path() + "Example.pas");
+        QCOMPARE(w.form->ListView()->topLevelItemCount(), 5);
+        QCOMPARE(w.context->Config().ReadString(kLastView), w.folder.Path() + "Example.pas");
     }
 
     void fileThatCannotBeOutlinedIsToldInTheStatusBar_data()
@@ -488,220 +451,237 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, shellPage);
         QFETCH(QString, notice);
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        const std::string file = folder.Write(name.toStdString(), text.toStdString());
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
+        TTestWindow w;
+        const std::string source = w.folder.Write("Shapes.pas", kShapesUnit);
+        const std::string file = w.folder.Write(name.toStdString(), text.toStdString());
+        w.Open(source);
 
-        form->openAnswer = file;
-        ActionOf(*form, "FileOpen")->trigger();
-        QCOMPARE(form->NoticeText(), notice);
-        QCOMPARE(form->IsShellPageShowing(), shellPage);
+        w.form->openAnswer = file;
+        ActionOf(*w.form, "FileOpen")->trigger();
+        QCOMPARE(w.form->NoticeText(), notice);
+        QCOMPARE(w.form->IsShellPageShowing(), shellPage);
         if (shellPage) {
             // The file among its folder's files; the source actions wait for a source.
-            QCOMPARE(form->ShellList()->SelectedPath(), file);
-            QCOMPARE(form->StatusPanelText(0), QString());
-            QVERIFY(!ActionOf(*form, "FileSaveAs")->isEnabled());
+            QCOMPARE(w.form->ShellList()->SelectedPath(), file);
+            QCOMPARE(w.form->StatusPanelText(0), QString());
+            QVERIFY(!ActionOf(*w.form, "FileSaveAs")->isEnabled());
         } else {
             // The window goes on showing the source it shows.
-            QCOMPARE(Declarations(*form).size(), 5);
-            QCOMPARE(form->StatusPanelText(0), QString("Line=26"));
-            QVERIFY(form->windowTitle().startsWith(QString::fromStdString(source)));
-            QVERIFY(ActionOf(*form, "FileSaveAs")->isEnabled());
+            QCOMPARE(Declarations(*w.form).size(), 5);
+            QCOMPARE(w.form->StatusPanelText(0), QString("Line=26"));
+            QVERIFY(w.form->windowTitle().startsWith(QString::fromStdString(source)));
+            QVERIFY(ActionOf(*w.form, "FileSaveAs")->isEnabled());
         }
-        QVERIFY(form->isEnabled());
+        QVERIFY(w.form->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
 
         // The next step clears the notice.
-        ActionOf(*form, "ActGoUp")->trigger();
-        QCOMPARE(form->NoticeText(), QString());
+        ActionOf(*w.form, "ActGoUp")->trigger();
+        QCOMPARE(w.form->NoticeText(), QString());
     }
 
     void startOnAnEmptyFileShowsItsFolder()
     {
+        TTestWindow w;
+        const std::string empty = w.folder.Write("src/empty.pas", "");
+        w.Open(empty);
+        QVERIFY(w.form->IsShellPageShowing());
+        QCOMPARE(w.form->ShellList()->Folder(), w.folder.Path() + "src");
+        QCOMPARE(w.form->ShellList()->SelectedPath(), empty);
+        QCOMPARE(w.form->NoticeText(), QString("Cannot outline empty.pas: the file is empty"));
+    }
+
+    // Markup in file and folder names is shown as written: the status bar's notice and the
+    // Shell page's path neither grow nor shrink by it.
+    void markupInNamesIsShownAsWritten()
+    {
         TProgramFolder folder;
-        const std::string empty = folder.Write("src/empty.pas", "");
+        const std::string empty = folder.Write("<b>dir</b>/<font size=7 color=red>BIG.pas", "");
         auto context = folder.MakeContext();
         TFakePlatform platform;
         auto form = folder.MakeForm(*context, platform, empty);
         QVERIFY(form->IsShellPageShowing());
-        QCOMPARE(form->ShellList()->Folder(), folder.Path() + "src");
-        QCOMPARE(form->ShellList()->SelectedPath(), empty);
-        QCOMPARE(form->NoticeText(), QString("Cannot outline empty.pas: the file is empty"));
+        QCOMPARE(form->NoticeText(), QString("Cannot outline <font size=7 color=red>BIG.pas: the file is empty"));
+        for (const auto& [name, markup] : {std::pair{"StatusNotice", "<font"}, {"ShellPath", "<b>dir</b>"}}) {
+            const auto* label = form->findChild<QLabel*>(name);
+            QVERIFY2(label && label->text().contains(markup), name);
+            const QFontMetrics metrics = label->fontMetrics();
+            QVERIFY2(label->sizeHint().width() >= metrics.horizontalAdvance(label->text()), name);
+            QVERIFY2(label->sizeHint().height() < 2 * metrics.height(), name);
+        }
+        // The notice's tooltip shows it as written too.
+        const QString tip = form->findChild<QLabel*>("StatusNotice")->toolTip();
+        QTextDocument shown;
+        shown.setHtml(tip);
+        QCOMPARE(Qt::mightBeRichText(tip) ? shown.toPlainText() : tip, form->NoticeText());
+    }
+
+    // Settings that cannot be saved at the end are said at the start, while the user can mend it.
+    void settingsThatCannotBeSavedAreSaidAtStart()
+    {
+        TProgramFolder folder;
+        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
+        folder.WriteSettings({"LIST_HEADER_SORTCOL=4", "LIST_HEADER_SORTORDER=T", "APP_CAPTION=Quillane"});
+        const QString ini = QString::fromStdString(folder.Path() + "quillane.ini");
+        QVERIFY(QFile::setPermissions(ini, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        auto context = folder.MakeContext();
+        TFakePlatform platform;
+        auto form = folder.MakeForm(*context, platform, source);
+        QCOMPARE(form->NoticeText(), "The settings will not be saved: " + ini + " is read-only");
+        QCOMPARE(Declarations(*form).size(), 5);
     }
 
     void saveAsCopiesTheSource()
     {
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        const std::string existing = folder.Write("copy/Old.pas", "old text");
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
+        TTestWindow w;
+        const std::string source = w.folder.Write("Shapes.pas", kShapesUnit);
+        const std::string existing = w.folder.Write("copy/Old.pas", "old text");
+        w.Open(source);
 
-        form->saveAnswer = existing;
-        ActionOf(*form, "FileSaveAs")->trigger();
+        w.form->saveAnswer = existing;
+        ActionOf(*w.form, "FileSaveAs")->trigger();
         QCOMPARE(ReadAll(existing), QString::fromUtf8(kShapesUnit));
-        QCOMPARE(form->NoticeText(), QString::fromStdString("Saved a copy as " + existing));
-        QCOMPARE(form->Browser().SourcePath(), source);
-        QVERIFY(platform.messages.empty());
+        QCOMPARE(w.form->NoticeText(), QString::fromStdString("Saved a copy as " + existing));
+        QCOMPARE(w.form->Browser().SourcePath(), source);
+        QVERIFY(w.platform.messages.empty());
 
-        form->saveAnswer = folder.Path() + "missing/folder/New.pas";
-        ActionOf(*form, "FileSaveAs")->trigger();
-        QCOMPARE(platform.messages.size(), std::size_t(1));
-        form->saveAnswer = source; // onto itself: refused, the file stays whole
-        ActionOf(*form, "FileSaveAs")->trigger();
-        QCOMPARE(platform.messages.size(), std::size_t(2));
+        w.form->saveAnswer = w.folder.Path() + "missing/folder/New.pas";
+        ActionOf(*w.form, "FileSaveAs")->trigger();
+        QCOMPARE(w.platform.messages.size(), std::size_t(1));
+        w.form->saveAnswer = source; // onto itself: refused, the file stays whole
+        ActionOf(*w.form, "FileSaveAs")->trigger();
+        QCOMPARE(w.platform.messages.size(), std::size_t(2));
         QCOMPARE(ReadAll(source), QString::fromUtf8(kShapesUnit));
     }
 
     void copyActionsNeedASelectedRow()
     {
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
-        form->ListView()->clearSelection();
-        form->PopupMenu1Popup();
-        QVERIFY(!ActionOf(*form, "CopyDecl")->isEnabled());
-        QVERIFY(!ActionOf(*form, "CopyType")->isEnabled());
-        Select(*form, "Clear");
-        form->PopupMenu1Popup();
-        QVERIFY(ActionOf(*form, "CopyDecl")->isEnabled());
-        QVERIFY(ActionOf(*form, "CopyCom")->isEnabled());
+        TTestWindow w;
+        const std::string source = w.OpenSource("Shapes.pas", kShapesUnit);
+        w.form->ListView()->clearSelection();
+        w.form->PopupMenu1Popup();
+        QVERIFY(!ActionOf(*w.form, "CopyDecl")->isEnabled());
+        QVERIFY(!ActionOf(*w.form, "CopyType")->isEnabled());
+        Select(*w.form, "Clear");
+        w.form->PopupMenu1Popup();
+        QVERIFY(ActionOf(*w.form, "CopyDecl")->isEnabled());
+        QVERIFY(ActionOf(*w.form, "CopyCom")->isEnabled());
     }
 
     void viewTextShowsTheSelectedLine()
     {
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source + "?8");
-        Select(*form, "Name");
-        ActionOf(*form, "OpenInTXT")->trigger();
-        QVERIFY(form->TextViewer()->isVisible());
-        QCOMPARE(form->TextViewer()->FilePath(), source);
-        QCOMPARE(form->TextViewer()->CurrentLine(), 11);
-        QVERIFY(form->TextViewer()->Edit()->isReadOnly());
-        QCOMPARE(form->TextViewer()->Edit()->document()->blockCount(), 26);
+        TTestWindow w;
+        const std::string source = w.folder.Write("Shapes.pas", kShapesUnit);
+        w.Open(source + "?8");
+        Select(*w.form, "Name");
+        ActionOf(*w.form, "OpenInTXT")->trigger();
+        QVERIFY(w.form->TextViewer()->isVisible());
+        QCOMPARE(w.form->TextViewer()->FilePath(), source);
+        QCOMPARE(w.form->TextViewer()->CurrentLine(), 11);
+        QVERIFY(w.form->TextViewer()->Edit()->isReadOnly());
+        QCOMPARE(w.form->TextViewer()->Edit()->document()->blockCount(), 26);
         // The parent row stands for TShape's line.
-        form->ListView()->setCurrentItem(form->ListView()->topLevelItem(0));
-        ActionOf(*form, "OpenInTXT")->trigger();
-        QCOMPARE(form->TextViewer()->CurrentLine(), 8);
+        w.form->ListView()->setCurrentItem(w.form->ListView()->topLevelItem(0));
+        ActionOf(*w.form, "OpenInTXT")->trigger();
+        QCOMPARE(w.form->TextViewer()->CurrentLine(), 8);
     }
 
     void outsideRequestsGoThroughThePlatform()
     {
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        folder.WriteSettings(
+        TTestWindow w;
+        const std::string source = w.folder.Write("Shapes.pas", kShapesUnit);
+        w.folder.WriteSettings(
             {"CONTACT_MAIL=mailto:someone@example.org", "DEVELOPER_HOMEPAGE=https://example.org/"});
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
-        ActionOf(*form, "ExtOpen")->trigger();
-        ActionOf(*form, "ActContact")->trigger();
-        ActionOf(*form, "ActHomePage")->trigger();
-        ActionOf(*form, "ActHelp")->trigger();
-        QCOMPARE(platform.opened, (std::vector<std::string>{source, "mailto:someone@example.org",
+        w.Open(source);
+        ActionOf(*w.form, "ExtOpen")->trigger();
+        ActionOf(*w.form, "ActContact")->trigger();
+        ActionOf(*w.form, "ActHomePage")->trigger();
+        ActionOf(*w.form, "ActHelp")->trigger();
+        QCOMPARE(w.platform.opened, (std::vector<std::string>{source, "mailto:someone@example.org",
                                                             "https://example.org/"}));
-        QCOMPARE(platform.helpTopics, (std::vector<std::string>{""}));
+        QCOMPARE(w.platform.helpTopics, (std::vector<std::string>{""}));
 
         // On the Shell page the source-file requests do nothing.
-        ActionOf(*form, "Directory")->trigger();
-        form->ExtOpenExecute();
-        form->OpenInTXTExecute();
-        QCOMPARE(platform.opened.size(), std::size_t(3));
-        QVERIFY(!form->TextViewer()->isVisible());
+        ActionOf(*w.form, "Directory")->trigger();
+        w.form->ExtOpenExecute();
+        w.form->OpenInTXTExecute();
+        QCOMPARE(w.platform.opened.size(), std::size_t(3));
+        QVERIFY(!w.form->TextViewer()->isVisible());
     }
 
     void fontChange()
     {
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
-        const QFont before = form->font();
-        ActionOf(*form, "ChgFont")->trigger(); // cancelled
-        QCOMPARE(form->font(), before);
+        TTestWindow w;
+        const std::string source = w.OpenSource("Shapes.pas", kShapesUnit);
+        const QFont before = w.form->font();
+        ActionOf(*w.form, "ChgFont")->trigger(); // cancelled
+        QCOMPARE(w.form->font(), before);
         QFont chosen = before;
         chosen.setPointSize(17);
         chosen.setItalic(true);
-        form->fontAnswer = chosen;
-        ActionOf(*form, "ChgFont")->trigger();
-        QCOMPARE(form->font().pointSize(), 17);
-        QCOMPARE(form->MemoTitle()->font().pointSize(), 17);
-        QCOMPARE(form->ListView()->font().pointSize(), 17);
-        QVERIFY(context->Config().ReadString(kMformFont).empty()); // stored only on close
-        form->FormClose();
-        const std::string stored = context->Config().ReadString(kMformFont);
+        w.form->fontAnswer = chosen;
+        ActionOf(*w.form, "ChgFont")->trigger();
+        QCOMPARE(w.form->font().pointSize(), 17);
+        QCOMPARE(w.form->MemoTitle()->font().pointSize(), 17);
+        QCOMPARE(w.form->ListView()->font().pointSize(), 17);
+        QVERIFY(w.context->Config().ReadString(kMformFont).empty()); // stored only on close
+        w.form->FormClose();
+        const std::string stored = w.context->Config().ReadString(kMformFont);
         QVERIFY2(stored.find(",17,I,clWindowText,") != std::string::npos, stored.c_str());
     }
 
     void fontColourColoursTheTexts()
     {
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        folder.WriteSettings({"MFORM_FONT=Courier New,10,,$000080FF,0"});
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
+        TTestWindow w;
+        const std::string source = w.folder.Write("Shapes.pas", kShapesUnit);
+        w.folder.WriteSettings({"MFORM_FONT=Courier New,10,,$000080FF,0"});
+        w.Open(source);
         // The stored value is a Windows colour, blue-green-red: this one is orange.
-        QCOMPARE(form->MemoTitle()->palette().color(QPalette::Text), QColor(255, 128, 0));
-        QCOMPARE(form->ListView()->palette().color(QPalette::Text), QColor(255, 128, 0));
-        form->FormClose();
-        QCOMPARE(context->Config().ReadString(kMformFont).substr(11),
+        QCOMPARE(w.form->MemoTitle()->palette().color(QPalette::Text), QColor(255, 128, 0));
+        QCOMPARE(w.form->ListView()->palette().color(QPalette::Text), QColor(255, 128, 0));
+        w.form->FormClose();
+        QCOMPARE(w.context->Config().ReadString(kMformFont).substr(11),
                  std::string(",10,,$000080FF,0"));
     }
 
     void searchWaitsForItsWindow()
     {
-        TProgramFolder folder;
-        const std::string source = folder.Write("Shapes.pas", kShapesUnit);
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
-        auto form = folder.MakeForm(*context, platform, source);
-        QVERIFY(!form->SearchAction()->isEnabled());
+        TTestWindow w;
+        const std::string source = w.OpenSource("Shapes.pas", kShapesUnit);
+        QVERIFY(!w.form->SearchAction()->isEnabled());
         int runs = 0;
-        form->SetSearchHandler([&] { ++runs; });
-        QVERIFY(form->SearchAction()->isEnabled());
-        form->SearchAction()->trigger();
+        w.form->SetSearchHandler([&] { ++runs; });
+        QVERIFY(w.form->SearchAction()->isEnabled());
+        w.form->SearchAction()->trigger();
         QCOMPARE(runs, 1);
-        QVERIFY(form->SearchAction()->isChecked());
+        QVERIFY(w.form->SearchAction()->isChecked());
 
         // Ctrl+Shift+F runs it; Ctrl+S stays with Save As. The menu shows the key, the hint names it.
-        QCOMPARE(form->SearchAction()->shortcut(), QKeySequence("Ctrl+Shift+F"));
-        QCOMPARE(form->SearchAction()->toolTip(), QString("Search (Ctrl+Shift+F)"));
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(w.form->SearchAction()->shortcut(), QKeySequence("Ctrl+Shift+F"));
+        QCOMPARE(w.form->SearchAction()->toolTip(), QString("Search (Ctrl+Shift+F)"));
+        w.form->show();
+        QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+        QTest::keyClick(w.form.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(runs, 2);
-        QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(w.form.get(), Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(runs, 2);
     }
 
     void framePartsAndCaptions()
     {
-        TProgramFolder folder;
-        auto context = folder.MakeContext();
-        TFakePlatform platform;
+        TTestWindow w;
         // No Example.pas and a missing file: the window still comes up with its parts.
-        auto form = folder.MakeForm(*context, platform, folder.Path() + "Missing.pas");
-        QCOMPARE(form->ListView()->topLevelItemCount(), 0);
-        QCOMPARE(form->ListView()->columnCount(), 5);
+        w.Open(w.folder.Path() + "Missing.pas");
+        QCOMPARE(w.form->ListView()->topLevelItemCount(), 0);
+        QCOMPARE(w.form->ListView()->columnCount(), 5);
         const QStringList menus = [&] {
             QStringList titles;
-            for (QAction* a : form->menuBar()->actions())
+            for (QAction* a : w.form->menuBar()->actions())
                 titles << a->text();
             return titles;
         }();
         QCOMPARE(menus, (QStringList{"&File", "&Browse", "&Tools", "&Help"}));
-        auto* toolbar = form->findChild<QToolBar*>("FastTools");
+        auto* toolbar = w.form->findChild<QToolBar*>("FastTools");
         QVERIFY(toolbar);
         QCOMPARE(toolbar->windowTitle(), QString("Fast Tools"));
         QStringList buttons;
@@ -711,9 +691,9 @@ private slots:
                                        "PrevFile", "NextFile", "Search", "|", "Help"}));
         for (QAction* a : toolbar->actions())
             QVERIFY(a->isSeparator() || !a->icon().isNull());
-        QCOMPARE(ActionOf(*form, "FileSaveAs")->shortcut(), QKeySequence("Ctrl+S"));
-        QCOMPARE(ActionOf(*form, "NextFile")->shortcut(), QKeySequence(Qt::Key_F6));
-        QCOMPARE(ActionOf(*form, "ActGoUp")->toolTip(), QString("Upward"));
+        QCOMPARE(ActionOf(*w.form, "FileSaveAs")->shortcut(), QKeySequence("Ctrl+S"));
+        QCOMPARE(ActionOf(*w.form, "NextFile")->shortcut(), QKeySequence(Qt::Key_F6));
+        QCOMPARE(ActionOf(*w.form, "ActGoUp")->toolTip(), QString("Upward"));
     }
 };
 

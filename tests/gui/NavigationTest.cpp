@@ -4,8 +4,8 @@
 
 #include "OutlineSupport.h"
 
-#include "browser/ListViewEx.h"
 #include "browser/ShellList.h"
+#include "widgets/ListViewEx.h"
 
 #include <QAction>
 #include <QDir>

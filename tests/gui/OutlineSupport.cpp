@@ -1,6 +1,6 @@
 #include "OutlineSupport.h"
 
-#include "browser/ListViewEx.h"
+#include "widgets/ListViewEx.h"
 
 #include <QDir>
 #include <QFile>
@@ -220,8 +220,15 @@ TTestWindow::TTestWindow(const std::string& fileTypes) : folder(fileTypes)
 
 void TTestWindow::Open(const std::string& start)
 {
+    Close();
     context = folder.MakeContext();
     form = folder.MakeForm(*context, platform, start);
+}
+
+void TTestWindow::Close()
+{
+    form.reset();
+    context.reset();
 }
 
 std::string TTestWindow::OpenSource(const std::string& name, const std::string& text)

@@ -34,8 +34,16 @@ public:
     {
         messages.push_back(text);
     }
+    // Records the question and gives confirmAnswer.
+    bool Confirm(const std::string& text, const std::string&) override
+    {
+        questions.push_back(text);
+        return confirmAnswer;
+    }
     void SetClipboardText(const std::string& text) override { clipboard.push_back(text); }
 
+    bool confirmAnswer = false;
+    std::vector<std::string> questions;
     std::vector<std::string> opened;
     std::string openFailure; // when set, no program opens what is asked for, for this reason
     std::vector<std::string> helpTopics;
@@ -95,8 +103,10 @@ private:
 // A program folder with settings that sort the list by Line ascending, and a window over it.
 struct TTestWindow {
     explicit TTestWindow(const std::string& fileTypes = "PAS,DPR");
-    // Opens the window on a start location.
+    // Starts the window (after ending the one open) on a start location.
     void Open(const std::string& start);
+    // Ends the window and its context, which writes the settings back, as the program's end does.
+    void Close();
     // Writes a source into the folder and opens the window on it.
     std::string OpenSource(const std::string& name, const std::string& text);
 

@@ -4,8 +4,8 @@
 
 #include "OutlineSupport.h"
 
-#include "browser/ListViewEx.h"
 #include "config/SettingsKeys.h"
+#include "widgets/ListViewEx.h"
 
 #include <QHeaderView>
 #include <QLineEdit>

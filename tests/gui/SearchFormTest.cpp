@@ -3,7 +3,7 @@
 #include "platform/Platform.h"
 #include "search/gui/FormPath.h"
 #include "search/gui/FormSearch.h"
-#include "browser/ListViewEx.h"
+#include "widgets/ListViewEx.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -33,6 +33,7 @@ public:
     void OpenInShell(const std::string& target, TShellFailed) override { opened.push_back(target); }
     bool ShowHelp(const std::string&) override { return true; }
     void ShowMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
+    bool Confirm(const std::string&, const std::string&) override { return false; }
     void SetClipboardText(const std::string& text) override { clipboard = text; }
 
     TLines opened;
@@ -90,7 +91,6 @@ private slots:
     void resultsAreSortedWhenTheSearchEnds();
     void typedKeywordKeepsItsCase();
     void folderDialogSelectsThePath();
-    void screenshot();
 
 private:
     std::string Dir(const std::string& relative);
@@ -768,35 +768,6 @@ void SearchFormTest::folderDialogSelectsThePath()
     QCOMPARE(dialog.SelectedPath(), folder);
     dialog.SelectPath(folder + "/missing");
     QCOMPARE(dialog.SelectedPath(), folder);
-}
-
-void SearchFormTest::screenshot()
-{
-    const QByteArray target = qgetenv("QUILLANE_SCREENSHOT_DIR");
-    if (target.isEmpty())
-        QSKIP("set QUILLANE_SCREENSHOT_DIR to save pictures of the window");
-    WriteFile("tree/sub/u.pas", "// Widget title\nprocedure MakeWidget; // Widget maker\nprocedure Other;\n");
-    WriteFile("tree/main.dpr", "procedure RunWidget;\n");
-    m_app->Config().WriteList(kSearchPathList, {Dir("tree"), Dir("other/folder")});
-    m_app->Config().WriteBool(kSearchInDecl, true);
-    m_app->Config().WriteBool(kSearchInCom, true);
-    m_form->show();
-    m_form->grab().save(QString::fromUtf8(target) + "/search_start.png");
-    m_form->CKeyWords->setEditText("Widget");
-    m_form->ButtonSearch->click();
-    WaitForRunsToEnd();
-    m_form->grab().save(QString::fromUtf8(target) + "/search_results.png");
-    for (int i = 0; i < 3000; ++i)
-        WriteFile("tree/many/f" + std::to_string(i) + ".pas", "procedure Widget" + std::to_string(i) + ";\n");
-    m_form->ButtonSearch->click();
-    QTRY_VERIFY_WITH_TIMEOUT(m_form->Searching->text().contains(" rows  "), 20000);
-    m_form->grab().save(QString::fromUtf8(target) + "/search_running.png");
-    WaitForRunsToEnd();
-    TFormPath dialog;
-    dialog.SelectPath(QString::fromStdString(Dir("tree/sub")));
-    dialog.show();
-    QTest::qWait(500);
-    dialog.grab().save(QString::fromUtf8(target) + "/folder_dialog.png");
 }
 
 QTEST_MAIN(SearchFormTest)

@@ -4,8 +4,8 @@
 
 #include "OutlineSupport.h"
 
-#include "browser/ListViewEx.h"
 #include "browser/TextViewer.h"
+#include "widgets/ListViewEx.h"
 
 #include <QLineEdit>
 #include <QTextBlock>

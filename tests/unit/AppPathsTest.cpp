@@ -27,6 +27,14 @@ TPlaceFacts Facts(const char* program, bool beside, bool share, bool writable, c
     return {program, beside, share, writable, home, config, state, cache};
 }
 
+TEST(AppPaths, AppFolderIsTheProgramsFolder)
+{
+    const std::string folder = AppFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), '/');
+    EXPECT_EQ(AppFileName(), "quillane_core_tests");
+}
+
 TEST(AppPaths, PlacesFollowTheLayoutAndTheUsersFolders)
 {
     const TPlaceCase cases[] = {
@@ -115,6 +123,18 @@ TEST(AppPaths, UserSettingsStartFromTheDeliveredOnesAndGetTheirFolders)
     EXPECT_TRUE(MakeFolders((root / "cache/quillane/").string()));
     EXPECT_TRUE(fs::is_directory(root / "cache/quillane"));
     EXPECT_FALSE(MakeFolders(data + "quillane.ini/sub/"));
+
+    // Settings that cannot be written at the end are not lost without a word.
+    paths.settingsFile = data + "quillane.ini/sub/quillane.ini";
+    testing::internal::CaptureStderr();
+    {
+        TAppContext app(paths);
+        app.Config().WriteInteger("MFORM_WIDTH", 800);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "quillane: the settings were not saved: cannot examine " + paths.settingsFile + ": Not a directory\n");
+    EXPECT_EQ(ReadAll(paths.logFile),
+              "error:Settings;not saved;cannot examine " + paths.settingsFile + ": Not a directory\r\n");
     fs::remove_all(root);
 }
 

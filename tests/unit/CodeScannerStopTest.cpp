@@ -1,10 +1,10 @@
 #include "scan/CodeScanner.h"
 
+#include "TempPath.h"
 #include "config/Debug.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 namespace {
 
@@ -13,7 +13,7 @@ TEST(CodeScannerStop, AStopRequestEndsTheScan)
     TStructureTexts rules;
     rules.LoadFromList({"[BEGIN]", "[+VAR]", "PAS=P", "[-VAR]", "[BEGIN] NAME=P", "[+CYC0]", ".",
                         "S0=(\\w+)", "D=$1", "?", "B=#2", ".", "[-CYC0]", "[END]", "[END]"});
-    TDebug log((std::filesystem::temp_directory_path() / "quillane_stop_test.TXT").string());
+    TDebug log(TestTempPath("quillane_stop_test.TXT"));
     TCodeScanner scanner(rules, log);
     const TLines source{"alpha beta", "gamma"};
 
@@ -33,7 +33,7 @@ TEST(CodeScannerStop, AStopRequestEndsAnIfJumpLoop)
     TStructureTexts rules;
     rules.LoadFromList({"[BEGIN]", "[+VAR]", "PAS=P", "[-VAR]", "[BEGIN] NAME=P", "[+CYC0]", ".", "S0=x",
                         "[MSG] again", "R=x", "[IF#1THEN] S0", "[-CYC0]", "[END]", "[END]"});
-    TDebug log((std::filesystem::temp_directory_path() / "quillane_stop_test.TXT").string());
+    TDebug log(TestTempPath("quillane_stop_test.TXT"));
     std::stop_source stop;
     int shown = 0;
     // The stop comes while the rule jumps back to itself.

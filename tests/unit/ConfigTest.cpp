@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <iostream>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <set>
 #include <thread>
+
+#include <unistd.h>
 
 namespace {
 
@@ -201,6 +205,74 @@ TEST_F(ConfigTest, ConcurrentSavesPublishWholeFiles)
     for (const auto& content : seen)
         EXPECT_TRUE(content == whole(texts[0]) || content == whole(texts[1])) << content.size() << " bytes";
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1) << "no file left behind";
+}
+
+// What a save does with the file in its place: a file keeps its mode, a new one is the
+// user's alone, a read-only file and links to what is not the user's own file are left
+// as they are and said.
+TEST_F(ConfigTest, SaveKeepsModesAndWritesThroughOnlyTheUsersOwnLinks)
+{
+    const fs::path target = m_dir / "real.ini";
+    struct TCase {
+        const char* name;
+        std::function<bool()> prepare; // false: the case cannot be made here
+        bool saved;
+        const char* problem;           // a part of the reason given
+        fs::perms mode;                // of the settings file (or the link's target) after the save
+    };
+    const auto mode = [](const fs::path& path, fs::perms perms) {
+        std::ofstream(path) << "OLD=1\r\n";
+        fs::permissions(path, perms);
+        return true;
+    };
+    const auto link = [&](const fs::path& to) {
+        fs::create_symlink(to, m_file);
+        return true;
+    };
+    using P = fs::perms;
+    const TCase cases[] = {
+        {"a new file is the user's alone", [] { return true; }, true, "", P::owner_read | P::owner_write},
+        {"a file keeps its mode", [&] { return mode(m_file, P::owner_all | P::group_read); }, true, "",
+         P::owner_all | P::group_read},
+        {"a read-only file is not replaced", [&] { return mode(m_file, P::owner_read | P::others_read); }, false,
+         "is read-only", P::owner_read | P::others_read},
+        {"a link to the user's file is written through",
+         [&] { return mode(target, P::owner_read | P::owner_write) && link(target); }, true, "",
+         P::owner_read | P::owner_write},
+        {"a link to a device", [&] { return link("/dev/null"); }, false, "not a regular file", P::unknown},
+        {"a link that leads nowhere", [&] { return link(m_dir / "missing"); }, false, "leads nowhere", P::unknown},
+        {"a link to another user's file",
+         [&] { return mode(target, P::all) && ::chown(target.c_str(), 65534, 65534) == 0 && link(target); }, false,
+         "belongs to another user", P::all},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(m_file);
+        fs::remove(target);
+        if (!c.prepare()) {
+            std::cout << "skipped (needs root): " << c.name << '\n';
+            continue;
+        }
+        const bool linked = fs::is_symlink(m_file);
+        const fs::path written = linked ? fs::path(m_dir / fs::read_symlink(m_file)) : fs::path(m_file);
+        TConfig config(m_file);
+        config.WriteString("NEW", "2");
+        EXPECT_EQ(config.SaveProblem().find(c.problem) != std::string::npos, true) << config.SaveProblem();
+        std::string problem;
+        EXPECT_EQ(config.Save(&problem), c.saved);
+        EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
+        EXPECT_EQ(c.saved, problem.empty());
+        EXPECT_EQ(fs::is_symlink(m_file), linked) << "a link stays a link";
+        if (c.mode != P::unknown) {
+            EXPECT_EQ(fs::status(written).permissions(), c.mode);
+            std::ifstream in(written, std::ios::binary);
+            const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+            EXPECT_EQ(text, c.saved ? "NEW=2\r\n" : "OLD=1\r\n");
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()),
+                  (fs::exists(target) ? 1 : 0) + (fs::is_symlink(m_file) || fs::exists(m_file) ? 1 : 0))
+            << "no temporary file left";
+    }
 }
 
 TEST(FontText, RoundTripsAndColours)

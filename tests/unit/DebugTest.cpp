@@ -5,11 +5,13 @@
 
 #include <chrono>
 #include <csignal>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <thread>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -105,6 +107,42 @@ TEST_F(DebugTest, AnUnwritableLogKeepsItsLinesForTheNextWrite)
     fs::remove(blocked / "quillane.TXT");
     log.AddLine("then");
     EXPECT_EQ(ReadAll(blocked / "quillane.TXT"), "kept\r\nthen\r\n");
+}
+
+// A link or a FIFO in the log's place is refused once on standard error; the file a link
+// leads to keeps its text, a FIFO never blocks, and the lines stay in memory.
+TEST_F(DebugTest, ALinkOrAFifoInTheLogsPlaceIsRefused)
+{
+    const auto file = m_dir / "quillane.TXT";
+    const auto other = m_dir / "other.txt";
+    struct TCase {
+        const char* name;
+        std::function<void()> make;
+        const char* said;
+    };
+    const TCase cases[] = {
+        {"a link to another file",
+         [&] {
+             std::ofstream(other) << "precious";
+             fs::create_symlink(other, file);
+         },
+         " is a symbolic link; it is not written"},
+        {"a FIFO", [&] { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }, " is not a regular file; it is not written"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(file);
+        c.make();
+        testing::internal::CaptureStderr();
+        {
+            TDebug log(file.string());
+            log.AddLine("one");
+            log.AddLine("two");
+            EXPECT_EQ(log.Lines(), (TLines{"one", "two"}));
+        }
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "quillane: the trace log " + file.string() + c.said + "\n");
+    }
+    EXPECT_EQ(ReadAll(other), "precious");
 }
 
 TEST_F(DebugTest, ConcurrentAppendsNeverInterleave)

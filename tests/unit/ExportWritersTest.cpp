@@ -1,3 +1,4 @@
+#include "TempPath.h"
 #include "export/ExportWriters.h"
 
 #include <gtest/gtest.h>
@@ -58,14 +59,25 @@ TEST(TextExport, Tables)
     }
 }
 
-TEST(TextExport, TheFileHoldsOnlyTheLastExport)
+TEST(TextExport, TheFileHoldsOnlyTheLastExportAndNeverWritesThroughALink)
 {
-    const auto file = fs::temp_directory_path() / "quillane_TempFile.txt";
+    const fs::path file = TestTempPath("quillane_TempFile.txt");
+    const fs::path elsewhere = TestTempPath("quillane_not_an_export.txt");
     WriteLinesCrLf(file.string(), {"first", "export"});
     WriteLinesCrLf(file.string(), {"second"});
     EXPECT_EQ(ReadAll(file), "second\r\n");
     fs::remove(file);
     EXPECT_THROW(WriteLinesCrLf("/nonexistent/dir/TempFile.txt", {"x"}), TExportError);
+
+    // A link in the export's place is replaced; the file it leads to keeps its text.
+    std::ofstream(elsewhere) << "keep me";
+    fs::create_symlink(elsewhere, file);
+    WriteLinesCrLf(file.string(), {"third"});
+    EXPECT_EQ(ReadAll(elsewhere), "keep me");
+    EXPECT_FALSE(fs::is_symlink(file));
+    EXPECT_EQ(ReadAll(file), "third\r\n");
+    fs::remove(file);
+    fs::remove(elsewhere);
 }
 
 TEST(HtmlExport, CellsLinksAndEscaping)
@@ -158,10 +170,36 @@ TEST(HtmlExport, WalksEveryLevelOnceAndComesBack)
     nav.levels[12] = {Row("X", "field", "13")};
     nav.levels[20] = {};
 
-    std::set<std::string> written;
-    ExportLevel(nav, dir.string() + "/", "", "Index.html", written);
+    // A page of an earlier export, and a link named like a page that leads out of the folder.
+    const fs::path outside = fs::temp_directory_path() / ("quillane_outside_" + std::to_string(::getpid()));
+    std::ofstream(outside) << "outside";
+    std::ofstream(dir / "20.html") << "mine";
+    fs::create_symlink(outside, dir / "12.html");
+    const auto folderNames = [&dir] {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir))
+            names.insert(entry.path().filename().string());
+        return names;
+    };
+    {
+        // Made but not published: the folder is as it was, the link's file untouched.
+        TExportPages pages(dir.string() + "/");
+        ExportLevel(nav, "", "Index.html", pages);
+        EXPECT_EQ(pages.Count(), 4u);
+        EXPECT_EQ(pages.Existing(), (TLines{"12.html", "20.html"}));
+        nav.path = {0};
+        nav.steps = 0;
+    }
+    EXPECT_EQ(folderNames(), (std::set<std::string>{"12.html", "20.html"}));
+    EXPECT_EQ(ReadAll(dir / "20.html"), "mine");
 
-    EXPECT_EQ(written, (std::set<std::string>{"Index.html", "10.html", "12.html", "20.html"}));
+    TExportPages pages(dir.string() + "/");
+    ExportLevel(nav, "", "Index.html", pages);
+    pages.Publish();
+    EXPECT_EQ(folderNames(), (std::set<std::string>{"Index.html", "10.html", "12.html", "20.html"}));
+    EXPECT_EQ(ReadAll(outside), "outside") << "the link was replaced, not written through";
+    EXPECT_FALSE(fs::is_symlink(dir / "12.html"));
+    fs::remove(outside);
     EXPECT_EQ(nav.path, std::vector<int>{0}) << "the walk ends on the level it started from";
     EXPECT_EQ(nav.steps, 3);
     const std::string index = ReadAll(dir / "Index.html");

@@ -1,4 +1,4 @@
-#include "search/core/FileHelpers.h"
+#include "files/FileHelpers.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -4,6 +4,7 @@
 // title.txt the head comment block as `quillane --title` prints it. Each source is also
 // scanned with every rule searched on its own, which must give the same scan.
 
+#include "TempPath.h"
 #include "config/Debug.h"
 #include "scan/CodeScanner.h"
 #include "scan/StructureTexts.h"
@@ -57,7 +58,7 @@ TEST_P(GoldenScan, RecordsAndTitleMatchTheExpectedFiles)
     TStructureTexts rules;
     rules.LoadFromFile(std::string(QUILLANE_DATA_DIR) + "/CodeScan.dll");
     ASSERT_FALSE(rules.Lines().empty()) << "the delivered rule file cannot be read";
-    TDebug log((fs::temp_directory_path() / "golden_scan.TXT").string());
+    TDebug log(TestTempPath("golden_scan.TXT"));
     log.SetAutoSave(false);
     std::vector<std::string> messages;
     log.SetMessageSink([&](const std::string& text) { messages.push_back(text); });
@@ -78,7 +79,7 @@ TEST_P(GoldenScan, RuleRunsOnAndOffGiveTheSameScan)
 {
     TStructureTexts rules;
     rules.LoadFromFile(std::string(QUILLANE_DATA_DIR) + "/CodeScan.dll");
-    TDebug log((fs::temp_directory_path() / "golden_scan.TXT").string());
+    TDebug log(TestTempPath("golden_scan.TXT"));
     log.SetAutoSave(false);
     log.SetMessageSink([](const std::string&) {});
     const std::string source = (CasesFolder() / GetParam() / "input.pas").string();

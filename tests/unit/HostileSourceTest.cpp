@@ -2,6 +2,7 @@
 // placeholders, a uses clause that never ends, one line of a megabyte. Each keeps its
 // whole outline, and the rules report no fault.
 
+#include "TempPath.h"
 #include "config/Debug.h"
 #include "scan/CodeScanner.h"
 #include "scan/SourceText.h"
@@ -9,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -58,7 +58,7 @@ TEST(HostileSource, DeliveredRulesKeepTheWholeOutline)
     TStructureTexts rules;
     rules.LoadFromFile(std::string(QUILLANE_DATA_DIR) + "/CodeScan.dll");
     ASSERT_FALSE(rules.Lines().empty());
-    TDebug log((std::filesystem::temp_directory_path() / "hostile_source.TXT").string());
+    TDebug log(TestTempPath("hostile_source.TXT"));
     log.SetAutoSave(false);
     TLines shown;
     log.SetMessageSink([&](const std::string& text) { shown.push_back(text); });

@@ -4,11 +4,11 @@
 #include "browser/core/OutlineBrowser.h"
 
 #include "OutlineTestSupport.h"
+#include "TempPath.h"
 #include "config/Debug.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 #include <set>
 
@@ -110,7 +110,7 @@ protected:
 
     TFakeSource source;
     TFakeView view;
-    TDebug log{(std::filesystem::temp_directory_path() / "quillane_browser_test.TXT").string()};
+    TDebug log{TestTempPath("quillane_browser_test.TXT")};
     TOutlineBrowser browser{source, view, log, "/prog"};
 };
 
@@ -479,6 +479,8 @@ TEST_F(OutlineBrowserTest, FailuresSayWhyAndAreLogged)
          "error:Codes.LoadFromFile;/p/x.pas"},
         {TOpenFailure::Unreadable, "", "Cannot outline x.pas: the file cannot be read",
          "error:Codes.LoadFromFile;/p/x.pas"},
+        {TOpenFailure::Unreadable, "not a regular file", "Cannot outline x.pas: the file cannot be read (not a regular file)",
+         "error:Codes.LoadFromFile;/p/x.pas"},
         {TOpenFailure::ScanFailed, "no rule", "Cannot outline x.pas: the scan failed (no rule)",
          "error in TMForm.UpDateUName:/p/x.pas"},
     };
@@ -493,8 +495,20 @@ TEST_F(OutlineBrowserTest, FailuresSayWhyAndAreLogged)
         EXPECT_EQ(browser.SourcePath(), "/p/a.pas");
         EXPECT_FALSE(view.busy);
     }
-    EXPECT_EQ(source.scans["/p/x.pas"], 4) << "a failed path is tried again each time";
+    EXPECT_EQ(source.scans["/p/x.pas"], static_cast<int>(std::size(cases))) << "a failed path is tried again each time";
     EXPECT_EQ(History().size(), 1u);
+}
+
+// A text cut short by a NUL character opens, and the status bar says where it ends.
+TEST_F(OutlineBrowserTest, ATextCutByANulIsSaid)
+{
+    source.Add("/p/n.pas", WorkedExample());
+    source.files["/p/n.pas"].nulLine = 14;
+    browser.Start("/p/n.pas");
+    EXPECT_EQ(browser.SourcePath(), "/p/n.pas");
+    EXPECT_EQ(view.notice, "n.pas: the text ends at a NUL character on line 14");
+    browser.Rescan();
+    EXPECT_EQ(view.notice, "n.pas: the text ends at a NUL character on line 14");
 }
 
 // The failed-scan fault: a failed open used to stay in the history, so every later step

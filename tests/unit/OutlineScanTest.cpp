@@ -2,6 +2,7 @@
 
 #include "browser/core/OutlineScan.h"
 
+#include "TempPath.h"
 #include "config/Config.h"
 #include "config/Debug.h"
 #include "scan/StructureTexts.h"
@@ -10,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -35,32 +37,38 @@ TEST(OutlineScan, ReadsAndScansOrSaysWhyNot)
     const TStructureTexts failing = rulesOf({"[MODIFIER] q", "."});
     const TStructureTexts faulty = rulesOf(badPattern);
     TConfig config;
-    TDebug log((fs::temp_directory_path() / "quillane_outline_scan.TXT").string());
+    TDebug log(TestTempPath("quillane_outline_scan.TXT"));
     log.SetAutoSave(false);
     TLines shown;
     log.SetMessageSink([&](const std::string& text) { shown.push_back(text); });
     const fs::path dir = fs::temp_directory_path() / ("quillane_outline_scan_" + std::to_string(::getpid()));
     fs::create_directories(dir / "folder.pas");
-    const auto write = [&](const char* name, const char* text) {
+    const auto write = [&](const char* name, std::string_view text) {
         std::ofstream(dir / name, std::ios::binary) << text;
         return (dir / name).string();
     };
+    ::mkfifo((dir / "fifo.pas").c_str(), 0600);
 
     struct Case {
         std::string path;
         const TStructureTexts& rules;
         TOpenFailure failure;
         std::size_t entryLines;
-        std::size_t faults; // lines in the trace log, one box for any number
+        std::size_t faults;   // lines in the trace log, one box for any number
+        const char* error;    // "*": any message
+        std::size_t nulLine = 0;
     };
+    using namespace std::string_view_literals;
     const Case cases[] = {
-        {write("good.pas", "// the title\nalpha beta\n"), rules, TOpenFailure::None, 8, 0},
-        {(dir / "missing.pas").string(), rules, TOpenFailure::Missing, 0, 0},
-        {(dir / "folder.pas").string(), rules, TOpenFailure::Unreadable, 0, 0},
-        {write("empty.pas", ""), rules, TOpenFailure::Empty, 0, 0},
-        {write("placeholder.pas", "_!5_\n"), rules, TOpenFailure::None, 8, 0},
-        {(dir / "good.pas").string(), failing, TOpenFailure::ScanFailed, 0, 1},
-        {write("signs.pas", "a ;\nb ;\n"), faulty, TOpenFailure::None, 8, 1},
+        {write("good.pas", "// the title\nalpha beta\n"), rules, TOpenFailure::None, 8, 0, ""},
+        {(dir / "missing.pas").string(), rules, TOpenFailure::Missing, 0, 0, ""},
+        {(dir / "folder.pas").string(), rules, TOpenFailure::Unreadable, 0, 0, "not a regular file"},
+        {(dir / "fifo.pas").string(), rules, TOpenFailure::Unreadable, 0, 0, "not a regular file"},
+        {write("empty.pas", ""), rules, TOpenFailure::Empty, 0, 0, ""},
+        {write("placeholder.pas", "_!5_\n"), rules, TOpenFailure::None, 8, 0, ""},
+        {(dir / "good.pas").string(), failing, TOpenFailure::ScanFailed, 0, 1, "*"},
+        {write("signs.pas", "a ;\nb ;\n"), faulty, TOpenFailure::None, 8, 1, ""},
+        {write("nul.pas", "alpha\nbeta\0gamma\n"sv), rules, TOpenFailure::None, 8, 0, "", 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -69,7 +77,11 @@ TEST(OutlineScan, ReadsAndScansOrSaysWhyNot)
         const TScanOutcome outcome = ScanOutline(c.rules, config, log, c.path, "PAS");
         EXPECT_EQ(outcome.failure, c.failure);
         EXPECT_EQ(outcome.entries.size(), c.entryLines);
-        EXPECT_EQ(outcome.error.empty(), c.failure != TOpenFailure::ScanFailed);
+        if (std::string_view(c.error) == "*")
+            EXPECT_FALSE(outcome.error.empty());
+        else
+            EXPECT_EQ(outcome.error, c.error);
+        EXPECT_EQ(outcome.nulLine, c.nulLine);
         EXPECT_EQ(log.Lines().size() - logged, c.faults);
         EXPECT_EQ(shown.size(), c.faults == 0 ? 0u : 1u);
     }

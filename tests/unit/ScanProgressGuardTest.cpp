@@ -1,10 +1,10 @@
+#include "TempPath.h"
 #include "config/Debug.h"
 #include "scan/CodeScanner.h"
 #include "scan/StructureTexts.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <future>
 #include <string>
 #include <vector>
@@ -36,7 +36,7 @@ TEST(ScanProgressGuard, GivingUpAtTheEndIsNoProgress)
         file.insert(file.end(), {"[END]", "[END]"});
         TStructureTexts rules;
         rules.LoadFromList(file);
-        TDebug log((std::filesystem::temp_directory_path() / "progress_guard.TXT").string());
+        TDebug log(TestTempPath("progress_guard.TXT"));
         log.SetAutoSave(false);
         std::vector<std::string> messages;
         log.SetMessageSink([&](const std::string& text) { messages.push_back(text); });

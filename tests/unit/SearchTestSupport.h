@@ -2,6 +2,7 @@
 // The search tests' fixture: a temporary folder tree of sources, the search test rules,
 // and a sink that records what a run hands over.
 
+#include "TempPath.h"
 #include "config/Config.h"
 #include "config/Debug.h"
 #include "scan/StructureTexts.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -33,12 +35,14 @@ public:
     void ShowProgress(const TSearchProgress& p) override
     {
         progress.push_back(p);
+        progressTimes.push_back(std::chrono::steady_clock::now());
         if (afterProgress)
             afterProgress(p);
     }
 
     std::vector<TSearchRow> rows;
     std::vector<TSearchProgress> progress;
+    std::vector<std::chrono::steady_clock::time_point> progressTimes; // when each report came
     std::function<void(std::size_t)> afterRow;
     std::function<void(const TSearchProgress&)> afterProgress;
 };
@@ -91,5 +95,5 @@ protected:
     std::filesystem::path m_root;
     TStructureTexts m_rules;
     TConfig m_config;
-    TDebug m_log{(std::filesystem::temp_directory_path() / "quillane_search_test.TXT").string()};
+    TDebug m_log{TestTempPath("quillane_search_test.TXT")};
 };

@@ -1,3 +1,4 @@
+#include "TempPath.h"
 #include "scan/StructureTexts.h"
 
 #include <gtest/gtest.h>
@@ -106,7 +107,7 @@ TEST(StructureTexts, EdgeShapes)
 
 TEST(StructureTexts, LoadFromFileReadsLineEndsAndStopsAtNul)
 {
-    const auto path = std::filesystem::temp_directory_path() / "quillane_rules_test.dll";
+    const std::filesystem::path path = TestTempPath("quillane_rules_test.dll");
     {
         std::ofstream out(path, std::ios::binary);
         out << "[BEGIN]\r\n[+VAR]\r\n  \nPAS=P\n[-VAR]\n" << '\0' << "[+VAR]\nDPR=D\n[-VAR]\n";

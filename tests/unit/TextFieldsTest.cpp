@@ -102,12 +102,4 @@ TEST(TextFields, SplitLinesAtEveryLineEnd)
     EXPECT_TRUE(SplitLines("").empty());
 }
 
-TEST(TextFields, AppFolderIsTheProgramsFolder)
-{
-    const std::string folder = AppFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(folder.back(), '/');
-    EXPECT_EQ(AppFileName(), "quillane_core_tests");
-}
-
 } // namespace

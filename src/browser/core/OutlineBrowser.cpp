@@ -1,6 +1,7 @@
 #include "browser/core/OutlineBrowser.h"
 
 #include "config/Debug.h"
+#include "scan/SourceText.h"
 
 #include <algorithm>
 
@@ -81,7 +82,7 @@ bool TOutlineBrowser::StepIntoLine(int sourceLine)
     const int i = FindEntryByLine(m_entries, sourceLine);
     if (i < 0)
         return false;
-    if (OpenLevel(i + 4))
+    if (OpenLevel(i + kRecordLines))
         ShowLevel(m_levelStart);
     return true;
 }
@@ -95,7 +96,7 @@ void TOutlineBrowser::GoUp()
 void TOutlineBrowser::ShowEntry(int entryIndex)
 {
     TStep step(*this);
-    if (HasEntryAt(m_entries, entryIndex) && OpenLevel(LevelStartOf(m_entries, entryIndex)))
+    if (HasRecordAt(m_entries, entryIndex) && OpenLevel(LevelStartOf(m_entries, entryIndex)))
         ShowLevel(m_levelStart, entryIndex);
 }
 
@@ -147,7 +148,7 @@ void TOutlineBrowser::Rescan(int currentEntry)
     if (IsShellPageShowing())
         return;
     // The current entry is found again by its line and declaration.
-    const bool hadCurrent = HasEntryAt(m_entries, currentEntry);
+    const bool hadCurrent = HasRecordAt(m_entries, currentEntry);
     const TOutlineEntry current = hadCurrent ? EntryAt(m_entries, currentEntry) : TOutlineEntry{};
     SetBusy(true);
     const TScanOutcome outcome = m_source.Scan(m_sourcePath, m_sourceType);
@@ -162,6 +163,8 @@ void TOutlineBrowser::Rescan(int currentEntry)
     m_title = outcome.title;
     m_view.ShowStatus("Line=" + std::to_string(outcome.lineCount));
     m_view.ShowTitle(m_title);
+    if (outcome.nulLine > 0) // the outline is of the text before it
+        m_view.ShowNotice(FileNameOf(m_sourcePath) + ": " + NulLineText(outcome.nulLine));
     ShowLevel(m_levelStart, hadCurrent ? FindEntry(m_entries, IntOrZero(current.line), current.declaration) : -1);
 }
 
@@ -218,6 +221,8 @@ TOutlineBrowser::TOpenResult TOutlineBrowser::OpenLocation(const std::string& lo
     m_title = outcome.title;
     m_view.ShowStatus("Line=" + std::to_string(outcome.lineCount));
     m_view.ShowTitle(m_title);
+    if (outcome.nulLine > 0) // the outline is of the text before it
+        m_view.ShowNotice(FileNameOf(parts.path) + ": " + NulLineText(outcome.nulLine));
     // The Shell page and the file stepping work in the source's folder.
     SetFolder(FolderOf(m_sourcePath));
     m_scannedPath = parts.path;
@@ -285,8 +290,8 @@ void TOutlineBrowser::ShowLevel(int s, int currentEntry)
         SetPage(TBrowserPage::List);
         return;
     }
-    if (s > 2 && HasEntryAt(m_entries, s - 4))
-        level.parent = EntryAt(m_entries, s - 4);
+    if (s > 2 && HasRecordAt(m_entries, s - kRecordLines))
+        level.parent = EntryAt(m_entries, s - kRecordLines);
     for (int i : LevelIndexes(m_entries, s))
         level.entries.push_back(EntryAt(m_entries, i));
     level.currentEntry = currentEntry;
@@ -340,7 +345,7 @@ void TOutlineBrowser::GoUpLevel()
 
 int TOutlineBrowser::EntryCameFrom(int previousStart) const
 {
-    return previousStart > 0 ? LevelEntryLeadingTo(m_entries, m_levelStart, previousStart - 4)
+    return previousStart > 0 ? LevelEntryLeadingTo(m_entries, m_levelStart, previousStart - kRecordLines)
                              : -1;
 }
 

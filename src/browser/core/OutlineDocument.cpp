@@ -89,29 +89,28 @@ std::string WithTrailingSlash(std::string folder)
     return folder;
 }
 
-bool HasEntryAt(const TLines& entries, int index)
-{
-    return index >= 0 && index % 4 == 0 && static_cast<std::size_t>(index) + 3 < entries.size();
-}
-
 TOutlineEntry EntryAt(const TLines& entries, int index)
 {
-    const std::size_t i = static_cast<std::size_t>(index);
-    const std::string& header = entries[i];
+    TOutlineRecord record = ReadRecord(entries, index);
     return {index,
-            TagValue(header, "LINE"),
-            IntOrZero(TagValue(header, "ICON")),
-            IntOrZero(TagValue(header, "LEVEL")),
-            entries[i + 1],
-            entries[i + 2],
-            entries[i + 3]};
+            std::move(record.line),
+            record.icon,
+            record.level,
+            std::string(record.type),
+            std::string(record.declaration),
+            std::string(record.comment)};
 }
 
 namespace {
 
 int LevelAt(const TLines& entries, int index)
 {
-    return IntOrZero(TagValue(entries[static_cast<std::size_t>(index)], "LEVEL"));
+    return RecordLevel(entries[static_cast<std::size_t>(index)]);
+}
+
+int LineAt(const TLines& entries, int index)
+{
+    return IntOrZero(RecordLine(entries[static_cast<std::size_t>(index)]));
 }
 
 } // namespace
@@ -119,10 +118,10 @@ int LevelAt(const TLines& entries, int index)
 std::vector<int> LevelIndexes(const TLines& entries, int start)
 {
     std::vector<int> result;
-    if (!HasEntryAt(entries, start))
+    if (!HasRecordAt(entries, start))
         return result;
     const int level = LevelAt(entries, start);
-    for (int i = start; HasEntryAt(entries, i); i += 4) {
+    for (int i = start; HasRecordAt(entries, i); i += kRecordLines) {
         const int l = LevelAt(entries, i);
         if (l < level)
             break;
@@ -136,10 +135,10 @@ bool IsLevelStart(const TLines& entries, int s)
 {
     if (s == 0)
         return true;
-    if (!HasEntryAt(entries, s - 4))
+    if (!HasRecordAt(entries, s - kRecordLines))
         return false;
-    const TOutlineEntry before = EntryAt(entries, s - 4);
-    return before.icon == kContainerIcon || (HasEntryAt(entries, s) && before.level < LevelAt(entries, s));
+    const TOutlineEntry before = EntryAt(entries, s - kRecordLines);
+    return before.icon == kContainerIcon || (HasRecordAt(entries, s) && before.level < LevelAt(entries, s));
 }
 
 namespace {
@@ -199,7 +198,7 @@ int FindDeclarationPath(const TLines& entries, const std::string& path)
     // The names and Levels of the entries that hold the current one, outermost first.
     std::vector<std::string> holders;
     std::vector<int> holderLevels;
-    for (int i = 0; HasEntryAt(entries, i); i += 4) {
+    for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
         const TOutlineEntry entry = EntryAt(entries, i);
         while (!holderLevels.empty() && holderLevels.back() >= entry.level) {
             holderLevels.pop_back();
@@ -219,8 +218,8 @@ int FindDeclarationPath(const TLines& entries, const std::string& path)
 
 int FindEntryByLine(const TLines& entries, int line)
 {
-    for (int i = 0; HasEntryAt(entries, i); i += 4) {
-        if (IntOrZero(TagValue(entries[static_cast<std::size_t>(i)], "LINE")) == line)
+    for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
+        if (LineAt(entries, i) == line)
             return i;
     }
     return -1;
@@ -228,9 +227,8 @@ int FindEntryByLine(const TLines& entries, int line)
 
 int FindEntry(const TLines& entries, int line, const std::string& declaration)
 {
-    for (int i = 0; HasEntryAt(entries, i); i += 4) {
-        if (IntOrZero(TagValue(entries[static_cast<std::size_t>(i)], "LINE")) == line &&
-            entries[static_cast<std::size_t>(i) + 2] == declaration)
+    for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
+        if (LineAt(entries, i) == line && ReadRecord(entries, i).declaration == declaration)
             return i;
     }
     return -1;
@@ -238,7 +236,7 @@ int FindEntry(const TLines& entries, int line, const std::string& declaration)
 
 int LevelEntryLeadingTo(const TLines& entries, int levelStart, int index)
 {
-    if (!HasEntryAt(entries, index))
+    if (!HasRecordAt(entries, index))
         return -1;
     int found = -1;
     for (int i : LevelIndexes(entries, levelStart)) {
@@ -250,7 +248,7 @@ int LevelEntryLeadingTo(const TLines& entries, int levelStart, int index)
         return -1;
     // The entries from the one found up to index must all lie below it.
     const int level = LevelAt(entries, found);
-    for (int i = found + 4; i <= index; i += 4) {
+    for (int i = found + kRecordLines; i <= index; i += kRecordLines) {
         if (LevelAt(entries, i) <= level)
             return -1;
     }
@@ -259,13 +257,13 @@ int LevelEntryLeadingTo(const TLines& entries, int levelStart, int index)
 
 int LevelStartOf(const TLines& entries, int index)
 {
-    if (!HasEntryAt(entries, index))
+    if (!HasRecordAt(entries, index))
         return 0;
     const int level = LevelAt(entries, index);
     int start = 0;
-    for (int i = index - 4; i >= 0; i -= 4) {
+    for (int i = index - kRecordLines; i >= 0; i -= kRecordLines) {
         if (LevelAt(entries, i) < level) {
-            start = i + 4;
+            start = i + kRecordLines;
             break;
         }
     }
@@ -276,15 +274,15 @@ int LevelStartOf(const TLines& entries, int index)
 int UpperLevelStart(const TLines& entries, int levelStart)
 {
     int level;
-    if (HasEntryAt(entries, levelStart))
+    if (HasRecordAt(entries, levelStart))
         level = LevelAt(entries, levelStart);
-    else if (HasEntryAt(entries, levelStart - 4))
-        level = LevelAt(entries, levelStart - 4) + 1; // an empty level below its parent
+    else if (HasRecordAt(entries, levelStart - kRecordLines))
+        level = LevelAt(entries, levelStart - kRecordLines) + 1; // an empty level below its parent
     else
         return 0;
-    for (int i = levelStart - 4; i >= 0; i -= 4) {
-        if (HasEntryAt(entries, i) && LevelAt(entries, i) < level - 1)
-            return i + 4;
+    for (int i = levelStart - kRecordLines; i >= 0; i -= kRecordLines) {
+        if (HasRecordAt(entries, i) && LevelAt(entries, i) < level - 1)
+            return i + kRecordLines;
     }
     return 0;
 }

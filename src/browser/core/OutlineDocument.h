@@ -4,6 +4,7 @@
 // the Shell page's folder paths and the history of visited locations. Used by
 // TOutlineBrowser; stateless apart from THistory.
 
+#include "scan/OutlineRecord.h"
 #include "scan/TextFields.h"
 
 #include <string>
@@ -37,7 +38,8 @@ std::string ItemToward(const std::string& folder, const std::string& from);
 // A folder path with its trailing "/", as a folder location is written.
 std::string WithTrailingSlash(std::string folder);
 
-// One result record of the scanner, read from four lines of Entries.
+// One result record of the scanner, as the browser keeps it: its own copy, with the index
+// of its header in Entries.
 struct TOutlineEntry {
     int index = 0;    // its entry index: the position of its first line in Entries
     std::string line; // the source line as the scanner wrote it, from 1
@@ -48,12 +50,7 @@ struct TOutlineEntry {
     std::string comment;
 };
 
-// Icon number of an entry that can be stepped into; the parent row carries it too.
-inline constexpr int kContainerIcon = 3;
-
-// True when index is the first line of a whole entry of entries.
-bool HasEntryAt(const TLines& entries, int index);
-// The entry whose header is entries[index]; call only when HasEntryAt.
+// The entry whose header is entries[index]; call only when HasRecordAt.
 TOutlineEntry EntryAt(const TLines& entries, int index);
 
 // The entry indexes of the level that starts at start: the entry there and every later

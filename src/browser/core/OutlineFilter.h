@@ -4,7 +4,7 @@
 // stands in ("TInventory > Find"). Made once per outline, when the user starts to
 // filter; each keystroke then only matches. No widgets; user-interface thread only.
 
-#include "scan/TextFields.h"
+#include "scan/OutlineRecord.h"
 
 #include <string>
 #include <string_view>
@@ -12,10 +12,10 @@
 
 class TOutlineFilter {
 public:
-    // Indexes the entries: the scanner's result lines, four per entry.
+    // Indexes the entries: the scanner's result records.
     explicit TOutlineFilter(const TLines& entries);
 
-    // The entry indexes (4 × the entry's number) of the entries whose declaration
+    // The entry indexes (the positions of their headers) of the entries whose declaration
     // contains text, ignoring the case of ASCII letters, in document order. An empty
     // text matches every entry.
     std::vector<int> Match(std::string_view text) const;

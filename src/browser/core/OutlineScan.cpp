@@ -22,7 +22,7 @@ std::string OpenFailureText(const std::string& fileName, TOpenFailure failure,
         reason = "the file does not exist";
         break;
     case TOpenFailure::Unreadable:
-        reason = "the file cannot be read";
+        reason = detail.empty() ? "the file cannot be read" : "the file cannot be read (" + detail + ")";
         break;
     case TOpenFailure::Empty:
         reason = "the file is empty";
@@ -44,9 +44,12 @@ TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TD
         outcome.failure = TOpenFailure::Missing;
         return outcome;
     }
-    std::optional<TLines> lines = LoadSourceLines(path);
+    TSourceText source = LoadSourceText(path, SourceLimitBytes(config.ReadInteger(kMaxSourceMb)));
+    std::optional<TLines>& lines = source.lines;
+    outcome.nulLine = source.nulLine;
     if (!lines) {
         outcome.failure = TOpenFailure::Unreadable;
+        outcome.error = source.problem;
         return outcome;
     }
     if (lines->empty()) {

@@ -19,14 +19,16 @@ enum class TOpenFailure { None, UnknownType, Missing, Unreadable, Empty, ScanFai
 // What reading and scanning one file gave.
 struct TScanOutcome {
     TOpenFailure failure = TOpenFailure::None;
-    std::string error; // the scanner's message when the scan failed
+    std::string error; // the scanner's message when the scan failed; why an unreadable file is
     TLines entries;    // the scanner's result lines, four per entry
     int lineCount = 0; // source lines read
     TLines title;      // the comment block at the head of the file
+    std::size_t nulLine = 0; // the line (from 1) at which a NUL character ended the text; 0: none
 };
 
 // "Cannot outline NAME: REASON", the status bar's account of a failure. detail is the
-// file-type key of an unknown type, or the scanner's message of a failed scan.
+// file-type key of an unknown type, why an unreadable file is, or the scanner's message of
+// a failed scan.
 std::string OpenFailureText(const std::string& fileName, TOpenFailure failure,
                             const std::string& detail);
 

@@ -1,6 +1,6 @@
 #include "search/core/FileOutline.h"
 
-#include "scan/RecordHeader.h"
+#include "scan/OutlineRecord.h"
 
 #include <algorithm>
 
@@ -91,9 +91,10 @@ TFileOutline TFileOutline::FromResults(const TLines& results, const TLines& titl
     std::size_t type = 0;
     std::string types;
     std::string entries;
-    std::size_t count = 0;
-    for (std::size_t r = 0; r + 3 < results.size(); r += 4, ++count) {
-        const std::string_view text = results[r + 1];
+    const std::size_t count = RecordCount(results);
+    for (std::size_t n = 0; n < count; ++n) {
+        const TOutlineRecord record = ReadRecord(results, static_cast<int>(kRecordLines * n));
+        const std::string_view text = record.type;
         if (type >= typeList.size() || typeList[type] != text) {
             type = static_cast<std::size_t>(std::find(typeList.begin(), typeList.end(), text) - typeList.begin());
             if (type == typeList.size()) {
@@ -101,11 +102,11 @@ TFileOutline TFileOutline::FromResults(const TLines& results, const TLines& titl
                 PutText(types, text);
             }
         }
-        PutText(entries, TagValue(results[r], "LINE"));
-        PutNumber(entries, static_cast<std::uint64_t>(std::max(0, ReadRecordHeader(results[r]).level)));
+        PutText(entries, record.line);
+        PutNumber(entries, static_cast<std::uint64_t>(std::max(0, record.level)));
         PutNumber(entries, type);
-        PutText(entries, results[r + 2]);
-        PutText(entries, results[r + 3]);
+        PutText(entries, record.declaration);
+        PutText(entries, record.comment);
     }
     std::string value(1, kFormat);
     PutNumber(value, typeList.size());

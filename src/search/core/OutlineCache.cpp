@@ -13,7 +13,7 @@
 namespace {
 
 // Raised by the schema's version mark; a database with another mark is made anew.
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 constexpr const char* kSchema =
     "CREATE TABLE IF NOT EXISTS contexts("
     " id INTEGER PRIMARY KEY AUTOINCREMENT,"
@@ -22,7 +22,8 @@ constexpr const char* kSchema =
     "CREATE TABLE IF NOT EXISTS outlines("
     " path TEXT NOT NULL UNIQUE,"
     " size INTEGER NOT NULL, mtime_ns INTEGER NOT NULL, inode INTEGER NOT NULL,"
-    " context INTEGER NOT NULL, used INTEGER NOT NULL, outline BLOB NOT NULL);"
+    " context INTEGER NOT NULL, used INTEGER NOT NULL, outline BLOB NOT NULL,"
+    " checksum INTEGER NOT NULL);"
     "CREATE INDEX IF NOT EXISTS outlines_context ON outlines(context);";
 
 struct TStatementDeleter {
@@ -45,6 +46,35 @@ void BindText(sqlite3_stmt* statement, int index, std::string_view text)
 void BindBlob(sqlite3_stmt* statement, int index, std::string_view bytes)
 {
     sqlite3_bind_blob(statement, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+}
+
+// The check value of an entry: 64-bit FNV-1a over its key, stamp, context and outline, so
+// that a byte changed anywhere in a row (on the disk or by another program) is noticed.
+std::int64_t Checksum(std::string_view path, const TFileStamp& stamp, std::int64_t context, std::string_view value)
+{
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    const auto add = [&hash](std::string_view bytes) {
+        for (const char c : bytes) {
+            hash ^= static_cast<unsigned char>(c);
+            hash *= 0x100000001b3u;
+        }
+    };
+    const auto addNumber = [&add](std::int64_t number) {
+        add(std::string_view(reinterpret_cast<const char*>(&number), sizeof number));
+    };
+    add(path);
+    addNumber(stamp.size);
+    addNumber(stamp.mtimeNs);
+    addNumber(stamp.inode);
+    addNumber(context);
+    add(value);
+    return static_cast<std::int64_t>(hash);
+}
+
+// Damage inside the database file: the file is of no use any more and is made anew.
+bool IsDamage(int code)
+{
+    return (code & 0xFF) == SQLITE_CORRUPT || (code & 0xFF) == SQLITE_NOTADB;
 }
 
 } // namespace
@@ -75,17 +105,28 @@ std::string TOutlineCache::FileIn(const std::string& folder) { return folder + "
 TOutlineCache::TOutlineCache(std::string file, TAccess access, TDebug& log, TOptions options)
     : m_file(std::move(file)), m_log(log), m_options(std::move(options)), m_access(access)
 {
-    if (Open(access) && !SetUpSchema() && access == TAccess::ReadWrite &&
-        (m_lastError == SQLITE_NOTADB || m_lastError == SQLITE_CORRUPT)) {
-        // A file that is no database, or a damaged one, is of no use to anyone: start anew.
-        std::error_code ec;
-        for (const char* suffix : {"", "-wal", "-shm"})
-            std::filesystem::remove(m_file + suffix, ec);
-        m_log.AddLine("note:OutlineCache;made anew;" + m_file);
-        if (Open(access))
-            SetUpSchema();
-    }
+    if (Open(access) && !SetUpSchema() && access == TAccess::ReadWrite && Damaged())
+        Remake();
 }
+
+void TOutlineCache::Remake()
+{
+    if (m_access != TAccess::ReadWrite)
+        return;
+    Close();
+    // A file that is no database, or a damaged one, is of no use to anyone: start anew.
+    std::error_code ec;
+    for (const char* suffix : {"", "-wal", "-shm"})
+        std::filesystem::remove(m_file + suffix, ec);
+    m_log.AddLine("note:OutlineCache;made anew;" + m_file);
+    m_lastError = 0;
+    m_pending.clear();
+    m_pendingBytes = 0;
+    if (Open(m_access))
+        SetUpSchema();
+}
+
+bool TOutlineCache::Damaged() const { return IsDamage(m_lastError); }
 
 TOutlineCache::~TOutlineCache() { Close(); }
 
@@ -145,7 +186,7 @@ bool TOutlineCache::SetUpSchema()
     statement.reset(raw);
     const int rc = sqlite3_step(raw);
     if (rc != SQLITE_ROW) {
-        Fail("reading the schema");
+        Fail("reading the schema", rc);
         return false;
     }
     const int version = sqlite3_column_int(raw, 0);
@@ -184,12 +225,16 @@ bool TOutlineCache::Exec(const char* sql)
     return true;
 }
 
-void TOutlineCache::Fail(const char* what)
+void TOutlineCache::Fail(const char* what, int code)
 {
     if (!m_db)
         return;
-    m_lastError = sqlite3_errcode(m_db);
-    m_log.AddLine(std::string("error:OutlineCache;") + what + ";" + sqlite3_errmsg(m_db) + ";" + m_file);
+    // The connection's own code unless the call's code is known and the connection has
+    // forgotten it (it then says "not an error").
+    const int connection = sqlite3_errcode(m_db);
+    m_lastError = code != SQLITE_OK && connection == SQLITE_OK ? code : connection;
+    const char* message = m_lastError == connection ? sqlite3_errmsg(m_db) : sqlite3_errstr(m_lastError);
+    m_log.AddLine(std::string("error:OutlineCache;") + what + ";" + message + ";" + m_file);
     Close();
     m_pending.clear();
     m_pendingBytes = 0;
@@ -226,13 +271,14 @@ std::optional<std::int64_t> TOutlineCache::ContextId(const std::string& ruleBloc
         if (rc == SQLITE_ROW)
             return id;
         if (rc != SQLITE_DONE)
-            Fail("finding the scan context");
+            Fail("finding the scan context", rc);
         return std::nullopt;
     };
     if (auto found = find(); found || m_access == TAccess::Read || !m_db)
         return found;
-    if (run("INSERT OR IGNORE INTO contexts(rules, indicator, version) VALUES(?1, ?2, ?3)") != SQLITE_DONE) {
-        Fail("adding the scan context");
+    if (const int rc = run("INSERT OR IGNORE INTO contexts(rules, indicator, version) VALUES(?1, ?2, ?3)");
+        rc != SQLITE_DONE) {
+        Fail("adding the scan context", rc);
         return std::nullopt;
     }
     return find();
@@ -268,7 +314,7 @@ std::optional<TOutlineCache::THit> TOutlineCache::Lookup(const std::string& path
                                                          std::int64_t context)
 {
     if (!m_find && sqlite3_prepare_v3(m_db,
-                                      "SELECT size, mtime_ns, inode, context, used, outline"
+                                      "SELECT size, mtime_ns, inode, context, used, outline, checksum"
                                       " FROM outlines WHERE path=?1",
                                       -1, SQLITE_PREPARE_PERSISTENT, &m_find, nullptr) != SQLITE_OK) {
         Fail("looking up an outline");
@@ -289,14 +335,20 @@ std::optional<TOutlineCache::THit> TOutlineCache::Lookup(const std::string& path
     const int rc = sqlite3_step(raw);
     if (rc != SQLITE_ROW) {
         if (rc != SQLITE_DONE)
-            Fail("looking up an outline");
+            Fail("looking up an outline", rc);
         return std::nullopt;
     }
     const TFileStamp stored{sqlite3_column_int64(raw, 0), sqlite3_column_int64(raw, 1),
                             sqlite3_column_int64(raw, 2)};
     if (stored != stamp || sqlite3_column_int64(raw, 3) != context)
         return std::nullopt;
-    auto outline = TFileOutline::FromValue(TextOf(raw, 5));
+    std::string value = TextOf(raw, 5);
+    if (Checksum(path, stamp, context, value) != sqlite3_column_int64(raw, 6)) {
+        // A miss: the scan that follows replaces the entry, or the search drops it.
+        m_log.AddLine("error:OutlineCache;a stored outline does not match its checksum;" + path);
+        return std::nullopt;
+    }
+    auto outline = TFileOutline::FromValue(std::move(value));
     if (!outline)
         return std::nullopt;
     return THit{std::move(*outline), sqlite3_column_int64(raw, 4) < Today()};
@@ -329,8 +381,8 @@ void TOutlineCache::Flush()
     if (!m_db || m_pending.empty())
         return;
     const char* sql[] = {
-        ("INSERT OR REPLACE INTO outlines(path, size, mtime_ns, inode, context, used, outline)"
-         " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)"),
+        ("INSERT OR REPLACE INTO outlines(path, size, mtime_ns, inode, context, used, outline, checksum)"
+         " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"),
         "UPDATE outlines SET used=?6 WHERE path=?1",
         "DELETE FROM outlines WHERE path=?1",
     };
@@ -357,12 +409,15 @@ void TOutlineCache::Flush()
             sqlite3_bind_int64(statement, 4, pending.stamp.inode);
             sqlite3_bind_int64(statement, 5, pending.context);
             BindBlob(statement, 7, pending.value);
+            sqlite3_bind_int64(statement, 8, Checksum(pending.path, pending.stamp, pending.context, pending.value));
         }
         if (pending.kind != TPending::TKind::Drop)
             sqlite3_bind_int64(statement, 6, today);
-        if (sqlite3_step(statement) != SQLITE_DONE) {
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-            Fail("writing outlines");
+        if (const int rc = sqlite3_step(statement); rc != SQLITE_DONE) {
+            // Closing the connection rolls the transaction back.
+            for (auto& prepared : statements)
+                prepared.reset();
+            Fail("writing outlines", rc);
             return;
         }
     }
@@ -397,7 +452,7 @@ void TOutlineCache::DropVanished(const std::string& folder, const std::unordered
             Drop(path);
     }
     if (rc != SQLITE_DONE) {
-        Fail("finding vanished files");
+        Fail("finding vanished files", rc);
         return;
     }
     statement.reset();

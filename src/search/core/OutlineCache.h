@@ -9,7 +9,7 @@
 // this program or in others, may use one database at once (WAL journal, busy timeout).
 // The cache never fails its user: a database that cannot be opened, is locked too long,
 // is corrupt or cannot be written makes lookups miss and writes do nothing, noted once in
-// the trace log.
+// the trace log. Each entry carries a checksum; an entry that does not match it is a miss.
 
 #include "search/core/FileOutline.h"
 
@@ -72,6 +72,11 @@ public:
 
     // False once the connection failed: from then on it does nothing.
     bool Usable() const { return m_db != nullptr; }
+    // True when the connection failed on damage inside the database file.
+    bool Damaged() const;
+    // ReadWrite only: deletes the database file and makes it anew, empty. For a damaged
+    // database, once no connection of this process uses it any more.
+    void Remake();
 
     // The id of a scan context; a ReadWrite connection adds it when it is new. None when
     // it is unknown and cannot be added.
@@ -114,7 +119,8 @@ private:
     bool SetUpSchema();
     // Runs SQL without results; false (and the connection given up) on failure.
     bool Exec(const char* sql);
-    void Fail(const char* what);
+    // code: the result code of the call that failed, when known.
+    void Fail(const char* what, int code = 0);
     void Close();
     // SQLite's busy handler: 0 gives up, anything else tries again.
     static int WaitWhileBusy(void* cache, int tries);

@@ -3,13 +3,13 @@
 #include "config/Config.h"
 #include "config/Debug.h"
 #include "config/SettingsKeys.h"
+#include "files/FileHelpers.h"
 #include "scan/CodeScanner.h"
-#include "search/core/FileHelpers.h"
+#include "scan/SourceText.h"
 #include "search/core/OutlineCache.h"
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -42,7 +42,8 @@ unsigned SearchJobs(unsigned requested)
 }
 
 TLines GatherSearchFiles(const TSearchRequest& request, std::stop_token stop,
-                         const std::function<void(std::size_t)>& found)
+                         const std::function<void(std::size_t)>& found, TDebug* log,
+                         std::size_t* unreadableFolders)
 {
     TLines keys;
     for (const auto& entry : request.fileTypes)
@@ -54,6 +55,15 @@ TLines GatherSearchFiles(const TSearchRequest& request, std::stop_token stop,
     for (const auto& folder : request.folders) {
         if (folder.empty() || keys.empty())
             continue;
+        const std::string top = folder.back() == '/' ? folder : folder + '/';
+        const auto unreadable = [&](const std::string& path, const std::error_code& why) {
+            if (path == top && why == std::errc::no_such_file_or_directory)
+                return;
+            if (log)
+                log->AddLine("error:Search;cannot read the folder;" + path + ";" + why.message());
+            if (unreadableFolders)
+                ++*unreadableFolders;
+        };
         const bool complete = ForEachFile(
             folder,
             [&](const std::string& path) {
@@ -67,7 +77,7 @@ TLines GatherSearchFiles(const TSearchRequest& request, std::stop_token stop,
                 if (found)
                     found(count);
             },
-            stop);
+            stop, unreadable);
         for (auto& typeFiles : byType) {
             files.insert(files.end(), std::make_move_iterator(typeFiles.begin()),
                          std::make_move_iterator(typeFiles.end()));
@@ -77,29 +87,6 @@ TLines GatherSearchFiles(const TSearchRequest& request, std::stop_token stop,
             break;
     }
     return files;
-}
-
-std::string ProgressText(const TSearchProgress& progress)
-{
-    switch (progress.phase) {
-    case TSearchProgress::TPhase::Gathering:
-        return std::to_string(progress.files) + " files found ...";
-    case TSearchProgress::TPhase::Scanning:
-        return std::to_string(progress.filesDone) + " of " + std::to_string(progress.files) + " files, " +
-               std::to_string(progress.rows) + " rows";
-    case TSearchProgress::TPhase::Done:
-        break;
-    }
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.1f", progress.seconds);
-    return "Done: " + std::to_string(progress.rows) + " rows in " + std::to_string(progress.files) +
-           " files (" + seconds + " s)";
-}
-
-std::string StoppedText(const TSearchProgress& progress)
-{
-    return "Stopped: " + std::to_string(progress.rows) + " rows in " + std::to_string(progress.filesDone) + " of " +
-           std::to_string(progress.files) + " files";
 }
 
 bool ContainsKeyword(std::string_view text, std::string_view keyword, bool ignoreCase)
@@ -178,6 +165,8 @@ struct TFileWork {
     TState state = TState::Waiting;
     TFileOutline outline;
     std::vector<TRuleFault> faults; // met by the scan, reported at the hand-over
+    std::string unreadable;         // why the file could not be read; reported at the hand-over
+    std::size_t nulLine = 0;        // where a NUL character ended the text; noted at the hand-over
     bool fromCache = false;
     TCacheAction cacheAction = TCacheAction::None;
     std::string cachePath; // the file's absolute path: its key in the cache
@@ -263,10 +252,22 @@ std::optional<std::string> RuleBlockText(const TStructureTexts& rules, const std
     return text;
 }
 
+// The message of the exception being handled, for the trace log.
+std::string HandledExceptionText()
+{
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "an exception of unknown type";
+    }
+}
+
 // The outline of one file: from the cache when it holds a valid one, else from a scan.
 // Worker threads only.
 TFileWork WorkOnFile(const std::string& path, TCodeScanner& scanner, TOutlineCache* cache,
-                     const std::map<std::string, std::int64_t>& contexts)
+                     const std::map<std::string, std::int64_t>& contexts, TDebug& log)
 {
     TFileWork work;
     const std::string key = FileTypeKey(path);
@@ -293,20 +294,31 @@ TFileWork WorkOnFile(const std::string& path, TCodeScanner& scanner, TOutlineCac
 
     work.state = TFileWork::TState::Skipped;
     bool scanned = true;
+    std::string failure;
     try {
         scanner.ScanFile(path, key);
     } catch (const TScanStopped&) {
         work.cacheAction = TFileWork::TCacheAction::None;
         return work;
     } catch (...) {
+        failure = HandledExceptionText();
         scanned = false;
     }
     work.faults = scanner.RuleFaults();
+    work.unreadable = scanner.LoadProblem();
+    work.nulLine = scanner.NulLine();
+    // A scan that a fault of the rules ended is reported with the faults, once per search; a
+    // file that could not be read is reported at the hand-over.
+    if (!scanned && work.unreadable.empty() &&
+        std::none_of(work.faults.begin(), work.faults.end(),
+                     [&failure](const TRuleFault& fault) { return fault.Text() == failure; }))
+        log.AddLine("error:Search;" + path + ";" + failure);
     // A failed scan is not stored (it may pass with the next run), nor one that met faults
-    // of the rules: a later search must report them again.
+    // of the rules: a later search must report them again. What the cache held for the
+    // file (outdated, or not matching its checksum) is dropped then.
     if (!scanned || !work.faults.empty()) {
         if (work.cacheAction == TFileWork::TCacheAction::Store)
-            work.cacheAction = TFileWork::TCacheAction::None;
+            work.cacheAction = TFileWork::TCacheAction::Drop;
         if (!scanned)
             return work;
     }
@@ -314,7 +326,7 @@ TFileWork WorkOnFile(const std::string& path, TCodeScanner& scanner, TOutlineCac
     if (results.empty() && scanner.Codes().empty()) {
         // Not read at all: nothing to remember about it.
         if (work.cacheAction == TFileWork::TCacheAction::Store)
-            work.cacheAction = TFileWork::TCacheAction::None;
+            work.cacheAction = TFileWork::TCacheAction::Drop;
         return work;
     }
     if (results.size() >= 2) {
@@ -377,10 +389,16 @@ std::map<std::string, std::int64_t> ScanContexts(TOutlineCache& cache, const TLi
 }
 
 // After a whole run: writes what is held, drops the entries of files under the searched
-// folders that are gone, and keeps the cache under its cap.
-void TidyCache(TOutlineCache& cache, const TLines& folders, const TLines& files, const std::stop_token& stop)
+// folders that are gone, and keeps the cache under its cap. A database found damaged (by
+// this connection or a reader) is made anew instead.
+void TidyCache(TOutlineCache& cache, bool damaged, const TLines& folders, const TLines& files,
+               const std::stop_token& stop)
 {
     cache.Flush();
+    if (damaged || cache.Damaged()) {
+        cache.Remake();
+        return;
+    }
     if (!cache.Usable())
         return;
     std::unordered_set<std::string> present;
@@ -422,10 +440,13 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
     TStatusThrottle status(sink);
     TSearchFaults faults(debugLog);
 
-    const TLines files = GatherSearchFiles(request, stop, [&](std::size_t found) {
-        if (status.Due() && !stop.stop_requested())
-            status.Send({TSearchProgress::TPhase::Gathering, found, 0, 0, {}, 0});
-    });
+    const TLines files = GatherSearchFiles(
+        request, stop,
+        [&](std::size_t found) {
+            if (status.Due() && !stop.stop_requested())
+                status.Send({TSearchProgress::TPhase::Gathering, found, 0, 0, {}, 0});
+        },
+        &debugLog, &summary.foldersUnreadable);
     summary.filesGathered = files.size();
     if (stop.stop_requested()) {
         summary.stopped = true;
@@ -439,9 +460,11 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
     // Made after the gathering, so the run uses the comment indicator in force now.
     const std::size_t jobs = std::max<std::size_t>(1, std::min<std::size_t>(SearchJobs(request.jobs), files.size()));
     const int commentIndicator = config.ReadInteger(kCmtIndicator);
+    const std::size_t sourceLimit = SourceLimitBytes(config.ReadInteger(kMaxSourceMb));
     std::vector<std::unique_ptr<TCodeScanner>> scanners;
     for (std::size_t j = 0; j < jobs; ++j) {
         auto& scanner = scanners.emplace_back(std::make_unique<TCodeScanner>(sharedRules, debugLog, commentIndicator));
+        scanner->SetSourceLimit(sourceLimit);
         scanner->SetStopToken(runStop.get_token());
         if (request.minimizeMainWindow)
             scanner->SetMinimizeCallback(request.minimizeMainWindow);
@@ -458,22 +481,31 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
     }
 
     TFileQueue queue(files.size(), kFilesPerWorker * jobs);
+    std::atomic<bool> cacheDamaged{false}; // a reader met damage inside the database
     std::vector<std::jthread> workers;
     const TJoinWorkers joinAtEnd{runStop, workers};
     for (std::size_t j = 0; j < jobs; ++j) {
         workers.emplace_back([&, scanner = scanners[j].get(), token = runStop.get_token()] {
+            // A worker that cannot read the cache scans every file.
             std::optional<TOutlineCache> reader;
-            if (!contexts.empty())
-                reader.emplace(request.cacheFile, TOutlineCache::TAccess::Read, debugLog, cacheOptions);
+            try {
+                if (!contexts.empty())
+                    reader.emplace(request.cacheFile, TOutlineCache::TAccess::Read, debugLog, cacheOptions);
+            } catch (...) {
+                debugLog.AddLine("error:OutlineCache;" + HandledExceptionText() + ";" + request.cacheFile);
+            }
             while (const auto index = queue.Take(token)) {
                 TFileWork work;
                 try {
-                    work = WorkOnFile(files[*index], *scanner, reader ? &*reader : nullptr, contexts);
+                    work = WorkOnFile(files[*index], *scanner, reader ? &*reader : nullptr, contexts, debugLog);
                 } catch (...) {
+                    debugLog.AddLine("error:Search;" + files[*index] + ";" + HandledExceptionText());
                     work.state = TFileWork::TState::Skipped;
                 }
                 queue.Finish(*index, std::move(work));
             }
+            if (reader && reader->Damaged())
+                cacheDamaged = true;
         });
     }
 
@@ -492,6 +524,12 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
         if (work->fromCache)
             ++summary.filesFromCache;
         summary.ruleFaults += faults.Add(files[i], work->faults);
+        if (!work->unreadable.empty()) {
+            ++summary.filesUnreadable;
+            debugLog.AddLine("error:Search;cannot read the file;" + files[i] + ";" + work->unreadable);
+        }
+        if (work->nulLine > 0)
+            debugLog.AddLine("note:Search;" + files[i] + ";" + NulLineText(work->nulLine));
         if (work->state == TFileWork::TState::Outline && request.wholeOutlines)
             sink.AddOutline(files[i], work->outline);
         else if (work->state == TFileWork::TState::Outline)
@@ -518,13 +556,16 @@ TSearchSummary RunSearch(const TSearchRequest& request, const TStructureTexts& s
         return summary;
     }
 
-    if (cache)
-        TidyCache(*cache, request.folders, files, stop);
+    if (cache) {
+        // Every file was handed over: the workers end now, and their connections with them.
+        workers.clear();
+        TidyCache(*cache, cacheDamaged, request.folders, files, stop);
+    }
     summary.stopped = stop.stop_requested();
     if (!summary.stopped) {
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
         sink.ShowProgress({TSearchProgress::TPhase::Done, files.size(), summary.filesScanned, summary.rows, {},
-                           seconds.count()});
+                           seconds.count(), summary.filesUnreadable, summary.foldersUnreadable});
     }
     return summary;
 }

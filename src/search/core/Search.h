@@ -76,12 +76,17 @@ struct TSearchProgress {
     std::size_t rows = 0;
     std::string path;          // while scanning: the file handed over last
     double seconds = 0;        // when done: the run's time
+    std::size_t unreadableFiles = 0;   // when done: files that could not be read
+    std::size_t unreadableFolders = 0; // folders that could not be listed
 
     bool operator==(const TSearchProgress&) const = default;
 };
 
-// "N files found ...", "i of N files, R rows" or "Done: R rows in N files (s.s s)".
+// "N files found ...", "i of N files, R rows" or "Done: R rows in N files (s.s s)", the
+// last followed by what could not be read ("; " and UnreadableText) when anything.
 std::string ProgressText(const TSearchProgress& progress);
+// "N files and M folders could not be read (see the trace log)".
+std::string UnreadableText(std::size_t files, std::size_t folders);
 // "Stopped: R rows in i of N files", for a run stopped at that progress.
 std::string StoppedText(const TSearchProgress& progress);
 
@@ -107,6 +112,8 @@ struct TSearchSummary {
     std::size_t filesScanned = 0;   // handed over, from a scan or from the cache
     std::size_t filesFromCache = 0;
     std::size_t filesSkipped = 0;   // unreadable, failed to scan, or without entries
+    std::size_t filesUnreadable = 0;   // among the skipped: could not be read, each logged
+    std::size_t foldersUnreadable = 0; // could not be listed, each logged
     std::size_t rows = 0;
     std::size_t ruleFaults = 0; // distinct faults of the rules met, each logged once
     bool stopped = false;
@@ -126,9 +133,11 @@ std::string SearchFileTypeEntry(const std::string& varLine);
 // The whole file list of a request: for each folder, for each file type, the files
 // FindFiles finds, walking each folder once. A file reached twice stands twice. found
 // is told the count so far after each file. A stop ends the walk early (the list is
-// then incomplete).
+// then incomplete). Folders that cannot be listed are named in log (when given) and
+// counted in unreadableFolders; a searched folder that does not exist is not counted.
 TLines GatherSearchFiles(const TSearchRequest& request, std::stop_token stop = {},
-                         const std::function<void(std::size_t)>& found = {});
+                         const std::function<void(std::size_t)>& found = {}, TDebug* log = nullptr,
+                         std::size_t* unreadableFolders = nullptr);
 
 // True when keyword occurs in text as a contiguous run of bytes: exact, or ignoring the
 // case of ASCII letters.

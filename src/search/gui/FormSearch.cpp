@@ -3,12 +3,12 @@
 
 #include "search/gui/FormSearch.h"
 
-#include "browser/ListViewEx.h"
 #include "config/AppContext.h"
 #include "platform/Platform.h"
 #include "search/core/KeywordHistory.h"
 #include "search/gui/FormPath.h"
 #include "search/gui/SearchResults.h"
+#include "widgets/ListViewEx.h"
 
 #include <QAction>
 #include <QApplication>
@@ -172,6 +172,7 @@ void TFormSearch::BuildControls()
     Search = new QWidget;
     Search->setObjectName("Search");
     Searching = new QLabel("Search:");
+    Searching->setTextFormat(Qt::PlainText); // it names the files scanned
     Searching->setObjectName("Searching");
     Searching->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Searching->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);

@@ -28,6 +28,7 @@ class TAppContext;
 class TFormPath;
 class TListViewEx;
 class TSearchResults;
+struct TStoredColumns;
 
 class TFormSearch : public QDialog {
     Q_OBJECT
@@ -132,8 +133,7 @@ private:
     void FormShow();
     void FormClose();
     void FillFileTypes();
-    void ApplyColumnLetters();
-    void ApplyColumnWidths(bool designed);
+    void ApplyColumnLetters(const TStoredColumns& stored);
 
     TAppContext& m_app;
     IPlatform& m_platform;

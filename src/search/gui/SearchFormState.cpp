@@ -4,11 +4,12 @@
 
 #include "search/gui/FormSearch.h"
 
-#include "browser/ListViewEx.h"
 #include "config/AppContext.h"
 #include "config/SettingsKeys.h"
 #include "search/core/KeywordHistory.h"
 #include "search/gui/SearchResults.h"
+#include "widgets/ListViewEx.h"
+#include "widgets/WindowState.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -31,56 +32,8 @@ QString CaptionOf(char letter)
     }
 }
 
-std::string WidthKey(int column) { return std::string(kSearchHeaderWidthPrefix) + std::to_string(column); }
-
-// Makes the order in which the user dragged the result columns their own order: captions,
-// widths, hidden columns, the rows' cells and the sort column move along, and the header
-// shows the columns unmoved. The letters, widths and sort column read from the columns
-// then follow the on-screen order.
-void AdoptOnScreenOrder(TListViewEx* list)
-{
-    QHeaderView* header = list->header();
-    if (!header->sectionsMoved())
-        return;
-    struct TColumn {
-        QString caption;
-        int width;
-        bool hidden;
-    };
-    const int count = list->columnCount();
-    std::vector<int> logicalAt;
-    std::vector<TColumn> columns;
-    for (int v = 0; v < count; ++v) {
-        const int l = header->logicalIndex(v);
-        logicalAt.push_back(l);
-        columns.push_back({list->headerItem()->text(l), list->columnWidth(l), list->isColumnHidden(l)});
-    }
-    std::vector<QStringList> rows;
-    for (int r = 0; r < list->topLevelItemCount(); ++r) {
-        QStringList cells;
-        for (int l : logicalAt)
-            cells << list->topLevelItem(r)->text(l);
-        rows.push_back(cells);
-    }
-    const int sorted = list->SortColumn();
-    const int sortedOnScreen = sorted >= 0 && sorted < count ? header->visualIndex(sorted) : sorted;
-
-    for (int v = 0; v < count; ++v)
-        header->moveSection(header->visualIndex(v), v);
-    for (int v = 0; v < count; ++v) {
-        const TColumn& column = columns[static_cast<std::size_t>(v)];
-        list->headerItem()->setText(v, column.caption);
-        list->setColumnHidden(v, column.hidden);
-        if (!column.hidden)
-            list->setColumnWidth(v, column.width);
-    }
-    for (int r = 0; r < list->topLevelItemCount(); ++r) {
-        const QStringList& cells = rows[static_cast<std::size_t>(r)];
-        for (int v = 0; v < count; ++v)
-            list->topLevelItem(r)->setText(v, cells[v]);
-    }
-    list->SetSortColumn(sortedOnScreen);
-}
+constexpr TBoundsKeys kBounds{kSearchFormLeft, kSearchFormTop, kSearchFormWidth, kSearchFormHeight, kSearchFormMax};
+constexpr TColumnKeys kColumns{kSearchHeader, kSearchHeaderWidthPrefix, kSearchHeaderSortCol, kSearchHeaderSortOrder};
 
 } // namespace
 
@@ -93,21 +46,20 @@ void TFormSearch::FormShow()
 
     // Without stored bounds (a first start) the window takes its designed size; no larger
     // than the screen.
-    const int width = config.ReadInteger(kSearchFormWidth);
-    const int height = config.ReadInteger(kSearchFormHeight);
+    const TStoredBounds bounds = ReadBounds(config, kBounds);
     const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     setWindowState(windowState() & ~Qt::WindowMaximized);
-    QSize size(width > 0 ? width : kDesignedWidth, height > 0 ? height : kDesignedHeight);
+    QSize size(bounds.width > 0 ? bounds.width : kDesignedWidth, bounds.height > 0 ? bounds.height : kDesignedHeight);
     resize(screen ? size.boundedTo(screen->availableGeometry().size()) : size);
     if (m_shownBefore) {
-        move(config.ReadInteger(kSearchFormLeft), config.ReadInteger(kSearchFormTop));
+        move(bounds.left, bounds.top);
     } else {
         if (screen) {
             const QRect area = screen->availableGeometry();
             move(area.center() - QPoint(this->width() / 2, this->height() / 2));
         }
     }
-    if (config.ReadBool(kSearchFormMax))
+    if (bounds.maximized)
         setWindowState(windowState() | Qt::WindowMaximized);
     m_shownBefore = true;
 
@@ -126,11 +78,11 @@ void TFormSearch::FormShow()
         m_keywordHistory.resize(kKeywordHistoryMax);
     ShowKeywordHistory();
 
-    ApplyColumnLetters();
+    const TStoredColumns columns = ReadColumns(config, kColumns, kColumnCount);
+    ApplyColumnLetters(columns);
 
-    SearchRes->SetSortColumn(config.ReadInteger(kSearchHeaderSortCol));
-    SearchRes->SetSortOrder(config.ReadBool(kSearchHeaderSortOrder) ? TSortOption::soAscending
-                                                                    : TSortOption::soDescending);
+    SearchRes->SetSortColumn(columns.sortColumn);
+    SearchRes->SetSortOrder(columns.ascending ? TSortOption::soAscending : TSortOption::soDescending);
     // Writing the order re-sorts only when it changed; rows kept from an earlier search
     // are sorted anew either way.
     SearchRes->SetSortColumn(SearchRes->SortColumn());
@@ -149,13 +101,11 @@ void TFormSearch::FillFileTypes()
     }
 }
 
-void TFormSearch::ApplyColumnLetters()
+void TFormSearch::ApplyColumnLetters(const TStoredColumns& stored)
 {
     // A missing or short layout falls back to the designed columns and widths.
-    std::string letters = m_app.Config().ReadString(kSearchHeader);
-    const bool designed = letters.size() < static_cast<std::size_t>(kColumnCount);
-    if (designed)
-        letters = TSearchResults::kDesignedColumnLetters;
+    const bool designed = stored.letters.size() < static_cast<std::size_t>(kColumnCount);
+    const std::string letters = designed ? std::string(TSearchResults::kDesignedColumnLetters) : stored.letters;
     m_results->SetColumnLetters(letters);
     // Typing on the results finds a row by its declaration.
     const std::size_t declaration = letters.find('D');
@@ -164,24 +114,13 @@ void TFormSearch::ApplyColumnLetters()
         const QString caption = CaptionOf(letters[static_cast<std::size_t>(i)]);
         if (!caption.isEmpty())
             SearchRes->headerItem()->setText(i, caption);
-    }
-    ApplyColumnWidths(designed);
-}
-
-void TFormSearch::ApplyColumnWidths(bool designed)
-{
-    for (int i = 0; i < kColumnCount; ++i) {
-        const int designedWidth = kDesignedWidths[static_cast<std::size_t>(i)];
-        int width = designed ? designedWidth : m_app.Config().ReadInteger(WidthKey(i));
-        if (width < -2)
-            width = designedWidth;
+        // A width of 0 (also where none is stored) hides the column.
+        std::optional<int> width;
+        if (!designed)
+            width = stored.widths[static_cast<std::size_t>(i)].value_or(0);
         SearchRes->setColumnHidden(i, width == 0);
-        if (width == -1)
-            SearchRes->resizeColumnToContents(i);
-        else if (width == -2)
-            SearchRes->setColumnWidth(i, SearchRes->header()->sectionSizeHint(i));
-        else if (width > 0)
-            SearchRes->setColumnWidth(i, std::max(width, kMinColumnWidth));
+        if (width != 0)
+            ApplyStoredWidth(*SearchRes, i, width, kDesignedWidths[static_cast<std::size_t>(i)], kMinColumnWidth);
     }
 }
 
@@ -191,11 +130,7 @@ void TFormSearch::FormClose()
     if (m_searchAction)
         m_searchAction->setChecked(false);
 
-    config.WriteInteger(kSearchFormLeft, x());
-    config.WriteInteger(kSearchFormTop, y());
-    config.WriteInteger(kSearchFormWidth, width());
-    config.WriteInteger(kSearchFormHeight, height());
-    config.WriteBool(kSearchFormMax, isMaximized());
+    StoreBounds(config, kBounds, *this, TMaximizedBounds::Current);
 
     TLines folders;
     for (int i = 0; i < PathList->count(); ++i)
@@ -209,15 +144,9 @@ void TFormSearch::FormClose()
     config.WriteBool(kSearchIgnoreCase, SearchIgnoreCase->isChecked());
     config.WriteList(kSearchKeywordList, m_keywordHistory);
 
-    AdoptOnScreenOrder(SearchRes);
-    std::string letters;
-    for (int i = 0; i < SearchRes->columnCount(); ++i) {
-        const QString caption = SearchRes->headerItem()->text(i);
-        letters += caption.isEmpty() ? ' ' : static_cast<char>(caption.at(0).toUpper().toLatin1());
-        config.WriteInteger(WidthKey(i), SearchRes->isColumnHidden(i) ? 0 : SearchRes->columnWidth(i));
-    }
-    m_results->SetColumnLetters(letters);
-    config.WriteString(kSearchHeader, letters);
-    config.WriteInteger(kSearchHeaderSortCol, SearchRes->SortColumn());
-    config.WriteBool(kSearchHeaderSortOrder, SearchRes->SortOrder() == TSortOption::soAscending);
+    // The window lives on: its columns take the order the user dragged them into, which is
+    // the order stored.
+    SearchRes->AdoptOnScreenOrder();
+    m_results->SetColumnLetters(
+        StoreColumns(config, kColumns, *SearchRes, {}, [this](int column) { return SearchRes->columnWidth(column); }));
 }

@@ -1,12 +1,13 @@
 #include "search/gui/SearchResults.h"
 
-#include "browser/ListViewEx.h"
 #include "config/AppContext.h"
 #include "scan/TextFields.h"
 #include "search/core/OutlineCache.h"
+#include "widgets/ListViewEx.h"
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <mutex>
@@ -217,7 +218,8 @@ void TSearchResults::ShowProgress(const TSearchProgress& progress)
         text += metrics.elidedText(path, Qt::ElideMiddle, std::max(0, room));
     }
     m_status->setText(text);
-    m_status->setToolTip(path);
+    // A tooltip takes markup it finds in its text: the path is made into markup that shows it as written.
+    m_status->setToolTip(path.isEmpty() ? path : Qt::convertFromPlainText(path, Qt::WhiteSpaceNoWrap));
 }
 
 QStringList TSearchResults::CellsOf(const TSearchRow& row) const

@@ -9,7 +9,7 @@
 // and is joined when it does. Owned by the search window; used on the window thread,
 // apart from the workers' sinks.
 
-#include "browser/ListCompare.h"
+#include "widgets/core/ListCompare.h"
 #include "search/core/Search.h"
 
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "browser/ListCompare.h"
+#include "widgets/core/ListCompare.h"
 
 #include "scan/TextFields.h"
 

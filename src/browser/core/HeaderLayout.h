@@ -29,12 +29,9 @@ std::vector<std::string> OutlineSubTexts(std::string_view layout, const std::str
 // "..< %s >": how the parent row shows its declaration, type and line.
 std::string ParentDecoration(const std::string& text);
 
-// The layout read back from the columns in their on-screen order (the first character of
-// each caption, upper-cased), with the icon column's blank moved back to the front: every
-// blank after position 1 takes the character that stood first.
-std::string LayoutFromCaptions(const std::vector<std::string>& captionsInViewOrder);
-// For each on-screen column, the 0-based position it takes in that layout: its own, except
-// that the icon column (the first blank caption after position 1) takes position 0 and the
-// column that stood first takes the icon column's place. A column's stored width and the
-// stored sort column follow it there, so they name the same field after a restart.
+// For each on-screen column (captions in on-screen order), the 0-based position it takes in
+// the layout stored: its own, except that the icon column (the first blank caption after
+// position 1) takes position 0 and the column that stood first takes the icon column's
+// place. A column's letter, its stored width and the stored sort column follow it there,
+// so they name the same field after a restart.
 std::vector<int> LayoutPositions(const std::vector<std::string>& captionsInViewOrder);

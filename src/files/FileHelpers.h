@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <stop_token>
 #include <string>
+#include <system_error>
 
 class TFileError : public std::runtime_error {
 public:
@@ -21,11 +22,15 @@ public:
 // followed, so a link cycle cannot make the walk endless.
 void FindFiles(std::string folder, std::string_view ext, TLines& files);
 
+// Told of a folder that could not be listed (wholly or in part) and why.
+using TUnreadableFolder = std::function<void(const std::string& folder, const std::error_code& why)>;
+
 // The walk of FindFiles: calls take with the full path of every file under folder, in
-// FindFiles's order. Ends early when a stop is requested (checked at every entry) and
-// returns false then.
+// FindFiles's order, and unreadable (when given) with every folder it cannot list, such as
+// one without read or search permission or one whose path is too long. Ends early when a
+// stop is requested (checked at every entry) and returns false then.
 bool ForEachFile(std::string folder, const std::function<void(const std::string&)>& take,
-                 const std::stop_token& stop = {});
+                 const std::stop_token& stop = {}, const TUnreadableFolder& unreadable = {});
 
 // Copies the whole of source into dest, replacing dest. Throws TFileError when source
 // cannot be read or dest cannot be written, and when both name the same file (which is

@@ -1,4 +1,4 @@
-#include "search/core/FileHelpers.h"
+#include "files/FileHelpers.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,26 +8,26 @@
 namespace fs = std::filesystem;
 
 bool ForEachFile(std::string folder, const std::function<void(const std::string&)>& take,
-                 const std::stop_token& stop)
+                 const std::stop_token& stop, const TUnreadableFolder& unreadable)
 {
     if (folder.empty() || folder.back() != '/')
         folder += '/';
     std::error_code ec;
-    fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-    if (ec)
-        return !stop.stop_requested();
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec || stop.stop_requested())
+    fs::directory_iterator it(folder, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        if (stop.stop_requested())
             break;
         const std::string name = it->path().filename().string();
         std::error_code typeEc;
         if (it->is_directory(typeEc) && !it->is_symlink(typeEc)) {
-            if (!ForEachFile(folder + name, take, stop))
+            if (!ForEachFile(folder + name, take, stop, unreadable))
                 return false;
         } else if (!it->is_directory(typeEc)) {
             take(folder + name);
         }
     }
+    if (ec && unreadable && !stop.stop_requested())
+        unreadable(folder, ec);
     return !stop.stop_requested();
 }
 

@@ -1,4 +1,4 @@
-#include "browser/HeaderLayout.h"
+#include "browser/core/HeaderLayout.h"
 
 #include "scan/TextFields.h"
 
@@ -60,21 +60,6 @@ char LetterOfCaption(const std::string& caption)
 }
 
 } // namespace
-
-std::string LayoutFromCaptions(const std::vector<std::string>& captionsInViewOrder)
-{
-    std::string layout;
-    for (const auto& caption : captionsInViewOrder)
-        layout += LetterOfCaption(caption);
-    if (layout.empty())
-        return layout;
-    for (std::size_t p = 1; p < layout.size(); ++p) {
-        if (layout[p] == ' ')
-            layout[p] = layout[0];
-    }
-    layout[0] = ' ';
-    return layout;
-}
 
 std::vector<int> LayoutPositions(const std::vector<std::string>& captionsInViewOrder)
 {

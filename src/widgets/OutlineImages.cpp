@@ -1,4 +1,4 @@
-#include "browser/OutlineImages.h"
+#include "widgets/OutlineImages.h"
 
 #include <QGuiApplication>
 #include <QPainter>

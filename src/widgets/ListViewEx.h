@@ -4,7 +4,7 @@
 // marks the sorted column's header with an up (ascending) or down (descending)
 // arrow. Used by the outline list and the search results; user-interface thread only.
 
-#include "browser/ListCompare.h"
+#include "widgets/core/ListCompare.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -61,19 +61,30 @@ public:
     QTreeWidgetItem* AddRow(TListRow row);
     // Appends rows without images in one step, each a caption followed by its sub-texts.
     void AddRows(const std::vector<QStringList>& rows);
-    // A row for each row of table, sharing the table instead of copying it. They are not
-    // in the list: the caller owns them, shows some with addTopLevelItems and takes them
-    // out again with TakeAllRows, never with clear(), which would delete them.
-    std::vector<std::unique_ptr<QTreeWidgetItem>>
-    MakeTableRows(const std::shared_ptr<const std::vector<TListRow>>& table) const;
-    // Takes every row out of the list without deleting it.
-    void TakeAllRows();
+    // Rows made once for many showings: one for each row of table, sharing the table
+    // instead of copying it. The list keeps them (replacing the rows of an earlier table),
+    // whether it shows them or not.
+    void SetTableRows(std::shared_ptr<const std::vector<TListRow>> table);
+    // Shows the table's rows at the positions given, in that order, instead of every row
+    // the list shows. They show alone: adding a row takes them out first.
+    void ShowTableRows(const std::vector<std::size_t>& rows);
+    // Takes the table's rows out of the list; they are kept for the next showing.
+    void HideTableRows();
+    bool ShowsTableRows() const { return m_tableShown; }
+    // Removes every row the list shows; the table's rows are kept.
+    void clear();
     // The positions of rows in the order the list sorts them (equal rows keep their order);
     // in their own order when the list does not sort.
     std::vector<std::size_t> SortedOrder(const std::vector<TListRow>& rows) const;
     // True when a sort column and an order are set.
     bool IsSorting() const;
     static TListRow RowOf(const QTreeWidgetItem* item);
+    // The captions of the columns in their on-screen order.
+    std::vector<std::string> CaptionsOnScreen() const;
+    // Makes the order in which the user dragged the columns their own order: captions,
+    // widths, hidden columns, the rows' texts and the sort column move along, and the
+    // header shows the columns unmoved. For lists whose rows hold texts only.
+    void AdoptOnScreenOrder();
     // The selected row, or null.
     QTreeWidgetItem* Selected() const;
 
@@ -127,4 +138,11 @@ private:
     bool m_fitting = false; // the list itself is resizing the stretch column
     TToolTipOf m_toolTipOf;
     int m_typeAheadColumn = -1;
+    // The table's rows, by their position in the table. Each is held either by
+    // m_tableOwned or, while shown (its position in m_tableShownRows), by the list itself,
+    // never by both.
+    std::vector<QTreeWidgetItem*> m_tableRows;
+    std::vector<std::unique_ptr<QTreeWidgetItem>> m_tableOwned;
+    std::vector<std::size_t> m_tableShownRows;
+    bool m_tableShown = false;
 };

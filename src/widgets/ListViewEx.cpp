@@ -1,4 +1,4 @@
-#include "browser/ListViewEx.h"
+#include "widgets/ListViewEx.h"
 
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -184,27 +184,62 @@ private:
 
 QTreeWidgetItem* TListViewEx::AddRow(TListRow row)
 {
+    HideTableRows();
     auto* item = new TStoredRow(std::make_shared<const TListRow>(std::move(row)), columnCount(), m_images);
     addTopLevelItem(item);
     return item;
 }
 
-std::vector<std::unique_ptr<QTreeWidgetItem>>
-TListViewEx::MakeTableRows(const std::shared_ptr<const std::vector<TListRow>>& table) const
+void TListViewEx::SetTableRows(std::shared_ptr<const std::vector<TListRow>> table)
 {
-    std::vector<std::unique_ptr<QTreeWidgetItem>> items;
-    items.reserve(table->size());
+    HideTableRows();
+    m_tableRows.clear();
+    m_tableOwned.clear();
+    m_tableRows.reserve(table->size());
+    m_tableOwned.reserve(table->size());
     for (std::size_t i = 0; i < table->size(); ++i) {
         // Each row shares the ownership of the table, which lives as long as a row of it.
-        items.push_back(std::make_unique<TStoredRow>(std::shared_ptr<const TListRow>(table, &(*table)[i]),
-                                                     columnCount(), m_images));
+        m_tableOwned.push_back(
+            std::make_unique<TStoredRow>(std::shared_ptr<const TListRow>(table, &(*table)[i]), columnCount(), m_images));
+        m_tableRows.push_back(m_tableOwned.back().get());
     }
-    return items;
 }
 
-void TListViewEx::TakeAllRows()
+void TListViewEx::ShowTableRows(const std::vector<std::size_t>& rows)
 {
+    if (m_tableShown)
+        HideTableRows();
+    else
+        QTreeWidget::clear();
+    // The rows shown pass from m_tableOwned to the list.
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(rows.size()));
+    for (std::size_t row : rows) {
+        if (row < m_tableOwned.size() && m_tableOwned[row]) {
+            items.append(m_tableOwned[row].release());
+            m_tableShownRows.push_back(row);
+        }
+    }
+    addTopLevelItems(items);
+    m_tableShown = true;
+}
+
+void TListViewEx::HideTableRows()
+{
+    if (!m_tableShown)
+        return;
+    // The list lets go of the rows it shows (the table's alone), which pass back to m_tableOwned.
     invisibleRootItem()->takeChildren();
+    for (std::size_t row : m_tableShownRows)
+        m_tableOwned[row].reset(m_tableRows[row]);
+    m_tableShownRows.clear();
+    m_tableShown = false;
+}
+
+void TListViewEx::clear()
+{
+    HideTableRows();
+    QTreeWidget::clear();
 }
 
 std::vector<std::size_t> TListViewEx::SortedOrder(const std::vector<TListRow>& rows) const
@@ -225,6 +260,7 @@ bool TListViewEx::IsSorting() const
 
 void TListViewEx::AddRows(const std::vector<QStringList>& rows)
 {
+    HideTableRows();
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(rows.size()));
     for (const QStringList& texts : rows) {
@@ -247,6 +283,58 @@ TListRow TListViewEx::RowOf(const QTreeWidgetItem* item)
     for (int i = 0; i < count; ++i)
         row.subTexts.push_back(item->text(i + 1).toStdString());
     return row;
+}
+
+std::vector<std::string> TListViewEx::CaptionsOnScreen() const
+{
+    std::vector<std::string> captions;
+    for (int visual = 0; visual < header()->count(); ++visual)
+        captions.push_back(headerItem()->text(header()->logicalIndex(visual)).toStdString());
+    return captions;
+}
+
+void TListViewEx::AdoptOnScreenOrder()
+{
+    QHeaderView* head = header();
+    if (!head->sectionsMoved())
+        return;
+    struct TColumn {
+        QString caption;
+        int width;
+        bool hidden;
+    };
+    const int count = columnCount();
+    std::vector<int> logicalAt;
+    std::vector<TColumn> columns;
+    for (int v = 0; v < count; ++v) {
+        const int l = head->logicalIndex(v);
+        logicalAt.push_back(l);
+        columns.push_back({headerItem()->text(l), columnWidth(l), isColumnHidden(l)});
+    }
+    std::vector<QStringList> rows;
+    for (int r = 0; r < topLevelItemCount(); ++r) {
+        QStringList cells;
+        for (int l : logicalAt)
+            cells << topLevelItem(r)->text(l);
+        rows.push_back(cells);
+    }
+    const int sortedOnScreen = m_sortColumn >= 0 && m_sortColumn < count ? head->visualIndex(m_sortColumn) : m_sortColumn;
+
+    for (int v = 0; v < count; ++v)
+        head->moveSection(head->visualIndex(v), v);
+    for (int v = 0; v < count; ++v) {
+        const TColumn& column = columns[static_cast<std::size_t>(v)];
+        headerItem()->setText(v, column.caption);
+        setColumnHidden(v, column.hidden);
+        if (!column.hidden)
+            setColumnWidth(v, column.width);
+    }
+    for (int r = 0; r < topLevelItemCount(); ++r) {
+        const QStringList& cells = rows[static_cast<std::size_t>(r)];
+        for (int v = 0; v < count; ++v)
+            topLevelItem(r)->setText(v, cells[v]);
+    }
+    SetSortColumn(sortedOnScreen);
 }
 
 QTreeWidgetItem* TListViewEx::Selected() const

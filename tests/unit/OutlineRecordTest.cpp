@@ -1,0 +1,66 @@
+// The one reader of the scanner's result records: header fields, whole records, and
+// headers that carry more fields than the three read.
+
+#include "scan/OutlineRecord.h"
+
+#include <gtest/gtest.h>
+
+TEST(OutlineRecord, ReadsTheHeaderFields)
+{
+    struct Case {
+        const char* name;
+        std::string header;
+        std::string line;
+        int icon;
+        int level;
+        std::string file;
+    };
+    const Case cases[] = {
+        {"as the scanner writes it", "[LINE]12[ICON]3[LEVEL]2", "12", 3, 2, ""},
+        {"empty icon", "[LINE]1[ICON][LEVEL]1", "1", 0, 1, ""},
+        {"icon that is no number", "[LINE]7[ICON]x[LEVEL]4", "7", 0, 4, ""},
+        {"from an included file", "[LINE]40[ICON]1[LEVEL]3[FILE]/src/inc/defs.inc", "40", 1, 3, "/src/inc/defs.inc"},
+        {"an included file whose path holds tags", "[LINE]5[ICON]2[LEVEL]1[FILE]/a/[LEVEL]9/[LINE]8.inc", "5", 2, 1,
+         "/a/[LEVEL]9/[LINE]8.inc"},
+        {"an included file that holds the first tag", "[FILE]/x[ICON]9/y.inc", "", 0, 0, "/x[ICON]9/y.inc"},
+        {"no header at all", "plain text", "", 0, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TLines results = {c.header, "type", "Decl", "comment"};
+        const TOutlineRecord record = ReadRecord(results, 0);
+        EXPECT_EQ(record.line, c.line);
+        EXPECT_EQ(record.icon, c.icon);
+        EXPECT_EQ(record.level, c.level);
+        EXPECT_EQ(record.file, c.file);
+        EXPECT_EQ(RecordFile(c.header), c.file);
+        EXPECT_EQ(RecordLine(c.header), c.line);
+        EXPECT_EQ(RecordLevel(c.header), c.level);
+        EXPECT_EQ(record.type, "type");
+        EXPECT_EQ(record.declaration, "Decl");
+        EXPECT_EQ(record.comment, "comment");
+    }
+}
+
+TEST(OutlineRecord, OnlyWholeRecordsCount)
+{
+    const TLines results = {"[LINE]1[ICON]1[LEVEL]1", "unit", "A", "",
+                            "[LINE]2[ICON]3[LEVEL]2", "class", "B", "// b",
+                            "[LINE]3[ICON]1[LEVEL]2", "procedure"};
+    EXPECT_EQ(RecordCount(results), 2u);
+    struct Case {
+        int index;
+        bool whole;
+    };
+    for (const Case c : {Case{0, true}, Case{4, true}, Case{8, false}, Case{-4, false}, Case{2, false},
+                         Case{12, false}}) {
+        SCOPED_TRACE(c.index);
+        EXPECT_EQ(HasRecordAt(results, c.index), c.whole);
+    }
+    const TOutlineRecord second = ReadRecord(results, 4);
+    EXPECT_EQ(second.line, "2");
+    EXPECT_EQ(second.icon, kContainerIcon);
+    EXPECT_EQ(second.declaration, "B");
+    EXPECT_EQ(second.comment, "// b");
+    EXPECT_EQ(RecordCount({}), 0u);
+}
