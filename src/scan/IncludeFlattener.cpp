@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace fs = std::filesystem;
 
@@ -90,8 +91,12 @@ private:
     // Texts read, by canonical path: a file included again is not read again.
     std::unordered_map<std::string, std::optional<TLines>> m_texts;
     std::unordered_map<std::string, int> m_fileIndex;
-    // Symbols certainly defined (true) or undefined (false); the others are unknown.
-    std::unordered_map<std::string, bool> m_symbols;
+    // Symbols met by a {$DEFINE} or {$UNDEF}: certainly defined (True), undefined (False),
+    // or either (Unknown, one met in a branch that may not be in force).
+    std::unordered_map<std::string, TTruth> m_symbols;
+    // The symbols the source itself defines or undefines somewhere: switches the source sets
+    // for its includes (such as read_interface / read_implementation), undefined until set.
+    std::unordered_set<std::string> m_switches;
 };
 
 std::string Canonical(const std::string& path)
@@ -110,6 +115,11 @@ TFlatSource TFlattener::Run(const std::string& path, TLines lines)
     if (ec)
         m_bytes = 0;
     m_stack.push_back(Canonical(absolute));
+    TDirectiveLexer switches;
+    for (const auto& line : lines)
+        for (const TDirectiveEvent& event : switches.Line(line))
+            if (event.kind == TDirectiveKind::Define || event.kind == TDirectiveKind::Undef)
+                m_switches.insert(UpperCase(event.argument));
     TWalk walk;
     walk.folder = fs::path(absolute).parent_path().string();
     TDirectiveLexer lexer;
@@ -160,20 +170,23 @@ void TFlattener::Walk(TWalk& walk, const TLines& lines, TDirectiveLexer& lexer)
 void TFlattener::Condition(TWalk& walk, const TDirectiveEvent& event)
 {
     auto known = [&](bool defined) {
-        const auto symbol = m_symbols.find(UpperCase(event.argument));
-        if (symbol == m_symbols.end())
-            return TTruth::Unknown;
-        return symbol->second == defined ? TTruth::True : TTruth::False;
+        const std::string name = UpperCase(event.argument);
+        const auto symbol = m_symbols.find(name);
+        const TTruth truth = symbol != m_symbols.end() ? symbol->second
+                             : m_switches.contains(name) ? TTruth::False
+                                                         : TTruth::Unknown;
+        if (truth == TTruth::Unknown)
+            return truth;
+        return (truth == TTruth::True) == defined ? TTruth::True : TTruth::False;
     };
     switch (event.kind) {
     case TDirectiveKind::Define:
     case TDirectiveKind::Undef:
         if (!Active(walk) || event.argument.empty())
             break;
-        if (Certain(walk))
-            m_symbols[UpperCase(event.argument)] = event.kind == TDirectiveKind::Define;
-        else
-            m_symbols.erase(UpperCase(event.argument));
+        m_symbols[UpperCase(event.argument)] = !Certain(walk)                         ? TTruth::Unknown
+                                               : event.kind == TDirectiveKind::Define ? TTruth::True
+                                                                                      : TTruth::False;
         break;
     case TDirectiveKind::IfDef:
     case TDirectiveKind::IfNDef:
