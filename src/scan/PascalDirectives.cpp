@@ -216,7 +216,7 @@ bool MayHoldInclude(const TLines& lines)
                 continue;
             std::string_view rest;
             const std::string_view word = Word(std::string_view(line).substr(at + 1), &rest);
-            if (SameText(word, "INCLUDE") || (SameText(word, "I") && !IncludeName(rest).empty()))
+            if ((SameText(word, "INCLUDE") || SameText(word, "I")) && !IncludeName(rest).empty())
                 return true;
         }
     }
