@@ -239,6 +239,12 @@ TEST_F(IncludeScan, OutlinesIncludesInPlace)
           "  implementation (section, 3)",
           "    Inner (procedure, tail.inc 2)",
           "    After (procedure, 5)"}},
+        {"an include that may be a unit of its own",
+         {{"u.pas", "unit U;\ninterface\nimplementation\n{$I part.inc}\nend.\n"},
+          {"part.inc", "{$ifdef standalone}\nunit Part;\ninterface\n{$else}\nuses Other;\n{$endif}\n"
+                       "{$ifdef standalone}\nimplementation\n{$endif}\nprocedure Shared;\nbegin\nend;\n"}},
+         {"  U (unit, 1)", "  interface (section, 2)", "  implementation (section, 3)",
+          "    Other (uses, part.inc 5)", "    Shared (procedure, part.inc 10)"}},
         {"includes not followed",
          {{"u.pas", "unit U;\ninterface\ntype\n  TBar = class\n    {$I missing.inc}\n  end;\n{$I u.pas}\n"
                     "{$I a.inc}\nimplementation\nend.\n"},
