@@ -9,9 +9,11 @@
 // The source's own lines are all kept. Of an included file, the branches of {$IFDEF} /
 // {$IFNDEF} that the text itself rules out are left out: a symbol that a {$DEFINE} or
 // {$UNDEF} certainly met before decides them (such as the read_interface / read_implementation
-// switches around the same file included twice); of the others, a branch that ends the unit
-// with "end." is left out when it stands in an included file (the compiler would not go on
-// after it). Includes in branches ruled out are not followed.
+// switches around the same file included twice), and a symbol the source defines or undefines
+// somewhere counts as undefined until then; of the others, a branch that starts a unit with
+// its heading or ends it with "end." is left out (the including unit goes on after the
+// include), which also tells the branch's symbol. Includes in branches ruled out are not
+// followed.
 //
 // An include that is not followed gives a note (TSourceMap::notes): its file is not found,
 // cannot be read, is already being included (a cycle), lies more than kMaxDepth includes
@@ -28,7 +30,8 @@ struct TIncludeOptions {
     static constexpr int kMaxDepth = 16;
     // The include folders, searched after the including file's own folder, in order.
     TLines folders;
-    // The most bytes the source and the files it includes may have together.
+    // The most bytes the source and the files it includes may have together (ScanWithIncludes
+    // sets the scanner's SourceLimit).
     std::size_t maxSourceBytes = std::size_t{64} << 20;
 };
 
