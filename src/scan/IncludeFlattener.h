@@ -17,8 +17,10 @@
 //
 // An include that is not followed gives a note (TSourceMap::notes): its file is not found,
 // cannot be read, is already being included (a cycle), lies more than kMaxDepth includes
-// deep, or would take the text past the size limit. A file may be included any number of
-// times one after the other.
+// deep, would take the text past the size limit, or comes after kMaxIncludes includes were
+// followed. A file may be included any number of times one after the other. Past kMaxNotes
+// notes, includes not followed are left out without one, so that files which include each
+// other many times over make a bounded text.
 
 #include "scan/ScanMessages.h"
 #include "scan/SourceMap.h"
@@ -28,6 +30,8 @@
 
 struct TIncludeOptions {
     static constexpr int kMaxDepth = 16;
+    static constexpr int kMaxIncludes = 4096;
+    static constexpr std::size_t kMaxNotes = 1000;
     // The include folders, searched after the including file's own folder, in order.
     TLines folders;
     // The most bytes the source and the files it includes may have together (ScanWithIncludes
