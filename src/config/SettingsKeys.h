@@ -41,3 +41,5 @@ inline constexpr std::string_view kSearchHeaderSortOrder = "SEARCH_HEADER_SORTOR
 inline constexpr std::string_view kCmtIndicator = "CMT_INDICATOR";
 // The size limit of a source, in MB; missing or not above 0: 64.
 inline constexpr std::string_view kMaxSourceMb = "MAX_SOURCE_MB";
+// The folders searched for include files after the including file's own (a list).
+inline constexpr std::string_view kIncludePath = "INCLUDE_PATH";
