@@ -82,9 +82,11 @@ void TMForm::ShowLevel(const TOutlineLevel& level)
     m_listView->SetSortColumn(m_listView->SortColumn());
     MakeEntryCurrent(level.currentEntry);
     m_listView->setUpdatesEnabled(true);
-    // The text viewer follows the file the window shows.
-    if (m_textViewer->isVisible() && m_textViewer->FilePath() != m_browser.SourcePath())
+    // The text viewer follows the file the window shows (or one of the files it includes).
+    if (m_textViewer->isVisible() && m_viewerSource != m_browser.SourcePath()) {
         m_textViewer->OpenFile(m_browser.SourcePath(), 0);
+        m_viewerSource = m_browser.SourcePath();
+    }
     // New entries: the filter's index is made once the window is idle, so the first
     // keystroke in the filter field finds it ready.
     if (m_filterIndexVersion != m_browser.EntriesVersion())
@@ -119,13 +121,20 @@ void TMForm::AddOutlineRow(const TOutlineEntry& entry, bool parent)
         return parent ? ParentDecoration(text) : text;
     };
     m_listView->AddRow({parent ? ".." : " ", parent ? kContainerIcon : entry.icon,
-                        OutlineSubTexts(m_headerLayout, shown(entry.line), shown(entry.type),
+                        OutlineSubTexts(m_headerLayout, shown(LineCellText(entry)), shown(entry.type),
                                         shown(entry.declaration), entry.comment),
                         parent ? -1 : entry.index});
 }
 
 QString TMForm::RowToolTip(const QModelIndex& index) const
 {
+    // The Line cell of an entry from an included file: that file's whole path.
+    const int entry = index.siblingAtColumn(0).data(TListViewEx::kKeyRole).toInt();
+    if (index.column() == FieldSubItem(m_headerLayout, 'L') + 1 && HasRecordAt(m_browser.Entries(), entry)) {
+        const std::string_view file = RecordFile(m_browser.Entries()[static_cast<std::size_t>(entry)]);
+        if (!file.empty())
+            return Qt::convertFromPlainText(QString::fromStdString(std::string(file)), Qt::WhiteSpaceNoWrap);
+    }
     const QModelIndex declaration = index.sibling(index.row(), FieldSubItem(m_headerLayout, 'D') + 1);
     const QModelIndex comment = index.sibling(index.row(), FieldSubItem(m_headerLayout, 'C') + 1);
     if (!m_listView->IsTextCut(declaration) && !m_listView->IsTextCut(comment))
@@ -298,7 +307,7 @@ TScanOutcome TMForm::Scan(const std::string& path, const std::string& key)
 
 std::vector<TFolderItem> TMForm::ListFolder(const std::string& folder)
 {
-    return TShellList::ListFolder(folder);
+    return m_shellList->ListFolder(folder);
 }
 
 // ---- Navigation ----
@@ -328,10 +337,11 @@ void TMForm::ListViewDblClick()
             ActGoUpExecute();
             return;
         }
-        m_browser.StepIntoLine(IntOrZero(FieldText(row, 'L').toStdString()));
-    } else {
-        // An entry that holds nothing: its line in the text viewer.
-        ViewSourceLine(IntOrZero(FieldText(row, 'L').toStdString()));
+        m_browser.StepInto(row->data(0, TListViewEx::kKeyRole).toInt());
+    } else if (ShowEntryInViewer(row->data(0, TListViewEx::kKeyRole).toInt())) {
+        // An entry that holds nothing: its line in the text viewer (the included file's for
+        // an entry from an include), with the keyboard kept here for the next jump.
+        activateWindow();
     }
     UIUpdate();
 }

@@ -143,6 +143,8 @@ public slots:
     void ShellListDblClick(const QString& path, bool folder);
 
 protected:
+    // The open and save dialogs' filter: "Pascal File (*.pas *.pp ...)", the types of the rules.
+    QString PascalFileFilter() const;
     // The dialogs, overridable so that tests answer them.
     virtual std::string ChooseOpenFile();
     virtual std::string ChooseSaveFile(const std::string& suggested,
@@ -225,9 +227,14 @@ private:
 
     // The commands (MainFormCommands.cpp).
     void CopyField(char letter);
-    int SelectedSourceLine() const;
-    // Shows the source at the line in the viewer; false (and says why) when it cannot.
-    bool ShowInViewer(int sourceLine);
+    // The entry index of the selected row (the parent row: the entry whose level is shown);
+    // -1 when none is selected.
+    int SelectedEntry() const;
+    // Shows the entry's line in the viewer: in the included file its text comes from, or in
+    // the source (at its top when there is no such entry). False on the Shell page.
+    bool ShowEntryInViewer(int entryIndex);
+    // Shows the file at the line in the viewer; false (and says why) when it cannot.
+    bool ShowInViewer(const std::string& path, int sourceLine);
     // Hands the target to the desktop; when nothing opens it, the notice says so, after
     // failurePrefix.
     void OpenInShell(const std::string& target, const std::string& failurePrefix);
@@ -279,6 +286,8 @@ private:
     QToolBar* m_fastTools = nullptr;
     QMenu* m_popupMenu1 = nullptr;
     TTextViewer* m_textViewer = nullptr;
+    // The source the window showed when the viewer was last opened from it.
+    std::string m_viewerSource;
 
     QAction* m_fileOpen = nullptr;
     QAction* m_fileSaveAs = nullptr;

@@ -38,7 +38,7 @@ void TMForm::PrepareFilter()
     rows->reserve(RecordCount(entries));
     for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
         const TOutlineEntry e = EntryAt(entries, i);
-        rows->push_back({" ", e.icon, OutlineSubTexts(m_headerLayout, e.line, e.type, e.declaration, e.comment), i});
+        rows->push_back({" ", e.icon, OutlineSubTexts(m_headerLayout, LineCellText(e), e.type, e.declaration, e.comment), i});
     }
     m_filterRows = std::move(rows);
     m_listView->SetTableRows(m_filterRows);

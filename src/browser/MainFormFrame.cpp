@@ -5,6 +5,7 @@
 
 #include "browser/LevelPathDelegate.h"
 #include "browser/ShellList.h"
+#include "scan/StructureTexts.h"
 #include "widgets/ListViewEx.h"
 #include "widgets/OutlineImages.h"
 
@@ -299,7 +300,7 @@ void TMForm::CreatePages()
     m_shellPath->setTextFormat(Qt::PlainText); // a folder's name is never markup
     m_shellPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_shellPath->setContentsMargins(6, 3, 6, 3);
-    m_shellList = new TShellList;
+    m_shellList = new TShellList(m_sharedRules.TypePatterns());
     m_shellList->setObjectName("ShellList");
     connect(m_shellList, &TShellList::FolderChanged, m_shellPath, &QLabel::setText);
     connect(m_shellList, &TShellList::ItemClicked, this, &TMForm::ShellListClick);

@@ -126,12 +126,12 @@ TEST_F(OutlineBrowserTest, StepsIntoLevelsAndUpAgain)
     EXPECT_EQ(view.caption, kNested);
     EXPECT_EQ(view.folder, "/p");
 
-    EXPECT_TRUE(browser.StepIntoLine(1));
+    EXPECT_TRUE(browser.StepInto(EntryOnLine(browser.Entries(), 1)));
     EXPECT_EQ(browser.LevelStart(), 4);
     EXPECT_EQ(view.rows, (TRows{"..A", "A1", "A2"}));
-    EXPECT_TRUE(browser.StepIntoLine(2));
+    EXPECT_TRUE(browser.StepInto(EntryOnLine(browser.Entries(), 2)));
     EXPECT_EQ(view.rows, (TRows{"..A1", "A1a", "A1b"}));
-    EXPECT_FALSE(browser.StepIntoLine(99));
+    EXPECT_FALSE(browser.StepInto(EntryOnLine(browser.Entries(), 99)));
 
     // Going up shows the level the user stepped in from, with that entry current.
     browser.GoUp();
@@ -153,8 +153,8 @@ TEST_F(OutlineBrowserTest, BackAndForward)
 {
     source.Add(kNested, WorkedExample());
     browser.Start(kNested);
-    browser.StepIntoLine(1);
-    browser.StepIntoLine(2);
+    browser.StepInto(EntryOnLine(browser.Entries(), 1));
+    browser.StepInto(EntryOnLine(browser.Entries(), 2));
     browser.Back();
     EXPECT_EQ(browser.History().Pos(), 1);
     EXPECT_EQ(view.rows, (TRows{"..A", "A1", "A2"}));
@@ -180,7 +180,7 @@ TEST_F(OutlineBrowserTest, BackAndForward)
     // Going back and then somewhere new drops the places ahead.
     browser.Back();
     browser.Back();
-    browser.StepIntoLine(1);
+    browser.StepInto(EntryOnLine(browser.Entries(), 1));
     EXPECT_EQ(History(), (TLines{kNested + "?4", kNested}));
     EXPECT_EQ(source.scans[kNested], 1);
 }
@@ -262,7 +262,7 @@ TEST_F(OutlineBrowserTest, LevelsAtTheEdges)
         TOutlineBrowser b(cs, cv, log, "/prog");
         cs.Add("/p/u.pas", c.entries);
         b.Start("/p/u.pas");
-        b.StepIntoLine(c.line);
+        b.StepInto(EntryOnLine(b.Entries(), c.line));
         EXPECT_EQ(b.LevelStart(), c.levelStart);
         EXPECT_EQ(cv.rows, c.rows);
         b.GoUp();
@@ -518,7 +518,7 @@ TEST_F(OutlineBrowserTest, FailedOpenInTheMiddleOfTheHistory)
     source.Add(kNested, WorkedExample());
     source.Fail("/p/empty.pas", TOpenFailure::Empty);
     browser.Start(kNested);
-    browser.StepIntoLine(1);
+    browser.StepInto(EntryOnLine(browser.Entries(), 1));
     browser.Open("/p/empty.pas");
     EXPECT_EQ(History(), (TLines{kNested + "?4", kNested}));
     EXPECT_EQ(browser.SourcePath(), kNested);
@@ -528,7 +528,7 @@ TEST_F(OutlineBrowserTest, FailedOpenInTheMiddleOfTheHistory)
     EXPECT_EQ(view.notice, "Cannot outline empty.pas: the file is empty");
 
     // Navigation goes on from the document shown.
-    browser.StepIntoLine(2);
+    browser.StepInto(EntryOnLine(browser.Entries(), 2));
     EXPECT_EQ(view.rows, (TRows{"..A1", "A1a", "A1b"}));
     EXPECT_EQ(view.notice, "");
     browser.GoUp();
@@ -581,7 +581,7 @@ TEST_F(OutlineBrowserTest, GoingUpAfterAFailedOpen)
 {
     source.Add(kNested, WorkedExample());
     browser.Start(kNested);
-    browser.StepIntoLine(1);
+    browser.StepInto(EntryOnLine(browser.Entries(), 1));
     browser.Open("/p/missing.pas");
     browser.GoUp();
     EXPECT_EQ(view.rows, (TRows{"A", "B"}));
@@ -652,7 +652,7 @@ TEST_F(OutlineBrowserTest, FtpLocationsReadTempDat)
     EXPECT_EQ(browser.SourceType(), "PAS");
     EXPECT_EQ(browser.LevelStart(), 4);
     EXPECT_EQ(browser.ScannedPath(), "ftp:host/pub/Unit1.pas");
-    browser.StepIntoLine(2);
+    browser.StepInto(EntryOnLine(browser.Entries(), 2));
     EXPECT_EQ(History().front(), "ftp:host/pub/Unit1.pas?8");
     browser.OpenLocation("FTP:other/Unit2.pas");
     EXPECT_EQ(browser.ScannedPath(), "FTP:other/Unit2.pas");
@@ -663,7 +663,7 @@ TEST_F(OutlineBrowserTest, RescanKeepsTheLevelAndKeepsTheEntriesOnFailure)
 {
     source.Add(kNested, WorkedExample());
     browser.Start(kNested);
-    browser.StepIntoLine(1);
+    browser.StepInto(EntryOnLine(browser.Entries(), 1));
     // The entry current before is current again, found by its line and declaration.
     source.Add(kNested, MakeEntries({{1, 3, 1, "A"}, {2, 2, 2, "New"}, {5, 1, 2, "A2"}}));
     browser.Rescan(16);

@@ -76,13 +76,12 @@ void TOutlineBrowser::OpenEntry(const std::string& path, int sourceLine, const s
     ShowDocument(entry);
 }
 
-bool TOutlineBrowser::StepIntoLine(int sourceLine)
+bool TOutlineBrowser::StepInto(int entryIndex)
 {
     TStep step(*this);
-    const int i = FindEntryByLine(m_entries, sourceLine);
-    if (i < 0)
+    if (!HasRecordAt(m_entries, entryIndex))
         return false;
-    if (OpenLevel(i + kRecordLines))
+    if (OpenLevel(entryIndex + kRecordLines))
         ShowLevel(m_levelStart);
     return true;
 }

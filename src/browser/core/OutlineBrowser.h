@@ -82,9 +82,9 @@ public:
     // declaration, with the entry current (a row the search found); at the file's top
     // when it has no such entry.
     void OpenEntry(const std::string& path, int sourceLine, const std::string& declaration);
-    // Steps into the first entry on the source line, showing its children. False when no
-    // entry is on that line.
-    bool StepIntoLine(int sourceLine);
+    // Steps into the entry at entryIndex of the file scanned last, showing its children.
+    // False when there is no entry there.
+    bool StepInto(int entryIndex);
     void GoUp();
     // Shows the level that holds the entry at entryIndex of the file scanned last, with
     // the entry current (a match of the filter).

@@ -98,7 +98,13 @@ TOutlineEntry EntryAt(const TLines& entries, int index)
             record.level,
             std::string(record.type),
             std::string(record.declaration),
-            std::string(record.comment)};
+            std::string(record.comment),
+            std::move(record.file)};
+}
+
+std::string LineCellText(const TOutlineEntry& entry)
+{
+    return entry.file.empty() ? entry.line : FileNameOf(entry.file) + ":" + entry.line;
 }
 
 namespace {
@@ -212,15 +218,6 @@ int FindDeclarationPath(const TLines& entries, const std::string& path)
         }
         holders.push_back(name);
         holderLevels.push_back(entry.level);
-    }
-    return -1;
-}
-
-int FindEntryByLine(const TLines& entries, int line)
-{
-    for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
-        if (LineAt(entries, i) == line)
-            return i;
     }
     return -1;
 }
