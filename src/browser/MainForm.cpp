@@ -43,6 +43,7 @@ TMForm::TMForm(const TMFormServices& services, QWidget* parent)
     : QMainWindow(parent), m_debugLog(services.debugLog), m_config(services.config),
       m_sharedRules(services.sharedRules), m_platform(services.platform),
       m_paths(services.paths), m_startArgument(services.startArgument),
+      m_commandSourceFolders(services.sourceFolders), m_commandIncludeFolders(services.includeFolders),
       m_browser(*this, *this, services.debugLog, m_paths.dataFolder),
       m_fontColor(*ColorFromIdent("clWindowText")),
       m_exitHandler([] { QCoreApplication::exit(0); })
@@ -302,7 +303,8 @@ bool TMForm::IsKnownType(const std::string& key) const
 
 TScanOutcome TMForm::Scan(const std::string& path, const std::string& key)
 {
-    return ScanOutline(m_sharedRules, m_config, m_debugLog, path, key, [this] { showMinimized(); });
+    return ScanOutline(m_sharedRules, m_config, m_debugLog, path, key, [this] { showMinimized(); },
+                       IncludeOptions());
 }
 
 std::vector<TFolderItem> TMForm::ListFolder(const std::string& folder)

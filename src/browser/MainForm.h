@@ -10,8 +10,10 @@
 // read at creation and written at close) and MainFormCommands.cpp (the other commands).
 
 #include "browser/core/OutlineBrowser.h"
+#include "browser/core/UnitLookup.h"
 #include "config/AppPaths.h"
 #include "export/ExportWriters.h"
+#include "scan/IncludeFlattener.h"
 #include "widgets/core/ListCompare.h"
 
 #include <QMainWindow>
@@ -46,8 +48,9 @@ class TStructureTexts;
 class TTextViewer;
 
 // What the window is given: the three shared objects, the platform seam, the program's
-// places (the data folder, where "Example.pas" and "Temp.dat" lie, and the export folder)
-// and the first command-line argument (empty when none).
+// places (the data folder, where "Example.pas" and "Temp.dat" lie, and the export folder),
+// the first command-line argument (empty when none) and the folders of the command line's
+// --source-path and --include-path options.
 struct TMFormServices {
     TDebug& debugLog;
     TConfig& config;
@@ -55,6 +58,8 @@ struct TMFormServices {
     IPlatform& platform;
     TAppPaths paths;
     std::string startArgument;
+    TLines sourceFolders;
+    TLines includeFolders;
 };
 
 class TMForm : public QMainWindow, private IOutlineView, private IOutlineSource {
@@ -136,6 +141,10 @@ public slots:
     void ActContactExecute();
     void ActHomePageExecute();
     void ActAboutExecute();
+    void FollowIncludesExecute(bool on);
+    void FoldersExecute();
+    // Opens the unit the selected uses entry names; of several, the user picks one from a menu.
+    void OpenUnitExecute();
 
     void ListViewDblClick();
     void PopupMenu1Popup();
@@ -153,6 +162,8 @@ protected:
     // has then stored the new indicator).
     virtual bool RunConfigDialog();
     virtual std::optional<QFont> ChooseFont(const QFont& initial);
+    // Shows the Folders dialog modally; true when it ended with OK (it has then stored them).
+    virtual bool RunFoldersDialog();
 
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -225,6 +236,18 @@ private:
     // Moves the keyboard to the filter field, adding text typed on the list.
     void FocusFilter(const QString& typed);
 
+    // Includes and used units (MainFormUnits.cpp).
+    void CreateUnitActions();
+    // The include folders to follow includes with; none when the outline does not follow them.
+    std::optional<TIncludeOptions> IncludeOptions() const;
+    // The units of the selected entry when it is a uses clause; none otherwise.
+    std::vector<TUsedUnit> SelectedUnits() const;
+    TUnitPlaces UnitPlaces() const;
+    void FillUnitMenu(const std::vector<TUsedUnit>& units);
+    // Opens the unit's file as a step in the history; the notice says where it looked when
+    // it is nowhere there.
+    void OpenUsedUnit(const TUsedUnit& unit);
+
     // The commands (MainFormCommands.cpp).
     void CopyField(char letter);
     // The entry index of the selected row (the parent row: the entry whose level is shown);
@@ -247,6 +270,8 @@ private:
     IPlatform& m_platform;
     const TAppPaths m_paths;
     const std::string m_startArgument;
+    const TLines m_commandSourceFolders;
+    const TLines m_commandIncludeFolders;
 
     TOutlineBrowser m_browser;
     bool m_busy = false;
@@ -316,4 +341,8 @@ private:
     QAction* m_actHomePage = nullptr;
     QAction* m_actAbout = nullptr;
     QAction* m_actFilter = nullptr;
+    QAction* m_followIncludes = nullptr;
+    QAction* m_actFolders = nullptr;
+    QAction* m_openUnit = nullptr;
+    QMenu* m_unitMenu = nullptr;
 };

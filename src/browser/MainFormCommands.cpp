@@ -335,6 +335,7 @@ void TMForm::PopupMenu1Popup()
     const bool selected = m_listView->Selected() != nullptr;
     for (QAction* a : {m_copyDecl, m_copyCom, m_copyType})
         a->setEnabled(selected);
+    FillUnitMenu(SelectedUnits());
 }
 
 void TMForm::ActHelpExecute()

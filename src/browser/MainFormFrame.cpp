@@ -137,6 +137,7 @@ void TMForm::CreateActions()
     m_actHomePage = MakeAction("ActHomePage", "Homepage");
     m_actAbout = MakeAction("ActAbout", "About...");
     m_actFilter = MakeAction("Filter", "Filter", QKeySequence::Find);
+    CreateUnitActions();
 
     const std::pair<QAction*, void (TMForm::*)()> handlers[] = {
         {m_fileOpen, &TMForm::FileOpenExecute},       {m_fileSaveAs, &TMForm::FileSaveAsExecute},
@@ -179,8 +180,11 @@ void TMForm::CreateMenus()
     iconSize->addActions({m_listIcon16, m_listIcon20, m_listIcon32});
     browse->addAction(m_directory);
 
+    QMenu* view = menuBar()->addMenu("&View");
+    view->addAction(m_followIncludes);
+
     QMenu* tools = menuBar()->addMenu("&Tools");
-    tools->addActions({m_search, m_actConfig, m_chgFont, m_extOpen, m_openInTXT});
+    tools->addActions({m_search, m_actConfig, m_actFolders, m_chgFont, m_extOpen, m_openInTXT});
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->addActions({m_actHelp, m_actContact, m_actHomePage});
@@ -190,6 +194,8 @@ void TMForm::CreateMenus()
     m_popupMenu1 = new QMenu(this);
     m_popupMenu1->setObjectName("PopupMenu1");
     m_popupMenu1->addActions({m_copyDecl, m_copyCom, m_copyType});
+    m_popupMenu1->addSeparator();
+    m_popupMenu1->addMenu(m_unitMenu);
     m_popupMenu1->addSeparator();
     m_popupMenu1->addActions({m_actNext, m_actPrevious, m_actGoUp, m_directory});
     m_popupMenu1->addSeparator();

@@ -192,7 +192,7 @@ std::unique_ptr<TTestForm> TProgramFolder::MakeForm(TAppContext& context, TFakeP
     return std::make_unique<TTestForm>(TMFormServices{context.DebugLog(), context.Config(),
                                                       context.SharedRules(), platform,
                                                       TAppPaths::InFolder(Path()),
-                                                      startArgument});
+                                                      startArgument, {}, {}});
 }
 
 QTreeWidgetItem* RowNamed(const TMForm& form, const QString& declaration)

@@ -97,9 +97,11 @@ public:
     void ShowDirectory();
     // A double click on the Shell page; a folder has been entered there already.
     void OpenShellItem(const std::string& path, bool folder);
-    // Scans the source again (after the comment indicator changed) and shows the level
-    // again with the entry at currentEntry current; on the Shell page it does nothing.
-    // Entries stay when the scan finds none.
+    // Scans the source again (after the comment indicator changed, or includes are followed
+    // or not) and shows the level that holds the entry at currentEntry, found again by its
+    // line and declaration, with it current (the level shown before, or the top when that is
+    // gone, when it is not found); on the Shell page it does nothing. Entries stay when the
+    // scan finds none.
     void Rescan(int currentEntry = -1);
 
     // The document's operations, which the steps are made of.

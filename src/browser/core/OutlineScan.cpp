@@ -36,7 +36,7 @@ std::string OpenFailureText(const std::string& fileName, TOpenFailure failure,
 
 TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TDebug& log,
                          const std::string& path, std::string_view key,
-                         std::function<void()> minimize)
+                         std::function<void()> minimize, std::optional<TIncludeOptions> includes)
 {
     TScanOutcome outcome;
     std::error_code ec;
@@ -56,10 +56,19 @@ TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TD
         outcome.failure = TOpenFailure::Empty;
         return outcome;
     }
+    // The status bar counts the source's own lines, also when its includes are followed.
+    std::optional<int> ownLines;
     TCodeScanner scanner(rules, log, config.ReadInteger(kCmtIndicator));
     scanner.SetMinimizeCallback(std::move(minimize));
     try {
-        scanner.ScanLines(std::move(*lines), key);
+        if (includes) {
+            includes->maxSourceBytes = SourceLimitBytes(config.ReadInteger(kMaxSourceMb));
+            ownLines = static_cast<int>(lines->size());
+            TFlatSource flat = FlattenIncludes(path, std::move(*lines), *includes, log);
+            scanner.ScanLines(std::move(flat.codes), key, std::move(flat.map));
+        } else {
+            scanner.ScanLines(std::move(*lines), key);
+        }
     } catch (const std::exception& e) {
         outcome.failure = TOpenFailure::ScanFailed;
         outcome.error = e.what();
@@ -69,7 +78,7 @@ TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TD
     if (outcome.failure != TOpenFailure::None)
         return outcome;
     outcome.entries = scanner.Results();
-    outcome.lineCount = static_cast<int>(scanner.Codes().size());
+    outcome.lineCount = ownLines.value_or(static_cast<int>(scanner.Codes().size()));
     outcome.title = scanner.CommentBlockAt(0);
     return outcome;
 }

@@ -3,9 +3,11 @@
 // when the file cannot be outlined. Each call makes its own scanner, so it reads the
 // comment indicator stored last; runs on the calling thread.
 
+#include "scan/IncludeFlattener.h"
 #include "scan/TextFields.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,7 +37,10 @@ std::string OpenFailureText(const std::string& fileName, TOpenFailure failure,
 // Reads the file and scans it with the rule block VAR names for key. A missing, unreadable
 // or empty file is not scanned; an error escaping the scan gives ScanFailed. Faults of the
 // rules go to the trace log, and the first of them to the user (ShowString). minimize is
-// called before the scanner shows its trace (trace mode).
+// called before the scanner shows its trace (trace mode). With includes, the include files
+// the source names are put in place with those folders (entries from them name their file),
+// and they count against the size limit; without, the file is outlined on its own.
 TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TDebug& log,
                          const std::string& path, std::string_view key,
-                         std::function<void()> minimize = {});
+                         std::function<void()> minimize = {},
+                         std::optional<TIncludeOptions> includes = std::nullopt);
