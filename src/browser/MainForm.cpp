@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
@@ -79,6 +80,7 @@ void TMForm::ShowLevel(const TOutlineLevel& level)
         AddOutlineRow(*level.parent, true);
     for (const TOutlineEntry& entry : level.entries)
         AddOutlineRow(entry, false);
+    FitLineColumn(level.entries);
     // Writing the sort column again sorts the new rows and sets the header arrow.
     m_listView->SetSortColumn(m_listView->SortColumn());
     MakeEntryCurrent(level.currentEntry);
@@ -92,6 +94,23 @@ void TMForm::ShowLevel(const TOutlineLevel& level)
     // keystroke in the filter field finds it ready.
     if (m_filterIndexVersion != m_browser.EntriesVersion())
         QTimer::singleShot(0, this, &TMForm::PrepareFilter);
+}
+
+void TMForm::FitLineColumn(const std::vector<TOutlineEntry>& entries)
+{
+    // Entries from included files name their file in the Line column: it widens to show
+    // the widest of them whole (a column the user hid stays hidden).
+    const int column = FieldSubItem(m_headerLayout, 'L') + 1;
+    if (column <= 0 || m_listView->isColumnHidden(column))
+        return;
+    const QFontMetrics metrics(m_listView->font());
+    int widest = 0;
+    for (const TOutlineEntry& entry : entries)
+        if (!entry.file.empty())
+            widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(LineCellText(entry))));
+    const int wanted = widest + 2 * m_listView->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    if (widest > 0 && m_listView->columnWidth(column) < wanted)
+        m_listView->setColumnWidth(column, wanted);
 }
 
 void TMForm::MakeEntryCurrent(int entryIndex)

@@ -215,6 +215,8 @@ private:
     // The full declaration (with a match's level path) and comment of the row of a cell,
     // when either of them does not fit its column; empty otherwise.
     QString RowToolTip(const QModelIndex& index) const;
+    // Widens the Line column to show the included files' names of the entries whole.
+    void FitLineColumn(const std::vector<TOutlineEntry>& entries);
     // Makes the row of the entry current, or the first entry row when it is not shown.
     void MakeEntryCurrent(int entryIndex);
     void FocusInPage(QWidget* widget);
