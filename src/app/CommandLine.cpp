@@ -6,6 +6,7 @@
 #include "config/SettingsKeys.h"
 #include "editor/JsonRecords.h"
 #include "scan/CodeScanner.h"
+#include "scan/IncludeScan.h"
 #include "scan/OutlineRecord.h"
 #include "scan/SourceText.h"
 
@@ -20,8 +21,11 @@ namespace {
 constexpr const char* kUsage =
     "Usage: quillane [LOCATION...]\n"
     "       quillane --records SOURCE [--rules RULEFILE] [--indicator N] [--json]\n"
+    "                         [--includes [--include-path DIR]...]\n"
     "       quillane --title   SOURCE [--rules RULEFILE] [--indicator N]\n"
+    "                         [--includes [--include-path DIR]...]\n"
     "       quillane --outline SOURCE [--rules RULEFILE] [--indicator N] [--json]\n"
+    "                         [--includes [--include-path DIR]...]\n"
     "       quillane --search KEYWORD FOLDER... [--in title,decl,comment,type]\n"
     "                         [--types pas,dpr] [--ignore-case] [--rules RULEFILE] [--jobs N]\n"
     "                         [--no-cache] [--json]\n"
@@ -40,6 +44,12 @@ constexpr const char* kUsage =
     "  --records   print the scanner's result records, four lines each\n"
     "  --title     print the comment block at the head of SOURCE\n"
     "  --outline   print the outline, indented by level\n"
+    "  --includes  follow the include files of SOURCE ({$I name}) as if their text stood\n"
+    "              in its place; a record from an include file ends its header with [FILE]\n"
+    "              and that file's path, and its line is the line in that file\n"
+    "  --include-path DIR\n"
+    "              with --includes: a folder searched for include files after the\n"
+    "              including file's own, before INCLUDE_PATH of the settings (repeatable)\n"
     "  --search    search the outlines of the files under FOLDER... for KEYWORD (exact,\n"
     "              letter case counts unless --ignore-case); prints File, Line,\n"
     "              Declaration, Comment, Type separated by tabs, one row per line;\n"
@@ -79,6 +89,8 @@ struct TScanOptions {
     std::string rules;
     std::optional<int> indicator;
     bool json = false;
+    bool includes = false;
+    TLines includeFolders;
 };
 
 int Fail(const std::string& message, int status)
@@ -125,6 +137,13 @@ std::optional<TScanOptions> ParseScanOptions(const std::vector<std::string>& arg
                 return std::nullopt;
             }
             options.indicator = IntOrZero(t);
+        } else if (a == "--include-path") {
+            auto v = value();
+            if (!v)
+                return std::nullopt;
+            options.includeFolders.push_back(*v);
+        } else if (a == "--includes") {
+            options.includes = true;
         } else if (a == "--json" && options.mode != "--title") {
             options.json = true;
         } else if (a.rfind("--", 0) == 0) {
@@ -158,7 +177,9 @@ void PrintOutline(const TLines& results)
     for (const TOutlineRecord& record : records) {
         std::string line(static_cast<std::size_t>(2 * std::max(0, record.level - top)), ' ');
         line += record.declaration;
-        line += "  (" + std::string(record.type) + ", line " + record.line + ")";
+        // An entry from an include file names the file.
+        const std::string file = record.file.empty() ? std::string() : FileNameOf(record.file) + " ";
+        line += "  (" + std::string(record.type) + ", " + file + "line " + record.line + ")";
         const std::string comment = Trim(record.comment);
         if (!comment.empty())
             line += "  " + comment;
@@ -184,7 +205,15 @@ int RunScanMode(const TScanOptions& options)
     if (!scanner.IsKnownType(key))
         return Fail("the rule file lists no rules for the file type '" + key + "'", 2);
     try {
-        scanner.ScanFile(options.source, key);
+        if (options.includes) {
+            TIncludeOptions includes;
+            includes.folders = options.includeFolders;
+            for (auto& folder : app.Config().ReadList(kIncludePath))
+                includes.folders.push_back(std::move(folder));
+            ScanWithIncludes(scanner, options.source, key, includes, app.DebugLog());
+        } else {
+            scanner.ScanFile(options.source, key);
+        }
     } catch (const std::exception& e) {
         return Fail("scanning " + options.source + " failed: " + e.what(), 1);
     }

@@ -41,10 +41,10 @@ inline constexpr std::string_view kSearchHeaderSortOrder = "SEARCH_HEADER_SORTOR
 inline constexpr std::string_view kCmtIndicator = "CMT_INDICATOR";
 // The size limit of a source, in MB; missing or not above 0: 64.
 inline constexpr std::string_view kMaxSourceMb = "MAX_SOURCE_MB";
-// Whether the window's outline follows the include files of a source: "1" or "0"; on when
+// The folders searched for include files after the including file's own (a list).
+inline constexpr std::string_view kIncludePath = "INCLUDE_PATH";
+// Whether the window's outline follows the include files of a source ("T" or "F"); on when
 // missing.
 inline constexpr std::string_view kFollowIncludes = "FOLLOW_INCLUDES";
 // The folders a unit named in a uses clause is looked for in, after the current file's (a list).
 inline constexpr std::string_view kSourcePath = "SOURCE_PATH";
-// The folders searched for include files after the including file's own (a list).
-inline constexpr std::string_view kIncludePath = "INCLUDE_PATH";

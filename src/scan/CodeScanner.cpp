@@ -39,12 +39,17 @@ void TCodeScanner::ResetForScan()
     m_faults.Clear();
     m_atSet = nullptr;
     m_atIndex = -1;
+    m_map = {};
 }
 
 void TCodeScanner::ScanFile(const std::string& path, std::string_view key)
 {
+    ScanText(path, LoadSourceText(path, m_maxSourceBytes), key);
+}
+
+void TCodeScanner::ScanText(const std::string& path, TSourceText source, std::string_view key, TSourceMap map)
+{
     ResetForScan();
-    TSourceText source = LoadSourceText(path, m_maxSourceBytes);
     m_loadProblem = std::move(source.problem);
     m_nulLine = source.nulLine;
     if (!source.lines) {
@@ -52,7 +57,9 @@ void TCodeScanner::ScanFile(const std::string& path, std::string_view key)
         m_messages.AddLine("error:Codes.LoadFromFile;" + path);
         return;
     }
+    m_map = std::move(map);
     RunOnLines(std::move(*source.lines), key);
+    MapRecordLines();
 }
 
 void TCodeScanner::ScanLines(TLines codes, std::string_view key)
@@ -87,6 +94,8 @@ void TCodeScanner::Run()
         m_nextCycle = false;
         m_guard.StartCycle();
         m_source.StartCycle();
+        m_nextNote = 0;
+        EmitNotes(0);
         while (!m_source.AtEnd()) {
             CheckStop();
             RunRules();
@@ -94,6 +103,7 @@ void TCodeScanner::Run()
                 break;
             ReadNextLine();
         }
+        EmitNotes(static_cast<int>(m_source.Codes().size()));
         EnterCycle(++cycle);
     }
     m_pickups.ExpandAll(m_results, [this](const TScanLimit& limit) {
@@ -202,7 +212,9 @@ void TCodeScanner::RunRules()
 
 void TCodeScanner::ReadNextLine()
 {
-    if (m_source.ReadNext())
+    const bool room = m_source.ReadNext();
+    EmitNotes(m_source.ReadThrough());
+    if (room)
         return;
     m_atSet = m_ruleSet;
     m_atIndex = kBufferFull;

@@ -22,6 +22,7 @@
 #include "scan/ScanBuffer.h"
 #include "scan/ScanMessages.h"
 #include "scan/SourceLines.h"
+#include "scan/SourceMap.h"
 #include "scan/SourceText.h"
 #include "scan/StructureTexts.h"
 
@@ -44,9 +45,18 @@ public:
     // empty; errors escaping the cycles reach the caller (and a fault of the rules among
     // them is in RuleFaults).
     void ScanFile(const std::string& path, std::string_view key);
+    // The same over a source already read (LoadSourceText) from path. With a map, its lines
+    // come from several files (a source with its include files put in place, see
+    // IncludeFlattener.h): each record's LINE is then the line in the file its text comes
+    // from, and a record from a file other than the first ends its header with "[FILE]" and
+    // that file's path (OutlineRecord.h). Each note of the map becomes a record of type
+    // "include" (its name as the declaration, its reason as the comment, icon 2) at the
+    // level in force when reading reaches its line. Comments and Codes stay by scanned line.
+    void ScanText(const std::string& path, TSourceText source, std::string_view key, TSourceMap map = {});
     // The size limit of the sources ScanFile reads (the setting MAX_SOURCE_MB, see
     // SourceLimitBytes); kDefaultMaxSourceBytes until set.
     void SetSourceLimit(std::size_t bytes) { m_maxSourceBytes = bytes; }
+    std::size_t SourceLimit() const { return m_maxSourceBytes; }
     // Why the last ScanFile could not read its source (a special file, one over the size
     // limit, the system's reason); empty when it was read.
     const std::string& LoadProblem() const { return m_loadProblem; }
@@ -112,6 +122,10 @@ private:
     void Rematch(int patternId);
     void PickUpMatch(char marker);
     void EmitRecord();
+    // The records of the notes whose lines reading has reached (through: the last line).
+    void EmitNotes(int through);
+    // Each record's scanned line turned into its file's line (and [FILE]), by the map.
+    void MapRecordLines();
     std::string_view Buf() const { return m_buffer.Text(); }
     // Records a fault of the line being tried or run (once per scan) and returns its text.
     std::string NoteFault(const std::string& message, int sourceLine);
@@ -157,4 +171,7 @@ private:
     int m_savedLine = -1;
     TLines m_results;
     TLines m_commentBlock;
+    // Where the scanned lines come from (empty: all from one file), and its next note.
+    TSourceMap m_map;
+    std::size_t m_nextNote = 0;
 };

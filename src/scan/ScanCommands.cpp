@@ -145,6 +145,7 @@ void TCodeScanner::Rematch(int patternId)
     m_regex.SetPatternId(patternId);
     m_source.Rematch(m_regex, m_stop);
     SetMacrosFromLastSearch();
+    EmitNotes(m_source.ReadThrough());
     if (m_trace.On())
         m_trace.Add("[Rematch Buf=]", std::string(m_macros.Text(0)) + "|" + std::string(m_macros.Text(1)) + "|" +
                                           std::string(m_macros.Text(2)));
@@ -173,4 +174,44 @@ void TCodeScanner::EmitRecord()
     m_results.push_back(m_declaration);
     m_results.push_back(comment);
     m_trace.Add("[Do OutPut!]");
+}
+
+void TCodeScanner::EmitNotes(int through)
+{
+    for (; m_nextNote < m_map.notes.size() && m_map.notes[m_nextNote].line <= through; ++m_nextNote) {
+        const TIncludeNote& note = m_map.notes[m_nextNote];
+        std::string header = "[LINE]" + std::to_string(note.line + 1) + "[ICON]2[LEVEL]" + std::to_string(Level());
+        std::string name = note.name;
+        EscapePlaceholders(name);
+        m_budget.Written(header.size() + name.size() + note.reason.size());
+        m_results.push_back(std::move(header));
+        m_results.push_back("include");
+        m_results.push_back(std::move(name));
+        m_results.push_back(note.reason);
+        m_trace.Add("[Include note]", note.name);
+    }
+}
+
+void TCodeScanner::MapRecordLines()
+{
+    if (m_map.origins.empty())
+        return;
+    constexpr std::string_view kLineTag = "[LINE]";
+    for (std::size_t r = 0; r + 3 < m_results.size(); r += 4) {
+        std::string& header = m_results[r];
+        if (header.compare(0, kLineTag.size(), kLineTag) != 0)
+            continue;
+        std::size_t end = kLineTag.size();
+        while (end < header.size() && header[end] >= '0' && header[end] <= '9')
+            ++end;
+        const long line = IntOrZero(std::string_view(header).substr(kLineTag.size(), end - kLineTag.size())) - 1L;
+        if (line < 0 || static_cast<std::size_t>(line) >= m_map.origins.size())
+            continue;
+        const TLineOrigin& origin = m_map.origins[static_cast<std::size_t>(line)];
+        std::string mapped = std::string(kLineTag) + std::to_string(origin.line + 1);
+        mapped.append(header, end);
+        if (origin.file > 0 && static_cast<std::size_t>(origin.file) < m_map.files.size())
+            mapped += "[FILE]" + m_map.files[static_cast<std::size_t>(origin.file)];
+        header = std::move(mapped);
+    }
 }

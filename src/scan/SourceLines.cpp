@@ -10,6 +10,7 @@ void TSourceLines::Start(TLines codes)
     m_codes = std::move(codes);
     m_comments.assign(m_codes.size(), std::string());
     m_index = 0;
+    m_readThrough = 0;
     m_atEnd = false;
     m_separator = " ";
 }
@@ -19,6 +20,7 @@ void TSourceLines::Clear()
     m_codes.clear();
     m_comments.clear();
     m_index = 0;
+    m_readThrough = 0;
     m_atEnd = false;
     m_separator = " ";
 }
@@ -33,6 +35,7 @@ std::string& TSourceLines::LineAt(TLines& lines, const char* what)
 void TSourceLines::StartCycle()
 {
     m_index = 0;
+    m_readThrough = 0;
     m_atEnd = false;
     if (m_codes.empty())
         throw TScanError("the source has no lines");
@@ -62,6 +65,7 @@ bool TSourceLines::ReadNext()
         return true;
     }
     m_index = NextLine(m_index);
+    m_readThrough = m_index;
     const bool room = RoomFor(m_index);
     if (!room)
         m_buffer.Set({});
@@ -133,6 +137,8 @@ void TSourceLines::Rematch(TRegex& regex, const std::stop_token& stop)
     }
     for (const auto& join : joins)
         m_codes[static_cast<std::size_t>(join.line)].clear();
+    if (!joins.empty())
+        m_readThrough = std::max(m_readThrough, joins.back().line);
     m_guard.LinesRead(static_cast<long>(joins.size()));
     if (!found) {
         // Give up: the buffer as it was; the lines read stay consumed, and reading goes on

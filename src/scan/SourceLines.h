@@ -28,6 +28,9 @@ public:
     // The index (from 0) of the source line reading stands at.
     int Index() const { return m_index; }
     bool AtEnd() const { return m_atEnd; }
+    // The last line (from 0) whose text went into the buffer in this cycle; the lines before
+    // it have all been read or passed over.
+    int ReadThrough() const { return m_readThrough; }
     // The code or the comment of the line reading stands at; throws when there is none.
     std::string& Code() { return LineAt(m_codes, "source"); }
     std::string& Comment() { return LineAt(m_comments, "comment"); }
@@ -62,6 +65,7 @@ private:
     TLines m_codes;
     TLines m_comments;
     int m_index = 0;
+    int m_readThrough = 0;
     bool m_atEnd = false;
     std::string m_separator = " ";
 };

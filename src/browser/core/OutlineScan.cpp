@@ -4,6 +4,7 @@
 #include "config/Debug.h"
 #include "config/SettingsKeys.h"
 #include "scan/CodeScanner.h"
+#include "scan/IncludeScan.h"
 #include "scan/SourceText.h"
 
 #include <filesystem>
@@ -36,7 +37,7 @@ std::string OpenFailureText(const std::string& fileName, TOpenFailure failure,
 
 TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TDebug& log,
                          const std::string& path, std::string_view key,
-                         std::function<void()> minimize, std::optional<TIncludeOptions> includes)
+                         std::function<void()> minimize, const std::optional<TIncludeOptions>& includes)
 {
     TScanOutcome outcome;
     std::error_code ec;
@@ -62,10 +63,9 @@ TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TD
     scanner.SetMinimizeCallback(std::move(minimize));
     try {
         if (includes) {
-            includes->maxSourceBytes = SourceLimitBytes(config.ReadInteger(kMaxSourceMb));
             ownLines = static_cast<int>(lines->size());
-            TFlatSource flat = FlattenIncludes(path, std::move(*lines), *includes, log);
-            scanner.ScanLines(std::move(flat.codes), key, std::move(flat.map));
+            scanner.SetSourceLimit(SourceLimitBytes(config.ReadInteger(kMaxSourceMb)));
+            ScanWithIncludes(scanner, path, key, *includes, log);
         } else {
             scanner.ScanLines(std::move(*lines), key);
         }

@@ -43,4 +43,4 @@ std::string OpenFailureText(const std::string& fileName, TOpenFailure failure,
 TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TDebug& log,
                          const std::string& path, std::string_view key,
                          std::function<void()> minimize = {},
-                         std::optional<TIncludeOptions> includes = std::nullopt);
+                         const std::optional<TIncludeOptions>& includes = std::nullopt);
