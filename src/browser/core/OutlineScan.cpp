@@ -4,7 +4,6 @@
 #include "config/Debug.h"
 #include "config/SettingsKeys.h"
 #include "scan/CodeScanner.h"
-#include "scan/IncludeScan.h"
 #include "scan/SourceText.h"
 
 #include <filesystem>
@@ -63,9 +62,14 @@ TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TD
     scanner.SetMinimizeCallback(std::move(minimize));
     try {
         if (includes) {
+            // The text read above, with its include files put in place; they count against
+            // the size limit too.
             ownLines = static_cast<int>(lines->size());
-            scanner.SetSourceLimit(SourceLimitBytes(config.ReadInteger(kMaxSourceMb)));
-            ScanWithIncludes(scanner, path, key, *includes, log);
+            TIncludeOptions limited = *includes;
+            limited.maxSourceBytes = SourceLimitBytes(config.ReadInteger(kMaxSourceMb));
+            TFlatSource flat = FlattenIncludes(path, std::move(*lines), limited, log);
+            source.lines = std::move(flat.codes);
+            scanner.ScanText(path, std::move(source), key, std::move(flat.map));
         } else {
             scanner.ScanLines(std::move(*lines), key);
         }
