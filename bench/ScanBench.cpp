@@ -7,10 +7,16 @@
 //       MB, MB/s, the slowest five files and how many took more than one second;
 //       --trace names each file on standard error before it is scanned;
 //       --dump FILE writes what each scan gave (records, code lines, comments, faults) to
-//       FILE, so that two builds can be compared with cmp
+//       FILE, so that two builds can be compared with cmp; --includes follows the include
+//       files of each source (with the --include-path folders)
+//   scan_bench includes SOURCE... [--include-path DIR]... [--runs N] [--rules FILE]
+//       for each source, the best of N runs (default 10) of the scan alone and of the scan
+//       that follows the include files, with the time the includes took to put in place,
+//       the lines scanned and the records
 
 #include "config/Debug.h"
 #include "scan/CodeScanner.h"
+#include "scan/IncludeScan.h"
 #include "scan/StructureTexts.h"
 #include "scan/TextFields.h"
 
@@ -149,7 +155,45 @@ void Dump(std::ostream& out, const std::string& path, const TCodeScanner& scanne
         out << fault.Text() << '\n';
 }
 
-int Tree(TBench& bench, const std::vector<std::string>& folders, bool trace, const std::string& dumpFile)
+// The best time of runs calls of work, in seconds.
+template <typename TWork>
+double BestOf(int runs, TWork work)
+{
+    double best = 0;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = TClock::now();
+        work();
+        const double seconds = std::chrono::duration<double>(TClock::now() - start).count();
+        best = i == 0 ? seconds : std::min(best, seconds);
+    }
+    return best;
+}
+
+int Includes(TBench& bench, const std::vector<std::string>& sources, const TIncludeOptions* includes, int runs)
+{
+    TCodeScanner scanner(bench.rules, bench.log);
+    for (const auto& source : sources) {
+        const std::string key = FileTypeKey(source);
+        const double alone = BestOf(runs, [&] { scanner.ScanFile(source, key); });
+        const std::size_t aloneRecords = scanner.Results().size() / 4;
+        TLines files;
+        const double followed =
+            BestOf(runs, [&] { files = ScanWithIncludes(scanner, source, key, *includes, bench.log); });
+        const std::size_t lines = scanner.Codes().size();
+        const double flatten = BestOf(runs, [&] {
+            if (auto text = LoadSourceLines(source))
+                FlattenIncludes(source, std::move(*text), *includes, bench.log);
+        });
+        std::printf("%s\n  alone: %.1f ms, %zu records\n"
+                    "  with includes: %.1f ms (putting %zu include files in place: %.1f ms), %zu lines, %zu records\n",
+                    source.c_str(), alone * 1000, aloneRecords, followed * 1000, files.size() - 1, flatten * 1000,
+                    lines, scanner.Results().size() / 4);
+    }
+    return 0;
+}
+
+int Tree(TBench& bench, const std::vector<std::string>& folders, bool trace, const std::string& dumpFile,
+         const TIncludeOptions* includes)
 {
     std::ofstream dump;
     if (!dumpFile.empty())
@@ -171,7 +215,10 @@ int Tree(TBench& bench, const std::vector<std::string>& folders, bool trace, con
             const int messagesBefore = bench.messages;
             const auto fileStart = TClock::now();
             try {
-                scanner.ScanFile(t.path, FileTypeKey(t.path));
+                if (includes)
+                    ScanWithIncludes(scanner, t.path, FileTypeKey(t.path), *includes, bench.log);
+                else
+                    scanner.ScanFile(t.path, FileTypeKey(t.path));
             } catch (const std::exception& e) {
                 ++failed;
                 std::printf("scan failed: %s: %s\n", t.path.c_str(), e.what());
@@ -209,7 +256,10 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string rulesFile = std::string(QUILLANE_DATA_DIR) + "/CodeScan.dll";
     double megabytes = 8;
+    int runs = 10;
     bool trace = false;
+    bool followIncludes = false;
+    TIncludeOptions includes;
     std::string dumpFile;
     std::vector<std::string> rest;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -221,12 +271,21 @@ int main(int argc, char** argv)
             dumpFile = args[++i];
         else if (args[i] == "--mb" && i + 1 < args.size())
             megabytes = std::stod(args[++i]);
+        else if (args[i] == "--runs" && i + 1 < args.size())
+            runs = std::max(1, std::stoi(args[++i]));
+        else if (args[i] == "--includes")
+            followIncludes = true;
+        else if (args[i] == "--include-path" && i + 1 < args.size())
+            includes.folders.push_back(args[++i]);
         else
             rest.push_back(args[i]);
     }
-    if (rest.empty() || (rest[0] != "generated" && rest[0] != "tree") || (rest[0] == "tree" && rest.size() < 2)) {
+    const bool known = !rest.empty() && (rest[0] == "generated" || rest[0] == "tree" || rest[0] == "includes");
+    if (!known || (rest[0] != "generated" && rest.size() < 2)) {
         std::fprintf(stderr, "usage: scan_bench generated [--mb N] [--rules FILE]\n"
-                             "       scan_bench tree FOLDER... [--rules FILE] [--trace] [--dump FILE]\n");
+                             "       scan_bench tree FOLDER... [--rules FILE] [--trace] [--dump FILE]\n"
+                             "                      [--includes [--include-path DIR]...]\n"
+                             "       scan_bench includes SOURCE... [--include-path DIR]... [--runs N] [--rules FILE]\n");
         return 2;
     }
     TBench bench(rulesFile);
@@ -236,5 +295,8 @@ int main(int argc, char** argv)
     }
     if (rest[0] == "generated")
         return Generated(bench, megabytes);
-    return Tree(bench, std::vector<std::string>(rest.begin() + 1, rest.end()), trace, dumpFile);
+    const std::vector<std::string> paths(rest.begin() + 1, rest.end());
+    if (rest[0] == "includes")
+        return Includes(bench, paths, &includes, runs);
+    return Tree(bench, paths, trace, dumpFile, followIncludes ? &includes : nullptr);
 }

@@ -30,6 +30,10 @@ struct TBranch {
     bool taken = false;     // a branch before was certainly in force
     bool uncertain = false; // a branch before may have been
     TMark start;
+    // For {$IFDEF S} / {$IFNDEF S} and its {$ELSE}: S, and whether the branch is in force
+    // when S is defined; empty after an {$ELSEIF} or for {$IF}.
+    std::string symbol;
+    bool whenDefined = true;
 };
 
 bool IsBlankText(std::string_view text)
@@ -59,7 +63,7 @@ private:
 
     void Walk(TWalk& walk, const TLines& lines, TDirectiveLexer& lexer);
     void Condition(TWalk& walk, const TDirectiveEvent& event);
-    void CutUnitEnd(TWalk& walk);
+    void CutBranch(TWalk& walk);
     void Follow(TWalk& walk, std::string_view name, TDirectiveLexer& lexer);
     void Note(TWalk& walk, std::string_view name, const char* reason);
     void Push(std::string text, int file, int line)
@@ -149,9 +153,9 @@ void TFlattener::Walk(TWalk& walk, const TLines& lines, TDirectiveLexer& lexer)
                     Follow(walk, event.argument, lexer);
                     from = event.end;
                 }
-            } else if (event.kind == TDirectiveKind::UnitEnd) {
+            } else if (event.kind == TDirectiveKind::UnitStart || event.kind == TDirectiveKind::UnitEnd) {
                 if (!all && active)
-                    CutUnitEnd(walk);
+                    CutBranch(walk);
             } else {
                 Condition(walk, event);
             }
@@ -190,10 +194,11 @@ void TFlattener::Condition(TWalk& walk, const TDirectiveEvent& event)
         break;
     case TDirectiveKind::IfDef:
     case TDirectiveKind::IfNDef:
+        walk.branches.push_back({known(event.kind == TDirectiveKind::IfDef), false, false, Mark(walk),
+                                 UpperCase(event.argument), event.kind == TDirectiveKind::IfDef});
+        break;
     case TDirectiveKind::If:
-        walk.branches.push_back({event.kind == TDirectiveKind::If ? TTruth::Unknown
-                                                                 : known(event.kind == TDirectiveKind::IfDef),
-                                 false, false, Mark(walk)});
+        walk.branches.push_back({TTruth::Unknown, false, false, Mark(walk), {}, true});
         break;
     case TDirectiveKind::ElseIf:
     case TDirectiveKind::Else:
@@ -208,6 +213,9 @@ void TFlattener::Condition(TWalk& walk, const TDirectiveEvent& event)
             else
                 branch.truth = TTruth::True;
             branch.start = Mark(walk);
+            branch.whenDefined = !branch.whenDefined;
+            if (event.kind == TDirectiveKind::ElseIf)
+                branch.symbol.clear();
         }
         break;
     case TDirectiveKind::EndIf:
@@ -215,14 +223,17 @@ void TFlattener::Condition(TWalk& walk, const TDirectiveEvent& event)
             walk.branches.pop_back();
         break;
     case TDirectiveKind::Include:
+    case TDirectiveKind::UnitStart:
     case TDirectiveKind::UnitEnd:
         break;
     }
 }
 
-// "end." in a branch of an included file that may or may not be in force: the compiler
-// would stop there, while the file that includes it goes on; the branch is left out.
-void TFlattener::CutUnitEnd(TWalk& walk)
+// A unit's heading or its "end." in a branch of an included file that may or may not be in
+// force: the file that includes it is a unit already and goes on after the include, so the
+// branch is not in force and is left out. When the branch stands for a symbol being defined
+// or not, that tells the symbol for the rest of the text.
+void TFlattener::CutBranch(TWalk& walk)
 {
     const auto branch = std::find_if(walk.branches.rbegin(), walk.branches.rend(),
                                      [](const TBranch& b) { return b.truth == TTruth::Unknown; });
@@ -240,6 +251,8 @@ void TFlattener::CutUnitEnd(TWalk& walk)
         walk.text.clear();
     }
     branch->truth = TTruth::False;
+    if (!branch->symbol.empty())
+        m_symbols[branch->symbol] = branch->whenDefined ? TTruth::False : TTruth::True;
 }
 
 void TFlattener::Note(TWalk& walk, std::string_view name, const char* reason)

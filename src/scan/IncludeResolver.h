@@ -25,7 +25,7 @@
 class TIncludeResolver {
 public:
     static constexpr int kAncestors = 3;
-    static constexpr std::size_t kMaxIndexedFolders = 4000;
+    static constexpr std::size_t kMaxIndexedFolders = 2000;
 
     // folders: the include folders. One that does not exist is left out, with a line in the
     // log (once).

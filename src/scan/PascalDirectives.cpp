@@ -59,12 +59,42 @@ std::string_view IncludeName(std::string_view rest)
     return rest;
 }
 
+// The length of the heading "unit Name;" (or program, library; a dotted name) at the start
+// of the line, after blanks; 0 when the line starts otherwise.
+std::size_t HeadingLength(std::string_view line)
+{
+    std::string_view rest;
+    const std::string_view word = Word(line, &rest);
+    if (!SameText(word, "unit") && !SameText(word, "program") && !SameText(word, "library"))
+        return 0;
+    if (rest.empty() || !IsBlank(rest.front()))
+        return 0;
+    std::size_t i = 0;
+    while (i < rest.size() && IsBlank(rest[i]))
+        ++i;
+    const std::size_t name = i;
+    while (i < rest.size() && (IsIdentChar(rest[i]) || rest[i] == '.'))
+        ++i;
+    if (i == name)
+        return 0;
+    while (i < rest.size() && IsBlank(rest[i]))
+        ++i;
+    if (i >= rest.size() || rest[i] != ';')
+        return 0;
+    return line.size() - rest.size() + i + 1;
+}
+
 } // namespace
 
 const std::vector<TDirectiveEvent>& TDirectiveLexer::Line(std::string_view line)
 {
     m_events.clear();
     std::size_t i = 0;
+    if (m_state == TState::Code)
+        if (const std::size_t heading = HeadingLength(line); heading > 0) {
+            m_events.push_back({TDirectiveKind::UnitStart, 0, heading, {}});
+            i = heading;
+        }
     while (i < line.size()) {
         switch (m_state) {
         case TState::Code:
@@ -216,7 +246,7 @@ bool MayHoldInclude(const TLines& lines)
                 continue;
             std::string_view rest;
             const std::string_view word = Word(std::string_view(line).substr(at + 1), &rest);
-            if (SameText(word, "INCLUDE") || (SameText(word, "I") && !IncludeName(rest).empty()))
+            if ((SameText(word, "INCLUDE") || SameText(word, "I")) && !IncludeName(rest).empty())
                 return true;
         }
     }

@@ -3,7 +3,8 @@
 // in code, not inside comments ({ }, (* *), //) or string literals. A comment may span
 // lines, so the lexer keeps its state from one line to the next. Brace comments nest,
 // except after {$mode delphi}, {$mode tp} and the like (as the delivered rules take them).
-// Also reports "end." in code, which ends a unit or program.
+// Also reports the heading of a unit, program or library at the start of a line of code,
+// and "end." in code, which ends one.
 
 #include "scan/TextFields.h"
 
@@ -12,11 +13,13 @@
 #include <string_view>
 #include <vector>
 
-enum class TDirectiveKind { Include, Define, Undef, IfDef, IfNDef, If, ElseIf, Else, EndIf, UnitEnd };
+enum class TDirectiveKind { Include, Define, Undef, IfDef, IfNDef, If, ElseIf, Else, EndIf, UnitStart, UnitEnd };
 
 struct TDirectiveEvent {
     TDirectiveKind kind = TDirectiveKind::If;
-    // The directive's text in the line, [begin, end); for UnitEnd, the "end" and its dot.
+    // The directive's text in the line, [begin, end); for UnitStart, the heading ("unit
+    // Name;", "program Name;", "library Name;" at the start of a line of code); for UnitEnd,
+    // the "end" and its dot.
     std::size_t begin = 0;
     std::size_t end = 0;
     // Include: the file name as written, without quotes; Define to IfNDef: the symbol.
