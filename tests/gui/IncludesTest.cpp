@@ -1,5 +1,5 @@
 // The window over a code base: entries from include files (their file in the Line column,
-// the jump into the include, the filter and the export), the stored toggle that follows
+// the jump into the include, the filter and the exports), the stored toggle that follows
 // includes, every file type of the rules on the Shell page and in file stepping, and
 // opening a unit that a uses clause names.
 
@@ -65,6 +65,9 @@ private slots:
         QCOMPARE(Declarations(form), QStringList({"Main", "K", "TPart", "Limit"}));
         QCOMPARE(LineTexts(form), QStringList({"1", "3", "part.inc:1", "part.inc:4"}));
         QCOMPARE(form.StatusPanelText(0), QString("Line=3"));
+        // The Line cell's tooltip holds the include's whole path.
+        const QModelIndex lineCell = form.ListView()->indexFromItem(RowNamed(form, "TPart"), 4);
+        QVERIFY(form.ListView()->ToolTipOf(lineCell).contains(QString::fromStdString(part)));
 
         // Enter on an entry of the include shows the include at its line.
         form.ListView()->setCurrentItem(RowNamed(form, "Limit"));
@@ -94,6 +97,12 @@ private slots:
         QFile exported(QString::fromStdString(w.context->Paths().exportFolder + "TempFile.txt"));
         QVERIFY(exported.open(QIODevice::ReadOnly));
         QVERIFY(exported.readAll().contains("part.inc:4"));
+        // The HTML pages walk into the include's class, on a page named by its file and line.
+        form.saveAnswer = w.folder.Write("html/Index.html", "");
+        form.ExportHTMExecute();
+        QFile page(QString::fromStdString(w.folder.Path() + "html/part.inc_1.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        QVERIFY(page.readAll().contains("part.inc:2"));
     }
 
     void followingIncludesIsAStoredToggle()
