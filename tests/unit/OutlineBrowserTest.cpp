@@ -234,6 +234,14 @@ TEST_F(OutlineBrowserTest, OpenEntryOpensTheFileAtTheEntrysLevel)
     browser.OpenEntry("/p/empty.pas", 1, "x");
     EXPECT_EQ(browser.SourcePath(), kNested);
     EXPECT_EQ(view.notice, "Cannot outline empty.pas: the file is empty");
+    // An entry of the file's own text, not one on the same line of a file it includes.
+    TLines included = MakeEntries({{1, 3, 1, "T"}, {4, 1, 2, "X"}, {4, 1, 1, "X"}});
+    included[0] += "[FILE]/p/x.inc";
+    included[4] += "[FILE]/p/x.inc";
+    source.Add("/p/inc.pas", included);
+    browser.OpenEntry("/p/inc.pas", 4, "X");
+    EXPECT_EQ(view.rows, (TRows{"T", "X"}));
+    EXPECT_EQ(view.current, "X");
 }
 
 TEST_F(OutlineBrowserTest, LevelsAtTheEdges)

@@ -166,7 +166,7 @@ void TOutlineBrowser::Rescan(int currentEntry)
         m_view.ShowNotice(FileNameOf(m_sourcePath) + ": " + NulLineText(outcome.nulLine));
     // The entries may differ now (includes followed or not): the level shown is the one that
     // holds the entry found again, or the top when the level is gone.
-    const int found = hadCurrent ? FindEntry(m_entries, IntOrZero(current.line), current.declaration) : -1;
+    const int found = hadCurrent ? FindEntry(m_entries, IntOrZero(current.line), current.declaration, current.file) : -1;
     if (found >= 0)
         m_levelStart = LevelStartOf(m_entries, found);
     else if (!IsLevelStart(m_entries, m_levelStart))

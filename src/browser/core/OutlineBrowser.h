@@ -79,8 +79,8 @@ public:
     // Opens a location chosen by the user (the open dialog, the search window) and shows it.
     void Open(const std::string& location);
     // Opens a file as Open does, at the level of its entry on sourceLine with that
-    // declaration, with the entry current (a row the search found); at the file's top
-    // when it has no such entry.
+    // declaration (of its own text, not of a file it includes), with the entry current (a
+    // row the search found); at the file's top when it has no such entry.
     void OpenEntry(const std::string& path, int sourceLine, const std::string& declaration);
     // Steps into the entry at entryIndex of the file scanned last, showing its children.
     // False when there is no entry there.

@@ -222,10 +222,11 @@ int FindDeclarationPath(const TLines& entries, const std::string& path)
     return -1;
 }
 
-int FindEntry(const TLines& entries, int line, const std::string& declaration)
+int FindEntry(const TLines& entries, int line, const std::string& declaration, std::string_view file)
 {
     for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
-        if (LineAt(entries, i) == line && ReadRecord(entries, i).declaration == declaration)
+        if (LineAt(entries, i) == line && RecordFile(entries[static_cast<std::size_t>(i)]) == file &&
+            ReadRecord(entries, i).declaration == declaration)
             return i;
     }
     return -1;

@@ -70,8 +70,9 @@ bool IsLevelStart(const TLines& entries, int s);
 // between left out ("TStockItem.Create" is Create inside TStockItem, or an entry named
 // TStockItem.Create). Letter case is ignored. -1 when none.
 int FindDeclarationPath(const TLines& entries, const std::string& path);
-// The index of the first entry on the line whose Declaration is declaration; -1 when none.
-int FindEntry(const TLines& entries, int line, const std::string& declaration);
+// The index of the first entry on the line of file (an included file; empty: the source's
+// own text) whose Declaration is declaration; -1 when none.
+int FindEntry(const TLines& entries, int line, const std::string& declaration, std::string_view file = {});
 // The entry of the level starting at levelStart that is, or holds in its subtree, the entry
 // at index: the one a user came from who left that level for a deeper one. -1 when none.
 int LevelEntryLeadingTo(const TLines& entries, int levelStart, int index);
