@@ -8,12 +8,15 @@
 #include "browser/TextViewer.h"
 #include "browser/core/OutlineDocument.h"
 #include "config/AppContext.h"
+#include "config/Config.h"
+#include "config/SettingsKeys.h"
 #include "search/gui/FormSearch.h"
 #include "widgets/OutlineImages.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QThread>
 
@@ -192,6 +195,15 @@ int main(int argc, char* argv[])
                 form.OpenEntry(path, sourceLine, declaration);
             },
             form.SearchAction());
+    });
+    // A used unit is looked for below the folders the search window lists now.
+    form.SetSearchFolders([&formSearch, &app] {
+        if (!formSearch)
+            return app.Config().ReadList(kSearchPathList);
+        TLines folders;
+        for (int i = 0; i < formSearch->PathList->count(); ++i)
+            folders.push_back(formSearch->PathList->item(i)->text().toStdString());
+        return folders;
     });
     form.show();
     if (screenshot) {

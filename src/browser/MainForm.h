@@ -88,6 +88,9 @@ public:
     // The search window is built elsewhere: the Search action stays disabled until a
     // handler is set, and then runs it.
     void SetSearchHandler(std::function<void()> handler);
+    // The search window's folders, asked for when a used unit is looked for below them; the
+    // settings' list of them until a source is set.
+    void SetSearchFolders(std::function<TLines()> folders) { m_searchFolders = std::move(folders); }
     // What Exit does: by default it ends the application's event loop.
     void SetExitHandler(std::function<void()> handler) { m_exitHandler = std::move(handler); }
 
@@ -297,6 +300,7 @@ private:
 
     std::function<void()> m_searchHandler;
     std::function<void()> m_exitHandler;
+    std::function<TLines()> m_searchFolders;
 
     QStackedWidget* m_pageCtr = nullptr;
     QWidget* m_tabList = nullptr;

@@ -81,7 +81,7 @@ TUnitPlaces TMForm::UnitPlaces() const
     places.folders.push_back(FolderOf(m_browser.SourcePath()));
     for (const TLines& list : {m_config.ReadList(kSourcePath), m_commandSourceFolders})
         places.folders.insert(places.folders.end(), list.begin(), list.end());
-    places.trees = m_config.ReadList(kSearchPathList);
+    places.trees = m_searchFolders ? m_searchFolders() : m_config.ReadList(kSearchPathList);
     return places;
 }
 

@@ -142,26 +142,32 @@ private slots:
         const std::string alpha = w.folder.Write("Alpha.pas", "unit Alpha;\n");
         const std::string beta = w.folder.Write("lib/lib.beta.pp", "unit lib.Beta;\n");
         w.folder.WriteSettings({"[+SOURCE_PATH]", w.folder.Path() + "lib", "[-SOURCE_PATH]"});
-        const std::string main = w.OpenSource("Main.pas", "unit Main;\nuses Alpha, lib.Beta, Missing;\n");
+        const std::string main = w.OpenSource("Main.pas", "unit Main;\nuses Alpha, lib.Beta, Missing, Deep;\n");
         TTestForm& form = *w.form;
         form.show();
+        const std::string deep = w.folder.Write("tree/x/deep.pas", "unit Deep;\n");
+        form.SetSearchFolders([&w] { return TLines{w.folder.Path() + "tree"}; });
 
-        QMenu* menu = UnitMenu(form, "Alpha, lib.Beta, Missing");
-        QCOMPARE(menu->actions().size(), 3);
+        QMenu* menu = UnitMenu(form, "Alpha, lib.Beta, Missing, Deep");
+        QCOMPARE(menu->actions().size(), 4);
         MenuItem(menu, "Alpha")->trigger();
         QCOMPARE(form.Browser().SourcePath(), alpha);
         form.ActPreviousExecute(); // a step in the history
         QCOMPARE(form.Browser().SourcePath(), main);
 
-        MenuItem(UnitMenu(form, "Alpha, lib.Beta, Missing"), "lib.Beta")->trigger();
+        MenuItem(UnitMenu(form, "Alpha, lib.Beta, Missing, Deep"), "lib.Beta")->trigger();
         QVERIFY2(form.Browser().SourcePath() == beta, qPrintable(form.NoticeText()));
         form.ActPreviousExecute();
+        MenuItem(UnitMenu(form, "Alpha, lib.Beta, Missing, Deep"), "Deep")->trigger(); // below the search's folders
+        QCOMPARE(form.Browser().SourcePath(), deep);
+        form.ActPreviousExecute();
 
-        MenuItem(UnitMenu(form, "Alpha, lib.Beta, Missing"), "Missing")->trigger();
+        MenuItem(UnitMenu(form, "Alpha, lib.Beta, Missing, Deep"), "Missing")->trigger();
         QCOMPARE(form.Browser().SourcePath(), main);
         QVERIFY2(form.NoticeText().startsWith("Unit Missing not found in " + QString::fromStdString(w.folder.Path())),
                  qPrintable(form.NoticeText()));
         QVERIFY(form.NoticeText().contains(QString::fromStdString(w.folder.Path() + "lib")));
+        QVERIFY(form.NoticeText().endsWith(QString::fromStdString("below " + w.folder.Path() + "tree")));
 
         // A clause of one unit opens it at once with Ctrl+Enter.
         w.OpenSource("Other.pas", "unit Other;\nuses Alpha;\n");
