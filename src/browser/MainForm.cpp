@@ -31,6 +31,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
@@ -80,7 +81,7 @@ void TMForm::ShowLevel(const TOutlineLevel& level)
         AddOutlineRow(*level.parent, true);
     for (const TOutlineEntry& entry : level.entries)
         AddOutlineRow(entry, false);
-    FitLineColumn(level.entries);
+    FitLineColumn();
     // Writing the sort column again sorts the new rows and sets the header arrow.
     m_listView->SetSortColumn(m_listView->SortColumn());
     MakeEntryCurrent(level.currentEntry);
@@ -96,18 +97,30 @@ void TMForm::ShowLevel(const TOutlineLevel& level)
         QTimer::singleShot(0, this, &TMForm::PrepareFilter);
 }
 
-void TMForm::FitLineColumn(const std::vector<TOutlineEntry>& entries)
+void TMForm::FitLineColumn()
 {
-    // Entries from included files name their file in the Line column: it widens to show
-    // the widest of them whole (a column the user hid stays hidden).
+    // Entries from included files name their file in the Line column: once per scan it
+    // widens to show the widest of the whole file's whole, in its levels and the filter's
+    // matches alike (a column the user hid stays hidden).
+    if (m_lineColumnVersion == m_browser.EntriesVersion())
+        return;
+    m_lineColumnVersion = m_browser.EntriesVersion();
     const int column = FieldSubItem(m_headerLayout, 'L') + 1;
     if (column <= 0 || m_listView->isColumnHidden(column))
         return;
+    std::map<std::string, int> lastLines; // the highest line of each included file's name
+    const TLines& entries = m_browser.Entries();
+    for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
+        const std::string_view file = RecordFile(entries[static_cast<std::size_t>(i)]);
+        if (!file.empty()) {
+            int& last = lastLines[FileNameOf(std::string(file))];
+            last = std::max(last, IntOrZero(RecordLine(entries[static_cast<std::size_t>(i)])));
+        }
+    }
     const QFontMetrics metrics(m_listView->font());
     int widest = 0;
-    for (const TOutlineEntry& entry : entries)
-        if (!entry.file.empty())
-            widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(LineCellText(entry))));
+    for (const auto& [name, line] : lastLines)
+        widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(name + ":" + std::to_string(line))));
     const int wanted = widest + 2 * m_listView->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
     if (widest > 0 && m_listView->columnWidth(column) < wanted)
         m_listView->setColumnWidth(column, wanted);

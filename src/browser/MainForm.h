@@ -218,8 +218,8 @@ private:
     // The full declaration (with a match's level path) and comment of the row of a cell,
     // when either of them does not fit its column; empty otherwise.
     QString RowToolTip(const QModelIndex& index) const;
-    // Widens the Line column to show the included files' names of the entries whole.
-    void FitLineColumn(const std::vector<TOutlineEntry>& entries);
+    // Widens the Line column, once per scan, to show the included files' names whole.
+    void FitLineColumn();
     // Makes the row of the entry current, or the first entry row when it is not shown.
     void MakeEntryCurrent(int entryIndex);
     void FocusInPage(QWidget* widget);
@@ -292,6 +292,7 @@ private:
     std::unique_ptr<TOutlineFilter> m_filterIndex;
     std::shared_ptr<const std::vector<TListRow>> m_filterRows;
     int m_filterIndexVersion = -1;
+    int m_lineColumnVersion = -1; // the entries the Line column was last fitted to
     std::vector<std::size_t> m_filterOrder;
     std::pair<int, TSortOption> m_filterOrderSort{-1, TSortOption::soNone};
     // True while the filter field holds text and the list shows its matches.
