@@ -174,7 +174,7 @@ void TMForm::CreateMenus()
     QMenu* browse = menuBar()->addMenu("&Browse");
     browse->addActions({m_actNext, m_actPrevious, m_actGoUp});
     browse->addSeparator();
-    browse->addActions({m_nextFile, m_prevFile});
+    browse->addActions({m_nextFile, m_prevFile, m_openUnit});
     browse->addSeparator();
     QMenu* iconSize = browse->addMenu("Icon Size");
     iconSize->addActions({m_listIcon16, m_listIcon20, m_listIcon32});
