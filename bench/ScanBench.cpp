@@ -155,39 +155,39 @@ void Dump(std::ostream& out, const std::string& path, const TCodeScanner& scanne
         out << fault.Text() << '\n';
 }
 
-// The best time of runs calls of work, in seconds.
+// The time of a call of work, in seconds, kept in best when it is the shortest yet.
 template <typename TWork>
-double BestOf(int runs, TWork work)
+void Time(double& best, TWork work)
 {
-    double best = 0;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = TClock::now();
-        work();
-        const double seconds = std::chrono::duration<double>(TClock::now() - start).count();
-        best = i == 0 ? seconds : std::min(best, seconds);
-    }
-    return best;
+    const auto start = TClock::now();
+    work();
+    const double seconds = std::chrono::duration<double>(TClock::now() - start).count();
+    best = best == 0 ? seconds : std::min(best, seconds);
 }
 
+// The three kinds of run take turns, so that the load of a shared machine weighs on each alike.
 int Includes(TBench& bench, const std::vector<std::string>& sources, const TIncludeOptions* includes, int runs)
 {
     TCodeScanner scanner(bench.rules, bench.log);
     for (const auto& source : sources) {
         const std::string key = FileTypeKey(source);
-        const double alone = BestOf(runs, [&] { scanner.ScanFile(source, key); });
-        const std::size_t aloneRecords = scanner.Results().size() / 4;
+        double alone = 0, followed = 0, flatten = 0;
+        std::size_t aloneRecords = 0;
         TLines files;
-        const double followed =
-            BestOf(runs, [&] { files = ScanWithIncludes(scanner, source, key, *includes, bench.log); });
-        const std::size_t lines = scanner.Codes().size();
-        const double flatten = BestOf(runs, [&] {
-            if (auto text = LoadSourceLines(source))
-                FlattenIncludes(source, std::move(*text), *includes, bench.log);
-        });
+        for (int i = 0; i < runs; ++i) {
+            Time(alone, [&] { scanner.ScanFile(source, key); });
+            aloneRecords = scanner.Results().size() / 4;
+            Time(flatten, [&] {
+                if (auto text = LoadSourceLines(source))
+                    FlattenIncludes(source, std::move(*text), *includes, bench.log);
+            });
+            Time(followed, [&] { files = ScanWithIncludes(scanner, source, key, *includes, bench.log); });
+        }
         std::printf("%s\n  alone: %.1f ms, %zu records\n"
-                    "  with includes: %.1f ms (putting %zu include files in place: %.1f ms), %zu lines, %zu records\n",
+                    "  with includes: %.1f ms (reading the source and putting %zu include files in place: %.1f ms), "
+                    "%zu lines, %zu records\n",
                     source.c_str(), alone * 1000, aloneRecords, followed * 1000, files.size() - 1, flatten * 1000,
-                    lines, scanner.Results().size() / 4);
+                    scanner.Codes().size(), scanner.Results().size() / 4);
     }
     return 0;
 }

@@ -90,6 +90,7 @@ private:
     TIncludeResolver m_resolver;
     TFlatSource m_out;
     std::size_t m_bytes = 0;
+    int m_includes = 0; // includes followed
     // The files being included, outermost first (their canonical paths).
     TLines m_stack;
     // Texts read, by canonical path: a file included again is not read again.
@@ -257,6 +258,8 @@ void TFlattener::CutBranch(TWalk& walk)
 
 void TFlattener::Note(TWalk& walk, std::string_view name, const char* reason)
 {
+    if (m_out.map.notes.size() >= TIncludeOptions::kMaxNotes)
+        return;
     // A line of its own, empty, at the directive: the entry's place in the text.
     m_out.map.notes.push_back({static_cast<int>(m_out.codes.size()), std::string(name), reason});
     Push({}, walk.file, walk.line);
@@ -270,6 +273,8 @@ void TFlattener::Follow(TWalk& walk, std::string_view name, TDirectiveLexer& lex
     walk.text.clear();
     if (walk.depth >= TIncludeOptions::kMaxDepth)
         return Note(walk, name, "nested too deep");
+    if (m_includes >= TIncludeOptions::kMaxIncludes)
+        return Note(walk, name, "too many includes");
     const std::string path = m_resolver.Resolve(name, walk.folder);
     if (path.empty())
         return Note(walk, name, "not found");
@@ -290,6 +295,7 @@ void TFlattener::Follow(TWalk& walk, std::string_view name, TDirectiveLexer& lex
     if (!text->second)
         return Note(walk, name, "cannot be read");
     m_bytes += size;
+    ++m_includes;
 
     auto [index, added] = m_fileIndex.emplace(path, static_cast<int>(m_out.map.files.size()));
     if (added)

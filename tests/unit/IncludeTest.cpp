@@ -291,6 +291,18 @@ TEST_F(IncludeScan, GuardsGiveEntriesAndKeepTheRest)
                              "    Last (procedure, 6)",
                              "  implementation (section, 7)"};
     EXPECT_EQ(Outline(unit, 2000), expected);
+
+    // Files that include the next one four times over, 18 deep: a bounded outline, the rest kept.
+    std::vector<std::pair<std::string, std::string>> bomb = {
+        {"b.pas", "unit B;\ninterface\n{$I f1.inc}\nprocedure Last;\nimplementation\nend.\n"}};
+    for (int i = 1; i <= TIncludeOptions::kMaxDepth + 2; ++i)
+        bomb.push_back({"f" + std::to_string(i) + ".inc", std::string(4, ' ') + "\n"});
+    for (std::size_t i = 1; i < bomb.size(); ++i)
+        for (int k = 0; k < 4; ++k)
+            bomb[i].second += "{$I f" + std::to_string(i + 1) + ".inc}\n";
+    const TLines outline = Outline(Tree("bomb", bomb));
+    EXPECT_LE(outline.size(), TIncludeOptions::kMaxNotes + 4);
+    EXPECT_EQ(outline.at(outline.size() - 2), "    Last (procedure, 4)");
 }
 
 TEST_F(IncludeScan, RecordsNameTheirFile)
