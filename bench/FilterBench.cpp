@@ -49,7 +49,7 @@ int main(int argc, char* argv[])
     TSilentPlatform platform;
     QElapsedTimer timer;
     timer.start();
-    TMForm form({app.DebugLog(), app.Config(), app.SharedRules(), platform, paths, source});
+    TMForm form({app.DebugLog(), app.Config(), app.SharedRules(), platform, paths, source, {}, {}});
     const double opened = Ms(timer);
     form.resize(1000, 700);
     form.show();

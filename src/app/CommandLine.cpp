@@ -19,7 +19,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: quillane [LOCATION...]\n"
+    "Usage: quillane [--source-path DIR]... [--include-path DIR]... [LOCATION...]\n"
     "       quillane --records SOURCE [--rules RULEFILE] [--indicator N] [--json]\n"
     "                         [--includes [--include-path DIR]...]\n"
     "       quillane --title   SOURCE [--rules RULEFILE] [--indicator N]\n"
@@ -39,7 +39,9 @@ constexpr const char* kUsage =
     "declaration, by its name and the names of the declarations that hold it, joined by\n"
     "dots (Example.pas?TStockItem.Create), or the entry index at which a level starts\n"
     "(4 x the number of its first entry, from 0). A level or name not found opens the\n"
-    "top level.\n"
+    "top level. The window's outline follows include files, looked for after the\n"
+    "including file's folder in each --include-path DIR; Ctrl+Enter on a uses clause opens\n"
+    "a unit, looked for after the open file's folder in each --source-path DIR.\n"
     "\n"
     "  --records   print the scanner's result records, four lines each\n"
     "  --title     print the comment block at the head of SOURCE\n"

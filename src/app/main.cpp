@@ -8,12 +8,15 @@
 #include "browser/TextViewer.h"
 #include "browser/core/OutlineDocument.h"
 #include "config/AppContext.h"
+#include "config/Config.h"
+#include "config/SettingsKeys.h"
 #include "search/gui/FormSearch.h"
 #include "widgets/OutlineImages.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QThread>
 
@@ -101,6 +104,33 @@ std::optional<TScreenshot> TakeScreenshotOptions(std::vector<std::string>& args)
     return shot;
 }
 
+// The window's folders from the command line: every "--source-path DIR" and
+// "--include-path DIR" taken out of args, made absolute. False (and why on standard error)
+// when one lacks its folder.
+struct TWindowFolders {
+    TLines sources;
+    TLines includes;
+};
+
+bool TakeWindowFolders(std::vector<std::string>& args, TWindowFolders& folders)
+{
+    for (std::size_t i = 0; i < args.size();) {
+        const bool source = args[i] == "--source-path";
+        if (!source && args[i] != "--include-path") {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            std::cerr << "quillane: " << args[i] << " needs a folder\n";
+            return false;
+        }
+        const std::string folder = QFileInfo(QString::fromStdString(args[i + 1])).absoluteFilePath().toStdString();
+        (source ? folders.sources : folders.includes).push_back(folder);
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+    }
+    return true;
+}
+
 bool HaveDisplay()
 {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
@@ -117,6 +147,13 @@ int main(int argc, char* argv[])
 {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::optional<TScreenshot> screenshot;
+    // The window's options may stand anywhere among its locations; the other modes keep
+    // their own --include-path.
+    TWindowFolders folders;
+    const bool window = args.empty() || args[0] == "--screenshot" || args[0] == "--source-path" ||
+                        args[0] == "--include-path" || args[0].rfind("--", 0) != 0;
+    if (window && !TakeWindowFolders(args, folders))
+        return 2;
     if (!args.empty() && args[0] == "--screenshot") {
         screenshot = TakeScreenshotOptions(args);
         if (!screenshot)
@@ -143,7 +180,7 @@ int main(int argc, char* argv[])
     app.DebugLog().SetMessageSink(ShowStringBox);
     TQtPlatform platform(app.Paths().dataFolder);
     TMForm form({app.DebugLog(), app.Config(), app.SharedRules(), platform, app.Paths(),
-                 StartLocation(args.empty() ? std::string() : args[0])});
+                 StartLocation(args.empty() ? std::string() : args[0]), folders.sources, folders.includes});
     // Further locations (several files opened together) follow the first one into the
     // history, each opened as File Open does; the window shows the last.
     for (std::size_t i = 1; i < args.size(); ++i)
@@ -158,6 +195,15 @@ int main(int argc, char* argv[])
                 form.OpenEntry(path, sourceLine, declaration);
             },
             form.SearchAction());
+    });
+    // A used unit is looked for below the folders the search window lists now.
+    form.SetSearchFolders([&formSearch, &app] {
+        if (!formSearch)
+            return app.Config().ReadList(kSearchPathList);
+        TLines folders;
+        for (int i = 0; i < formSearch->PathList->count(); ++i)
+            folders.push_back(formSearch->PathList->item(i)->text().toStdString());
+        return folders;
     });
     form.show();
     if (screenshot) {

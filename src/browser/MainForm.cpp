@@ -25,12 +25,14 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolTip>
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
@@ -44,6 +46,7 @@ TMForm::TMForm(const TMFormServices& services, QWidget* parent)
     : QMainWindow(parent), m_debugLog(services.debugLog), m_config(services.config),
       m_sharedRules(services.sharedRules), m_platform(services.platform),
       m_paths(services.paths), m_startArgument(services.startArgument),
+      m_commandSourceFolders(services.sourceFolders), m_commandIncludeFolders(services.includeFolders),
       m_browser(*this, *this, services.debugLog, m_paths.dataFolder),
       m_fontColor(*ColorFromIdent("clWindowText")),
       m_exitHandler([] { QCoreApplication::exit(0); })
@@ -85,17 +88,49 @@ void TMForm::ShowLevel(const TOutlineLevel& level)
         AddOutlineRow(*level.parent, true);
     for (const TOutlineEntry& entry : level.entries)
         AddOutlineRow(entry, false);
+    FitLineColumn();
     // Writing the sort column again sorts the new rows and sets the header arrow.
     m_listView->SetSortColumn(m_listView->SortColumn());
     MakeEntryCurrent(level.currentEntry);
     m_listView->setUpdatesEnabled(true);
-    // The text viewer follows the file the window shows.
-    if (m_textViewer->isVisible() && m_textViewer->FilePath() != m_browser.SourcePath())
+    // The text viewer follows the file the window shows (or one of the files it includes).
+    if (m_textViewer->isVisible() && m_viewerSource != m_browser.SourcePath()) {
         m_textViewer->OpenFile(m_browser.SourcePath(), 0);
+        m_viewerSource = m_browser.SourcePath();
+    }
     // New entries: the filter's index is made once the window is idle, so the first
     // keystroke in the filter field finds it ready.
     if (m_filterIndexVersion != m_browser.EntriesVersion())
         QTimer::singleShot(0, this, &TMForm::PrepareFilter);
+}
+
+void TMForm::FitLineColumn()
+{
+    // Entries from included files name their file in the Line column: once per scan it
+    // widens to show the widest of the whole file's whole, in its levels and the filter's
+    // matches alike (a column the user hid stays hidden).
+    if (m_lineColumnVersion == m_browser.EntriesVersion())
+        return;
+    m_lineColumnVersion = m_browser.EntriesVersion();
+    const int column = FieldSubItem(m_headerLayout, 'L') + 1;
+    if (column <= 0 || m_listView->isColumnHidden(column))
+        return;
+    std::map<std::string, int> lastLines; // the highest line of each included file's name
+    const TLines& entries = m_browser.Entries();
+    for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
+        const std::string_view file = RecordFile(entries[static_cast<std::size_t>(i)]);
+        if (!file.empty()) {
+            int& last = lastLines[FileNameOf(std::string(file))];
+            last = std::max(last, IntOrZero(RecordLine(entries[static_cast<std::size_t>(i)])));
+        }
+    }
+    const QFontMetrics metrics(m_listView->font());
+    int widest = 0;
+    for (const auto& [name, line] : lastLines)
+        widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(name + ":" + std::to_string(line))));
+    const int wanted = widest + 2 * m_listView->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    if (widest > 0 && m_listView->columnWidth(column) < wanted)
+        m_listView->setColumnWidth(column, wanted);
 }
 
 void TMForm::MakeEntryCurrent(int entryIndex)
@@ -126,13 +161,20 @@ void TMForm::AddOutlineRow(const TOutlineEntry& entry, bool parent)
         return parent ? ParentDecoration(text) : text;
     };
     m_listView->AddRow({parent ? ".." : " ", parent ? kContainerIcon : entry.icon,
-                        OutlineSubTexts(m_headerLayout, shown(entry.line), shown(entry.type),
+                        OutlineSubTexts(m_headerLayout, shown(LineCellText(entry)), shown(entry.type),
                                         shown(entry.declaration), entry.comment),
                         parent ? -1 : entry.index});
 }
 
 QString TMForm::RowToolTip(const QModelIndex& index) const
 {
+    // The Line cell of an entry from an included file: that file's whole path.
+    const int entry = index.siblingAtColumn(0).data(TListViewEx::kKeyRole).toInt();
+    if (index.column() == FieldSubItem(m_headerLayout, 'L') + 1 && HasRecordAt(m_browser.Entries(), entry)) {
+        const std::string_view file = RecordFile(m_browser.Entries()[static_cast<std::size_t>(entry)]);
+        if (!file.empty())
+            return Qt::convertFromPlainText(QString::fromStdString(std::string(file)), Qt::WhiteSpaceNoWrap);
+    }
     const QModelIndex declaration = index.sibling(index.row(), FieldSubItem(m_headerLayout, 'D') + 1);
     const QModelIndex comment = index.sibling(index.row(), FieldSubItem(m_headerLayout, 'C') + 1);
     if (!m_listView->IsTextCut(declaration) && !m_listView->IsTextCut(comment))
@@ -311,8 +353,9 @@ TScanOutcome TMForm::Scan(const std::string& path, const std::string& key)
     const std::string layout = m_headerLayout;
     const std::pair<int, TSortOption> sort{m_listView->SortColumn(), m_listView->SortOrder()};
     std::optional<TFilterTable> filter;
+    const std::optional<TIncludeOptions> includes = IncludeOptions();
     TScanOutcome outcome = m_backgroundScan->Run(FileNameOf(path), [&](const TScanControl& control) {
-        TScanOutcome scanned = ScanOutline(m_sharedRules, m_config, m_debugLog, path, key, minimize, control);
+        TScanOutcome scanned = ScanOutline(m_sharedRules, m_config, m_debugLog, path, key, minimize, includes, control);
         if (scanned.failure == TOpenFailure::None && !scanned.entries.empty())
             filter = MakeFilterTable(scanned.entries, layout, sort);
         return scanned;
@@ -329,7 +372,7 @@ bool TMForm::IsScanning() const
 
 std::vector<TFolderItem> TMForm::ListFolder(const std::string& folder)
 {
-    return TShellList::ListFolder(folder);
+    return m_shellList->ListFolder(folder);
 }
 
 // ---- Navigation ----
@@ -359,10 +402,11 @@ void TMForm::ListViewDblClick()
             ActGoUpExecute();
             return;
         }
-        m_browser.StepIntoLine(IntOrZero(FieldText(row, 'L').toStdString()));
-    } else {
-        // An entry that holds nothing: its line in the text viewer.
-        ViewSourceLine(IntOrZero(FieldText(row, 'L').toStdString()));
+        m_browser.StepInto(row->data(0, TListViewEx::kKeyRole).toInt());
+    } else if (ShowEntryInViewer(row->data(0, TListViewEx::kKeyRole).toInt())) {
+        // An entry that holds nothing: its line in the text viewer (the included file's for
+        // an entry from an include), with the keyboard kept here for the next jump.
+        activateWindow();
     }
     UIUpdate();
 }

@@ -10,8 +10,10 @@
 // read at creation and written at close) and MainFormCommands.cpp (the other commands).
 
 #include "browser/core/OutlineBrowser.h"
+#include "browser/core/UnitLookup.h"
 #include "config/AppPaths.h"
 #include "export/ExportWriters.h"
+#include "scan/IncludeFlattener.h"
 #include "widgets/core/ListCompare.h"
 
 #include <QMainWindow>
@@ -48,8 +50,9 @@ class TStructureTexts;
 class TTextViewer;
 
 // What the window is given: the three shared objects, the platform seam, the program's
-// places (the data folder, where "Example.pas" and "Temp.dat" lie, and the export folder)
-// and the first command-line argument (empty when none).
+// places (the data folder, where "Example.pas" and "Temp.dat" lie, and the export folder),
+// the first command-line argument (empty when none) and the folders of the command line's
+// --source-path and --include-path options.
 struct TMFormServices {
     TDebug& debugLog;
     TConfig& config;
@@ -57,6 +60,8 @@ struct TMFormServices {
     IPlatform& platform;
     TAppPaths paths;
     std::string startArgument;
+    TLines sourceFolders;
+    TLines includeFolders;
 };
 
 class TMForm : public QMainWindow, private IOutlineView, private IOutlineSource {
@@ -85,6 +90,9 @@ public:
     // The search window is built elsewhere: the Search action stays disabled until a
     // handler is set, and then runs it.
     void SetSearchHandler(std::function<void()> handler);
+    // The search window's folders, asked for when a used unit is looked for below them; the
+    // settings' list of them until a source is set.
+    void SetSearchFolders(std::function<TLines()> folders) { m_searchFolders = std::move(folders); }
     // What Exit does: by default it ends the application's event loop.
     void SetExitHandler(std::function<void()> handler) { m_exitHandler = std::move(handler); }
 
@@ -144,6 +152,10 @@ public slots:
     void ActContactExecute();
     void ActHomePageExecute();
     void ActAboutExecute();
+    void FollowIncludesExecute(bool on);
+    void FoldersExecute();
+    // Opens the unit the selected uses entry names; of several, the user picks one from a menu.
+    void OpenUnitExecute();
 
     void ListViewDblClick();
     void PopupMenu1Popup();
@@ -151,6 +163,8 @@ public slots:
     void ShellListDblClick(const QString& path, bool folder);
 
 protected:
+    // The open and save dialogs' filter: "Pascal File (*.pas *.pp ...)", the types of the rules.
+    QString PascalFileFilter() const;
     // The dialogs, overridable so that tests answer them.
     virtual std::string ChooseOpenFile();
     virtual std::string ChooseSaveFile(const std::string& suggested,
@@ -159,6 +173,8 @@ protected:
     // has then stored the new indicator).
     virtual bool RunConfigDialog();
     virtual std::optional<QFont> ChooseFont(const QFont& initial);
+    // Shows the Folders dialog modally; true when it ended with OK (it has then stored them).
+    virtual bool RunFoldersDialog();
 
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -210,6 +226,8 @@ private:
     // The full declaration (with a match's level path) and comment of the row of a cell,
     // when either of them does not fit its column; empty otherwise.
     QString RowToolTip(const QModelIndex& index) const;
+    // Widens the Line column, once per scan, to show the included files' names whole.
+    void FitLineColumn();
     // Makes the row of the entry current, or the first entry row when it is not shown.
     void MakeEntryCurrent(int entryIndex);
     void FocusInPage(QWidget* widget);
@@ -248,11 +266,28 @@ private:
     // Moves the keyboard to the filter field, adding text typed on the list.
     void FocusFilter(const QString& typed);
 
+    // Includes and used units (MainFormUnits.cpp).
+    void CreateUnitActions();
+    // The include folders to follow includes with; none when the outline does not follow them.
+    std::optional<TIncludeOptions> IncludeOptions() const;
+    // The units of the selected entry when it is a uses clause; none otherwise.
+    std::vector<TUsedUnit> SelectedUnits() const;
+    TUnitPlaces UnitPlaces() const;
+    void FillUnitMenu(const std::vector<TUsedUnit>& units);
+    // Opens the unit's file as a step in the history; the notice says where it looked when
+    // it is nowhere there.
+    void OpenUsedUnit(const TUsedUnit& unit);
+
     // The commands (MainFormCommands.cpp).
     void CopyField(char letter);
-    int SelectedSourceLine() const;
-    // Shows the source at the line in the viewer; false (and says why) when it cannot.
-    bool ShowInViewer(int sourceLine);
+    // The entry index of the selected row (the parent row: the entry whose level is shown);
+    // -1 when none is selected.
+    int SelectedEntry() const;
+    // Shows the entry's line in the viewer: in the included file its text comes from, or in
+    // the source (at its top when there is no such entry). False on the Shell page.
+    bool ShowEntryInViewer(int entryIndex);
+    // Shows the file at the line in the viewer; false (and says why) when it cannot.
+    bool ShowInViewer(const std::string& path, int sourceLine);
     // Hands the target to the desktop; when nothing opens it, the notice says so, after
     // failurePrefix.
     void OpenInShell(const std::string& target, const std::string& failurePrefix);
@@ -265,6 +300,8 @@ private:
     IPlatform& m_platform;
     const TAppPaths m_paths;
     const std::string m_startArgument;
+    const TLines m_commandSourceFolders;
+    const TLines m_commandIncludeFolders;
 
     TOutlineBrowser m_browser;
     bool m_busy = false;
@@ -279,6 +316,7 @@ private:
     // anew) in idle time or at the first keystroke, and kept until they change again.
     std::unique_ptr<TOutlineFilter> m_filterIndex;
     int m_filterIndexVersion = -1;
+    int m_lineColumnVersion = -1; // the entries the Line column was last fitted to
     std::vector<std::size_t> m_filterOrder;
     std::pair<int, TSortOption> m_filterOrderSort{-1, TSortOption::soNone};
     // The table the last scan's worker made, for the entries whose first record it names.
@@ -297,6 +335,7 @@ private:
 
     std::function<void()> m_searchHandler;
     std::function<void()> m_exitHandler;
+    std::function<TLines()> m_searchFolders;
 
     QStackedWidget* m_pageCtr = nullptr;
     QWidget* m_tabList = nullptr;
@@ -314,6 +353,8 @@ private:
     QMenu* m_popupMenu1 = nullptr;
     TTextViewer* m_textViewer = nullptr;
     TBackgroundScan* m_backgroundScan = nullptr;
+    // The source the window showed when the viewer was last opened from it.
+    std::string m_viewerSource;
 
     QAction* m_fileOpen = nullptr;
     QAction* m_fileSaveAs = nullptr;
@@ -342,4 +383,8 @@ private:
     QAction* m_actHomePage = nullptr;
     QAction* m_actAbout = nullptr;
     QAction* m_actFilter = nullptr;
+    QAction* m_followIncludes = nullptr;
+    QAction* m_actFolders = nullptr;
+    QAction* m_openUnit = nullptr;
+    QMenu* m_unitMenu = nullptr;
 };

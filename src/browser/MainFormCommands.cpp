@@ -12,6 +12,7 @@
 #include "dialogs/FormCfg.h"
 #include "files/FileHelpers.h"
 #include "platform/Platform.h"
+#include "scan/StructureTexts.h"
 #include "widgets/ListViewEx.h"
 
 #include <QAction>
@@ -20,8 +21,6 @@
 #include <QPlainTextEdit>
 
 namespace {
-
-const char* const kFileFilter = "Pascal File (*.pas *.dpr)";
 
 // "1 row", "12 rows".
 std::string Count(std::size_t n, const std::string& thing)
@@ -45,10 +44,20 @@ std::string ReplaceQuestion(const std::string& folder, const TLines& pages)
 
 } // namespace
 
+QString TMForm::PascalFileFilter() const
+{
+    // The types the rule file lists.
+    QStringList patterns;
+    for (const auto& pattern : m_sharedRules.TypePatterns())
+        patterns << QString::fromStdString(pattern);
+    return QStringLiteral("Pascal File (%1)").arg(patterns.join(QLatin1Char(' ')));
+}
+
 std::string TMForm::ChooseOpenFile()
 {
     return QFileDialog::getOpenFileName(this, "Open",
-                                        QString::fromStdString(FolderOf(m_browser.SourcePath())), kFileFilter)
+                                        QString::fromStdString(FolderOf(m_browser.SourcePath())),
+                                        PascalFileFilter())
         .toStdString();
 }
 
@@ -80,7 +89,8 @@ void TMForm::FileOpenExecute()
 
 void TMForm::FileSaveAsExecute()
 {
-    const std::string target = ChooseSaveFile(m_browser.SourcePath(), FileTypeKey(m_browser.SourcePath()), kFileFilter);
+    const std::string target = ChooseSaveFile(m_browser.SourcePath(), FileTypeKey(m_browser.SourcePath()),
+                                              PascalFileFilter());
     if (target.empty())
         return;
     try {
@@ -101,6 +111,7 @@ TExportView TMForm::CurrentExportView() const
         TExportRow row;
         row.caption = item->text(0).toStdString();
         row.image = item->data(0, TListViewEx::kImageRole).toInt();
+        row.key = item->data(0, TListViewEx::kKeyRole).toInt();
         for (char letter : {'D', 'C', 'T', 'L'})
             row.fields[letter] = FieldText(item, letter).toStdString();
         view.rows.push_back(std::move(row));
@@ -139,7 +150,7 @@ void TMForm::ExportHTMExecute()
     public:
         explicit TWindowNavigator(TMForm& form) : m_form(form) {}
         TExportView CurrentView() const override { return m_form.CurrentExportView(); }
-        bool StepInto(int lineNumber) override { return m_form.m_browser.StepIntoLine(lineNumber); }
+        bool StepInto(const TExportRow& row) override { return m_form.m_browser.StepInto(row.key); }
         void GoUp() override { m_form.ActGoUpExecute(); }
 
     private:
@@ -234,21 +245,20 @@ void TMForm::ChgFontExecute()
     m_memoTitle->setFont(*chosen);
 }
 
-int TMForm::SelectedSourceLine() const
+int TMForm::SelectedEntry() const
 {
     QTreeWidgetItem* row = m_listView->Selected();
     if (!row)
-        return 0;
+        return -1;
     // The parent row stands for the entry whose children are shown.
-    const int parent = m_browser.LevelStart() - kRecordLines;
-    if (row->text(0).startsWith(QLatin1String("..")) && HasRecordAt(m_browser.Entries(), parent))
-        return IntOrZero(EntryAt(m_browser.Entries(), parent).line);
-    return IntOrZero(FieldText(row, 'L').toStdString());
+    if (row->text(0).startsWith(QLatin1String("..")))
+        return m_browser.LevelStart() - kRecordLines;
+    return row->data(0, TListViewEx::kKeyRole).toInt();
 }
 
 void TMForm::OpenInTXTExecute()
 {
-    if (ShowInViewer(SelectedSourceLine()))
+    if (ShowEntryInViewer(SelectedEntry()))
         m_textViewer->activateWindow();
 }
 
@@ -256,15 +266,23 @@ void TMForm::ViewSourceLine(int sourceLine)
 {
     // The viewer shows the line beside the window; the keyboard stays in the list for
     // the next jump.
-    if (ShowInViewer(sourceLine))
+    if (!m_browser.IsShellPageShowing() && ShowInViewer(m_browser.SourcePath(), sourceLine))
         activateWindow();
 }
 
-bool TMForm::ShowInViewer(int sourceLine)
+bool TMForm::ShowEntryInViewer(int entryIndex)
 {
     if (m_browser.IsShellPageShowing())
         return false;
-    const std::string& path = m_browser.SourcePath();
+    if (!HasRecordAt(m_browser.Entries(), entryIndex))
+        return ShowInViewer(m_browser.SourcePath(), 0);
+    const TOutlineEntry entry = EntryAt(m_browser.Entries(), entryIndex);
+    return ShowInViewer(entry.file.empty() ? m_browser.SourcePath() : entry.file, IntOrZero(entry.line));
+}
+
+bool TMForm::ShowInViewer(const std::string& path, int sourceLine)
+{
+    m_viewerSource = m_browser.SourcePath();
     if (!m_textViewer->OpenFile(path, sourceLine)) {
         m_debugLog.AddLine("View Text cannot read " + path);
         ShowNotice("Cannot show " + FileNameOf(path) + ": the file cannot be read");
@@ -317,6 +335,7 @@ void TMForm::PopupMenu1Popup()
     const bool selected = m_listView->Selected() != nullptr;
     for (QAction* a : {m_copyDecl, m_copyCom, m_copyType})
         a->setEnabled(selected);
+    FillUnitMenu(SelectedUnits());
 }
 
 void TMForm::ActHelpExecute()

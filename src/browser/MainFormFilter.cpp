@@ -45,7 +45,7 @@ constexpr std::size_t kMostListedMatches = 100000;
 TListRow FilterRow(const TLines& entries, int i, const std::string& layout)
 {
     const TOutlineEntry e = EntryAt(entries, i);
-    return {" ", e.icon, OutlineSubTexts(layout, e.line, e.type, e.declaration, e.comment), i};
+    return {" ", e.icon, OutlineSubTexts(layout, LineCellText(e), e.type, e.declaration, e.comment), i};
 }
 
 std::vector<TListRow> FilterRows(const TLines& entries, const std::string& layout)

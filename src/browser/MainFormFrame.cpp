@@ -5,6 +5,7 @@
 
 #include "browser/LevelPathDelegate.h"
 #include "browser/ShellList.h"
+#include "scan/StructureTexts.h"
 #include "widgets/ListViewEx.h"
 #include "widgets/OutlineImages.h"
 
@@ -136,6 +137,7 @@ void TMForm::CreateActions()
     m_actHomePage = MakeAction("ActHomePage", "Homepage");
     m_actAbout = MakeAction("ActAbout", "About...");
     m_actFilter = MakeAction("Filter", "Filter", QKeySequence::Find);
+    CreateUnitActions();
 
     const std::pair<QAction*, void (TMForm::*)()> handlers[] = {
         {m_fileOpen, &TMForm::FileOpenExecute},       {m_fileSaveAs, &TMForm::FileSaveAsExecute},
@@ -172,14 +174,17 @@ void TMForm::CreateMenus()
     QMenu* browse = menuBar()->addMenu("&Browse");
     browse->addActions({m_actNext, m_actPrevious, m_actGoUp});
     browse->addSeparator();
-    browse->addActions({m_nextFile, m_prevFile});
+    browse->addActions({m_nextFile, m_prevFile, m_openUnit});
     browse->addSeparator();
     QMenu* iconSize = browse->addMenu("Icon Size");
     iconSize->addActions({m_listIcon16, m_listIcon20, m_listIcon32});
     browse->addAction(m_directory);
 
+    QMenu* view = menuBar()->addMenu("&View");
+    view->addAction(m_followIncludes);
+
     QMenu* tools = menuBar()->addMenu("&Tools");
-    tools->addActions({m_search, m_actConfig, m_chgFont, m_extOpen, m_openInTXT});
+    tools->addActions({m_search, m_actConfig, m_actFolders, m_chgFont, m_extOpen, m_openInTXT});
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->addActions({m_actHelp, m_actContact, m_actHomePage});
@@ -189,6 +194,8 @@ void TMForm::CreateMenus()
     m_popupMenu1 = new QMenu(this);
     m_popupMenu1->setObjectName("PopupMenu1");
     m_popupMenu1->addActions({m_copyDecl, m_copyCom, m_copyType});
+    m_popupMenu1->addSeparator();
+    m_popupMenu1->addMenu(m_unitMenu);
     m_popupMenu1->addSeparator();
     m_popupMenu1->addActions({m_actNext, m_actPrevious, m_actGoUp, m_directory});
     m_popupMenu1->addSeparator();
@@ -299,7 +306,7 @@ void TMForm::CreatePages()
     m_shellPath->setTextFormat(Qt::PlainText); // a folder's name is never markup
     m_shellPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_shellPath->setContentsMargins(6, 3, 6, 3);
-    m_shellList = new TShellList;
+    m_shellList = new TShellList(m_sharedRules.TypePatterns());
     m_shellList->setObjectName("ShellList");
     connect(m_shellList, &TShellList::FolderChanged, m_shellPath, &QLabel::setText);
     connect(m_shellList, &TShellList::ItemClicked, this, &TMForm::ShellListClick);

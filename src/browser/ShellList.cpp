@@ -55,12 +55,14 @@ private:
     const QIcon m_file = ShellFileIcon();
 };
 
-TShellList::TShellList(QWidget* parent)
+TShellList::TShellList(const TLines& namePatterns, QWidget* parent)
     : QListView(parent), m_icons(std::make_unique<TIcons>()), m_model(new QFileSystemModel(this)),
       m_proxy(new TShellOrder(this))
 {
+    for (const auto& pattern : namePatterns)
+        m_nameFilters << QString::fromStdString(pattern);
     m_model->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
-    m_model->setNameFilters(NameFilters());
+    m_model->setNameFilters(m_nameFilters);
     m_model->setNameFilterDisables(false);
     m_model->setReadOnly(true);
     m_model->setIconProvider(m_icons.get());
@@ -102,12 +104,6 @@ TShellList::~TShellList()
     setModel(nullptr);
     delete m_proxy;
     delete m_model;
-}
-
-const QStringList& TShellList::NameFilters()
-{
-    static const QStringList filters{QStringLiteral("*.pas"), QStringLiteral("*.dpr")};
-    return filters;
 }
 
 void TShellList::SetFolder(const std::string& folder)
@@ -165,12 +161,12 @@ void TShellList::SelectPath(const std::string& path)
     }
 }
 
-std::vector<TFolderItem> TShellList::ListFolder(const std::string& folder)
+std::vector<TFolderItem> TShellList::ListFolder(const std::string& folder) const
 {
     QDir dir(FolderPath(folder));
     const QFileInfoList folders =
         dir.entryInfoList(QDir::AllDirs | QDir::NoDotAndDotDot, QDir::NoSort);
-    const QFileInfoList files = dir.entryInfoList(NameFilters(), QDir::Files, QDir::NoSort);
+    const QFileInfoList files = dir.entryInfoList(m_nameFilters, QDir::Files, QDir::NoSort);
     QFileInfoList all = folders + files;
     std::stable_sort(all.begin(), all.end(), [](const QFileInfo& a, const QFileInfo& b) {
         return ShellLess(a.isDir(), a.fileName(), b.isDir(), b.fileName());

@@ -1,6 +1,7 @@
 #pragma once
 // The folder file list of the Shell page: one folder's sub-folders and its files
-// that match "*.pas;*.dpr", folders first, each group by name ignoring case. It
+// that match the name patterns it is given (the Pascal types of the rule file, "*.pas",
+// "*.pp", ...; letter case ignored), folders first, each group by name ignoring case. It
 // enters a double-clicked folder itself and never hands a file to another
 // program; it only reports the file. A folder shown anew has its first row current,
 // or the row chosen with SelectPath. User-interface thread only.
@@ -19,7 +20,7 @@ class QSortFilterProxyModel;
 class TShellList : public QListView {
     Q_OBJECT
 public:
-    explicit TShellList(QWidget* parent = nullptr);
+    explicit TShellList(const TLines& namePatterns, QWidget* parent = nullptr);
     ~TShellList() override;
 
     // Shows a folder; a path with a trailing "/" names the same folder.
@@ -31,9 +32,7 @@ public:
     // Selects the item with this full path, when the list shows it.
     void SelectPath(const std::string& path);
     // Lists a folder anew, in the order the list shows it.
-    static std::vector<TFolderItem> ListFolder(const std::string& folder);
-
-    static const QStringList& NameFilters();
+    std::vector<TFolderItem> ListFolder(const std::string& folder) const;
 
 signals:
     void FolderChanged(const QString& folder);
@@ -55,6 +54,7 @@ private:
     std::unique_ptr<TIcons> m_icons;
     QFileSystemModel* m_model;
     QSortFilterProxyModel* m_proxy;
+    QStringList m_nameFilters;
     QString m_folder;
     bool m_firstRowCurrent = false; // the first row is kept current until the user picks one
     bool m_settingCurrent = false;  // the list itself is changing the current row

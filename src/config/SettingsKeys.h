@@ -43,3 +43,8 @@ inline constexpr std::string_view kCmtIndicator = "CMT_INDICATOR";
 inline constexpr std::string_view kMaxSourceMb = "MAX_SOURCE_MB";
 // The folders searched for include files after the including file's own (a list).
 inline constexpr std::string_view kIncludePath = "INCLUDE_PATH";
+// Whether the window's outline follows the include files of a source ("T" or "F"); on when
+// missing.
+inline constexpr std::string_view kFollowIncludes = "FOLLOW_INCLUDES";
+// The folders a unit named in a uses clause is looked for in, after the current file's (a list).
+inline constexpr std::string_view kSourcePath = "SOURCE_PATH";

@@ -2,6 +2,7 @@
 
 #include "config/SafeFiles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -44,8 +45,6 @@ std::string CrLfText(const TLines& lines)
     return text;
 }
 
-std::string ChildPageName(int sourceLine) { return std::to_string(sourceLine) + ".html"; }
-
 // A link to a page of the same folder: the file name as a URL (so "#", "?", "%" and blanks
 // stay part of the name), then escaped for the attribute.
 std::string PageHref(const std::string& page) { return HtmlEscape(UrlEncode(page)); }
@@ -58,7 +57,12 @@ std::string TExportRow::Field(char letter) const
     return it == fields.end() ? std::string() : it->second;
 }
 
-int TExportRow::LineNumber() const { return IntOrZero(Field('L')); }
+std::string TExportRow::ChildPage() const
+{
+    std::string name = Field('L');
+    std::replace(name.begin(), name.end(), ':', '_');
+    return (name.empty() ? std::string("0") : name) + ".html";
+}
 
 TLines TextTableLines(const TExportView& view)
 {
@@ -166,7 +170,7 @@ TLines HtmlPageLines(const TExportView& view, const std::string& parentPage)
                 continue;
             const std::string text = HtmlEscape(row.Field(caption[0]));
             if (row.IsContainer() && !row.IsParentRow())
-                lines.push_back("<td><a href=\"" + PageHref(ChildPageName(row.LineNumber())) + "\">" + text + "</a></td>");
+                lines.push_back("<td><a href=\"" + PageHref(row.ChildPage()) + "\">" + text + "</a></td>");
             else if (row.IsParentRow() && parentPage.size() > 1)
                 lines.push_back("<td><a href=\"" + PageHref(parentPage) + "\">" + text + "</a></td>");
             else
@@ -227,9 +231,8 @@ void ExportLevel(TExportNavigator& navigator, const std::string& parentPage, con
     for (const auto& row : view.rows) {
         if (!row.IsContainer() || row.IsParentRow())
             continue;
-        const int line = row.LineNumber();
-        const std::string childPage = ChildPageName(line);
-        if (pages.Has(childPage) || !navigator.StepInto(line))
+        const std::string childPage = row.ChildPage();
+        if (pages.Has(childPage) || !navigator.StepInto(row))
             continue;
         ExportLevel(navigator, page, childPage, pages);
         navigator.GoUp();

@@ -18,12 +18,14 @@ struct TExportRow {
     std::string caption;                // " " for an entry, ".." for the parent row
     int image = 0;                      // kContainerIcon marks a container
     std::map<char, std::string> fields; // 'D', 'C', 'T', 'L' -> the cell text
+    int key = -1;                       // the number the list's owner gave the row (its entry)
 
     std::string Field(char letter) const;
     bool IsContainer() const { return image == kContainerIcon; }
     bool IsParentRow() const { return caption.rfind("..", 0) == 0; }
-    // IntOrZero of the Line text.
-    int LineNumber() const;
+    // The name of the page of the level a container row leads to: its Line text ("123.html";
+    // "file.inc_123.html" for an entry of an included file).
+    std::string ChildPage() const;
 };
 
 // The level on screen: every column caption in display order (the icon column's
@@ -51,9 +53,8 @@ class TExportNavigator {
 public:
     virtual ~TExportNavigator() = default;
     virtual TExportView CurrentView() const = 0;
-    // Steps into the first entry whose Line equals lineNumber, as a double click does;
-    // false when there is no such entry.
-    virtual bool StepInto(int lineNumber) = 0;
+    // Steps into the container row, as a double click does; false when it cannot.
+    virtual bool StepInto(const TExportRow& row) = 0;
     virtual void GoUp() = 0;
 };
 
@@ -90,7 +91,7 @@ private:
 };
 
 // Makes the page of the level on screen, then walks into every container row and makes its
-// level's page "<line>.html", coming back up after each. A page already made in this export
+// level's page (TExportRow::ChildPage), coming back up after each. A page already made in this export
 // is not walked again, so rows that lead back to a level on the way down cannot make the
 // walk endless.
 void ExportLevel(TExportNavigator& navigator, const std::string& parentPage, const std::string& page,

@@ -2,6 +2,8 @@
 
 #include "scan/SourceText.h"
 
+#include <algorithm>
+
 namespace {
 
 enum class TRole { Plain, Begin, End };
@@ -126,6 +128,27 @@ std::optional<std::string> TStructureTexts::BlockNameFor(std::string_view key) c
             return line.substr(eq + 1);
     }
     return std::nullopt;
+}
+
+TLines TStructureTexts::TypeKeys() const
+{
+    TLines keys;
+    for (const auto& line : Section("VAR")) {
+        if (line.find('=') == std::string::npos)
+            continue;
+        std::string key = UpperCase(Trim(PairName(line)));
+        if (!key.empty() && std::find(keys.begin(), keys.end(), key) == keys.end())
+            keys.push_back(std::move(key));
+    }
+    return keys;
+}
+
+TLines TStructureTexts::TypePatterns() const
+{
+    TLines patterns;
+    for (const auto& key : TypeKeys())
+        patterns.push_back("*." + LowerCase(key));
+    return patterns;
 }
 
 TLines TStructureTexts::Block(std::string_view name, std::vector<int>* lineNumbers) const

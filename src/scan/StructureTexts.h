@@ -33,6 +33,10 @@ public:
     // The rule block the VAR section names for a file-type key (letter case ignored); none
     // when the section does not list the key.
     std::optional<std::string> BlockNameFor(std::string_view key) const;
+    // The file-type keys the VAR section lists, upper-cased, each once, in the order listed.
+    TLines TypeKeys() const;
+    // The same as name patterns for a file list: "*.pas", "*.pp", ...
+    TLines TypePatterns() const;
 
     const TLines& Lines() const { return m_lines; }
     const std::vector<int>& LineNumbers() const { return m_lineNumbers; }

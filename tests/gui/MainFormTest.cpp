@@ -680,7 +680,7 @@ private slots:
                 titles << a->text();
             return titles;
         }();
-        QCOMPARE(menus, (QStringList{"&File", "&Browse", "&Tools", "&Help"}));
+        QCOMPARE(menus, (QStringList{"&File", "&Browse", "&View", "&Tools", "&Help"}));
         auto* toolbar = w.form->findChild<QToolBar*>("FastTools");
         QVERIFY(toolbar);
         QCOMPARE(toolbar->windowTitle(), QString("Fast Tools"));

@@ -10,7 +10,7 @@
 namespace {
 
 // A small Pascal rule block: comments after "//", unit names, classes and records with
-// their members (nested ones one level deeper), routines and constants.
+// their members (nested ones one level deeper), routines, constants and uses clauses.
 const char* const kRules = R"([BEGIN]
 [+VAR]
 %TYPES%
@@ -54,7 +54,15 @@ I=2
 <=k
 B=#2
 .
-S5=^\s*\S+
+S5=^\s*uses\s+([^;]+);
+D=$1
+T=uses
+I=2
+?
+<=s
+B=#2
+.
+S6=^\s*\S+
 B=#2
 .
 [-CYC0]
@@ -192,7 +200,7 @@ std::unique_ptr<TTestForm> TProgramFolder::MakeForm(TAppContext& context, TFakeP
     return std::make_unique<TTestForm>(TMFormServices{context.DebugLog(), context.Config(),
                                                       context.SharedRules(), platform,
                                                       TAppPaths::InFolder(Path()),
-                                                      startArgument});
+                                                      startArgument, {}, {}});
 }
 
 QTreeWidgetItem* RowNamed(const TMForm& form, const QString& declaration)

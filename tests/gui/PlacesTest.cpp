@@ -28,7 +28,7 @@ private slots:
         {
             TAppContext context(paths);
             TTestForm form(TMFormServices{context.DebugLog(), context.Config(), context.SharedRules(),
-                                          platform, paths, ""});
+                                          platform, paths, "", {}, {}});
             QCOMPARE(form.Browser().SourcePath(), folder.Path() + "Example.pas");
             QCOMPARE(form.windowTitle(), QString::fromStdString(form.Browser().SourcePath() + " - Quillane"));
 

@@ -148,8 +148,9 @@ public:
             rows.push_back(r);
         return View(rows);
     }
-    bool StepInto(int line) override
+    bool StepInto(const TExportRow& row) override
     {
+        const int line = IntOrZero(row.Field('L'));
         if (!levels.count(line))
             return false;
         path.push_back(line);

@@ -55,6 +55,10 @@ TEST(ListCompare, OutlineRule)
         {"comment column", Outline("a", "1", 1, "second"), Outline("a", "1", 1, "first"), 2, asc, 1},
         {"no order counts as descending", Outline("a", "9"), Outline("a", "10"), 4, TSortOption::soNone, 1},
         {"a column past the layout", Outline("a", "9"), Outline("b", "10"), 5, asc, 0},
+        {"source's own line before an include's", Outline("a", "90"), Outline("a", "x.inc:1"), 4, asc, -1},
+        {"include lines by number", Outline("a", "x.inc:9"), Outline("a", "x.inc:10"), 4, asc, -1},
+        {"includes by file name", Outline("a", "b.inc:9"), Outline("a", "A.inc:10"), 4, asc, 1},
+        {"include lines descending", Outline("a", "x.inc:9"), Outline("a", "x.inc:10"), 4, desc, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -126,12 +126,12 @@ TEST_F(OutlineBrowserTest, StepsIntoLevelsAndUpAgain)
     EXPECT_EQ(view.caption, kNested);
     EXPECT_EQ(view.folder, "/p");
 
-    EXPECT_TRUE(browser.StepIntoLine(1));
+    EXPECT_TRUE(browser.StepInto(EntryOnLine(browser.Entries(), 1)));
     EXPECT_EQ(browser.LevelStart(), 4);
     EXPECT_EQ(view.rows, (TRows{"..A", "A1", "A2"}));
-    EXPECT_TRUE(browser.StepIntoLine(2));
+    EXPECT_TRUE(browser.StepInto(EntryOnLine(browser.Entries(), 2)));
     EXPECT_EQ(view.rows, (TRows{"..A1", "A1a", "A1b"}));
-    EXPECT_FALSE(browser.StepIntoLine(99));
+    EXPECT_FALSE(browser.StepInto(EntryOnLine(browser.Entries(), 99)));
 
     // Going up shows the level the user stepped in from, with that entry current.
     browser.GoUp();
@@ -153,8 +153,8 @@ TEST_F(OutlineBrowserTest, BackAndForward)
 {
     source.Add(kNested, WorkedExample());
     browser.Start(kNested);
-    browser.StepIntoLine(1);
-    browser.StepIntoLine(2);
+    browser.StepInto(EntryOnLine(browser.Entries(), 1));
+    browser.StepInto(EntryOnLine(browser.Entries(), 2));
     browser.Back();
     EXPECT_EQ(browser.History().Pos(), 1);
     EXPECT_EQ(view.rows, (TRows{"..A", "A1", "A2"}));
@@ -180,7 +180,7 @@ TEST_F(OutlineBrowserTest, BackAndForward)
     // Going back and then somewhere new drops the places ahead.
     browser.Back();
     browser.Back();
-    browser.StepIntoLine(1);
+    browser.StepInto(EntryOnLine(browser.Entries(), 1));
     EXPECT_EQ(History(), (TLines{kNested + "?4", kNested}));
     EXPECT_EQ(source.scans[kNested], 1);
 }
@@ -234,6 +234,14 @@ TEST_F(OutlineBrowserTest, OpenEntryOpensTheFileAtTheEntrysLevel)
     browser.OpenEntry("/p/empty.pas", 1, "x");
     EXPECT_EQ(browser.SourcePath(), kNested);
     EXPECT_EQ(view.notice, "Cannot outline empty.pas: the file is empty");
+    // An entry of the file's own text, not one on the same line of a file it includes.
+    TLines included = MakeEntries({{1, 3, 1, "T"}, {4, 1, 2, "X"}, {4, 1, 1, "X"}});
+    included[0] += "[FILE]/p/x.inc";
+    included[4] += "[FILE]/p/x.inc";
+    source.Add("/p/inc.pas", included);
+    browser.OpenEntry("/p/inc.pas", 4, "X");
+    EXPECT_EQ(view.rows, (TRows{"T", "X"}));
+    EXPECT_EQ(view.current, "X");
 }
 
 TEST_F(OutlineBrowserTest, LevelsAtTheEdges)
@@ -262,7 +270,7 @@ TEST_F(OutlineBrowserTest, LevelsAtTheEdges)
         TOutlineBrowser b(cs, cv, log, "/prog");
         cs.Add("/p/u.pas", c.entries);
         b.Start("/p/u.pas");
-        b.StepIntoLine(c.line);
+        b.StepInto(EntryOnLine(b.Entries(), c.line));
         EXPECT_EQ(b.LevelStart(), c.levelStart);
         EXPECT_EQ(cv.rows, c.rows);
         b.GoUp();
@@ -519,7 +527,7 @@ TEST_F(OutlineBrowserTest, FailedOpenInTheMiddleOfTheHistory)
     source.Add(kNested, WorkedExample());
     source.Fail("/p/empty.pas", TOpenFailure::Empty);
     browser.Start(kNested);
-    browser.StepIntoLine(1);
+    browser.StepInto(EntryOnLine(browser.Entries(), 1));
     browser.Open("/p/empty.pas");
     EXPECT_EQ(History(), (TLines{kNested + "?4", kNested}));
     EXPECT_EQ(browser.SourcePath(), kNested);
@@ -529,7 +537,7 @@ TEST_F(OutlineBrowserTest, FailedOpenInTheMiddleOfTheHistory)
     EXPECT_EQ(view.notice, "Cannot outline empty.pas: the file is empty");
 
     // Navigation goes on from the document shown.
-    browser.StepIntoLine(2);
+    browser.StepInto(EntryOnLine(browser.Entries(), 2));
     EXPECT_EQ(view.rows, (TRows{"..A1", "A1a", "A1b"}));
     EXPECT_EQ(view.notice, "");
     browser.GoUp();
@@ -582,7 +590,7 @@ TEST_F(OutlineBrowserTest, GoingUpAfterAFailedOpen)
 {
     source.Add(kNested, WorkedExample());
     browser.Start(kNested);
-    browser.StepIntoLine(1);
+    browser.StepInto(EntryOnLine(browser.Entries(), 1));
     browser.Open("/p/missing.pas");
     browser.GoUp();
     EXPECT_EQ(view.rows, (TRows{"A", "B"}));
@@ -653,7 +661,7 @@ TEST_F(OutlineBrowserTest, FtpLocationsReadTempDat)
     EXPECT_EQ(browser.SourceType(), "PAS");
     EXPECT_EQ(browser.LevelStart(), 4);
     EXPECT_EQ(browser.ScannedPath(), "ftp:host/pub/Unit1.pas");
-    browser.StepIntoLine(2);
+    browser.StepInto(EntryOnLine(browser.Entries(), 2));
     EXPECT_EQ(History().front(), "ftp:host/pub/Unit1.pas?8");
     browser.OpenLocation("FTP:other/Unit2.pas");
     EXPECT_EQ(browser.ScannedPath(), "FTP:other/Unit2.pas");
@@ -664,7 +672,7 @@ TEST_F(OutlineBrowserTest, RescanKeepsTheLevelAndKeepsTheEntriesOnFailure)
 {
     source.Add(kNested, WorkedExample());
     browser.Start(kNested);
-    browser.StepIntoLine(1);
+    browser.StepInto(EntryOnLine(browser.Entries(), 1));
     // The entry current before is current again, found by its line and declaration.
     source.Add(kNested, MakeEntries({{1, 3, 1, "A"}, {2, 2, 2, "New"}, {5, 1, 2, "A2"}}));
     browser.Rescan(16);

@@ -195,14 +195,6 @@ TEST(OutlineDocument, LevelThatShowsAnEntry)
     }
 }
 
-TEST(OutlineDocument, FindsEntriesByLine)
-{
-    const TLines entries = MakeEntries({{7, 2, 1, "X"}, {7, 3, 1, "Y"}, {9, 1, 2, "Z"}});
-    EXPECT_EQ(FindEntryByLine(entries, 7), 0) << "the first of two on one line";
-    EXPECT_EQ(FindEntryByLine(entries, 9), 8);
-    EXPECT_EQ(FindEntryByLine(entries, 8), -1);
-}
-
 TEST(OutlineDocument, HistoryRecording)
 {
     THistory history;

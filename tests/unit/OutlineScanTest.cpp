@@ -93,13 +93,13 @@ TEST(OutlineScan, ReadsAndScansOrSaysWhyNot)
     // stop request ends it with Stopped.
     std::stop_source stop;
     TScanProgress progress;
-    EXPECT_EQ(ScanOutline(rules, config, log, cases[0].path, "PAS", {}, {stop.get_token(), &progress}).entries,
+    EXPECT_EQ(ScanOutline(rules, config, log, cases[0].path, "PAS", {}, std::nullopt, {stop.get_token(), &progress}).entries,
               good.entries);
     EXPECT_EQ(progress.lines.load(), 2);
     EXPECT_EQ(progress.cycles.load(), 1);
     EXPECT_EQ(progress.Fraction(), 1.0);
     stop.request_stop();
-    EXPECT_EQ(ScanOutline(rules, config, log, cases[0].path, "PAS", {}, {stop.get_token(), &progress}).failure,
+    EXPECT_EQ(ScanOutline(rules, config, log, cases[0].path, "PAS", {}, std::nullopt, {stop.get_token(), &progress}).failure,
               TOpenFailure::Stopped);
     fs::remove_all(dir);
 }

@@ -27,6 +27,15 @@ inline TLines MakeEntries(std::initializer_list<TE> entries)
     return lines;
 }
 
+// The index of the first entry on the line (as the list's Line column shows it); -1: none.
+inline int EntryOnLine(const TLines& entries, int line)
+{
+    for (std::size_t i = 0; i + 3 < entries.size(); i += 4)
+        if (IntOrZero(TagValue(entries[i], "LINE")) == line)
+            return static_cast<int>(i);
+    return -1;
+}
+
 // A (1) at 0, A1 (2) at 4, A1a (3) at 8, A1b (3) at 12, A2 (2) at 16, B (1) at 20; A and
 // A1 are containers.
 inline TLines WorkedExample()

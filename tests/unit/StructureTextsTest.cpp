@@ -51,6 +51,14 @@ TEST(StructureTexts, SectionMatchesUpperCasedGroupsOnly)
     EXPECT_TRUE(rules.Section("NONE").empty());
 }
 
+TEST(StructureTexts, TypeKeysOfVar)
+{
+    const auto rules = Rules({"[BEGIN]", "[+VAR]", "PAS=P", "pp = P", "PAS=Q", "NOTYPE", "inc=P", "[-VAR]", "[END]"});
+    EXPECT_EQ(rules.TypeKeys(), (TLines{"PAS", "PP", "INC"}));
+    EXPECT_EQ(rules.TypePatterns(), (TLines{"*.pas", "*.pp", "*.inc"}));
+    EXPECT_TRUE(Rules({"[BEGIN]", "[END]"}).TypeKeys().empty());
+}
+
 TEST(StructureTexts, BlockFindsNamedBlocksAmongOtherPairs)
 {
     const auto rules = Rules(kRuleFile);

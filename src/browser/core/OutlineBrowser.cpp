@@ -77,13 +77,12 @@ void TOutlineBrowser::OpenEntry(const std::string& path, int sourceLine, const s
     ShowDocument(entry);
 }
 
-bool TOutlineBrowser::StepIntoLine(int sourceLine)
+bool TOutlineBrowser::StepInto(int entryIndex)
 {
     TStep step(*this);
-    const int i = FindEntryByLine(m_entries, sourceLine);
-    if (i < 0)
+    if (!HasRecordAt(m_entries, entryIndex))
         return false;
-    if (OpenLevel(i + kRecordLines))
+    if (OpenLevel(entryIndex + kRecordLines))
         ShowLevel(m_levelStart);
     return true;
 }
@@ -166,7 +165,14 @@ void TOutlineBrowser::Rescan(int currentEntry)
     m_view.ShowTitle(m_title);
     if (outcome.nulLine > 0) // the outline is of the text before it
         m_view.ShowNotice(FileNameOf(m_sourcePath) + ": " + NulLineText(outcome.nulLine));
-    ShowLevel(m_levelStart, hadCurrent ? FindEntry(m_entries, IntOrZero(current.line), current.declaration) : -1);
+    // The entries may differ now (includes followed or not): the level shown is the one that
+    // holds the entry found again, or the top when the level is gone.
+    const int found = hadCurrent ? FindEntry(m_entries, IntOrZero(current.line), current.declaration, current.file) : -1;
+    if (found >= 0)
+        m_levelStart = LevelStartOf(m_entries, found);
+    else if (!IsLevelStart(m_entries, m_levelStart))
+        m_levelStart = 0;
+    ShowLevel(m_levelStart, found);
 }
 
 // ---- The document ----

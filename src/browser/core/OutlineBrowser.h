@@ -79,12 +79,12 @@ public:
     // Opens a location chosen by the user (the open dialog, the search window) and shows it.
     void Open(const std::string& location);
     // Opens a file as Open does, at the level of its entry on sourceLine with that
-    // declaration, with the entry current (a row the search found); at the file's top
-    // when it has no such entry.
+    // declaration (of its own text, not of a file it includes), with the entry current (a
+    // row the search found); at the file's top when it has no such entry.
     void OpenEntry(const std::string& path, int sourceLine, const std::string& declaration);
-    // Steps into the first entry on the source line, showing its children. False when no
-    // entry is on that line.
-    bool StepIntoLine(int sourceLine);
+    // Steps into the entry at entryIndex of the file scanned last, showing its children.
+    // False when there is no entry there.
+    bool StepInto(int entryIndex);
     void GoUp();
     // Shows the level that holds the entry at entryIndex of the file scanned last, with
     // the entry current (a match of the filter).
@@ -97,9 +97,11 @@ public:
     void ShowDirectory();
     // A double click on the Shell page; a folder has been entered there already.
     void OpenShellItem(const std::string& path, bool folder);
-    // Scans the source again (after the comment indicator changed) and shows the level
-    // again with the entry at currentEntry current; on the Shell page it does nothing.
-    // Entries stay when the scan finds none.
+    // Scans the source again (after the comment indicator changed, or includes are followed
+    // or not) and shows the level that holds the entry at currentEntry, found again by its
+    // line and declaration, with it current (the level shown before, or the top when that is
+    // gone, when it is not found); on the Shell page it does nothing. Entries stay when the
+    // scan finds none.
     void Rescan(int currentEntry = -1);
 
     // The document's operations, which the steps are made of.

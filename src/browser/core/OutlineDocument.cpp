@@ -98,7 +98,13 @@ TOutlineEntry EntryAt(const TLines& entries, int index)
             record.level,
             std::string(record.type),
             std::string(record.declaration),
-            std::string(record.comment)};
+            std::string(record.comment),
+            std::move(record.file)};
+}
+
+std::string LineCellText(const TOutlineEntry& entry)
+{
+    return entry.file.empty() ? entry.line : FileNameOf(entry.file) + ":" + entry.line;
 }
 
 namespace {
@@ -216,19 +222,11 @@ int FindDeclarationPath(const TLines& entries, const std::string& path)
     return -1;
 }
 
-int FindEntryByLine(const TLines& entries, int line)
+int FindEntry(const TLines& entries, int line, const std::string& declaration, std::string_view file)
 {
     for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
-        if (LineAt(entries, i) == line)
-            return i;
-    }
-    return -1;
-}
-
-int FindEntry(const TLines& entries, int line, const std::string& declaration)
-{
-    for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
-        if (LineAt(entries, i) == line && ReadRecord(entries, i).declaration == declaration)
+        if (LineAt(entries, i) == line && RecordFile(entries[static_cast<std::size_t>(i)]) == file &&
+            ReadRecord(entries, i).declaration == declaration)
             return i;
     }
     return -1;

@@ -48,10 +48,14 @@ struct TOutlineEntry {
     std::string type;
     std::string declaration;
     std::string comment;
+    std::string file; // the included file the text comes from (absolute); empty: the source
 };
 
 // The entry whose header is entries[index]; call only when HasRecordAt.
 TOutlineEntry EntryAt(const TLines& entries, int index);
+// What the Line column shows: the line, after the included file's name for an entry from
+// an include ("classesh.inc:123").
+std::string LineCellText(const TOutlineEntry& entry);
 
 // The entry indexes of the level that starts at start: the entry there and every later
 // one of the same Level up to the first later entry of a smaller Level.
@@ -66,10 +70,9 @@ bool IsLevelStart(const TLines& entries, int s);
 // between left out ("TStockItem.Create" is Create inside TStockItem, or an entry named
 // TStockItem.Create). Letter case is ignored. -1 when none.
 int FindDeclarationPath(const TLines& entries, const std::string& path);
-// The index of the first entry whose Line, read as a number, is line; -1 when none.
-int FindEntryByLine(const TLines& entries, int line);
-// The index of the first entry on the line whose Declaration is declaration; -1 when none.
-int FindEntry(const TLines& entries, int line, const std::string& declaration);
+// The index of the first entry on the line of file (an included file; empty: the source's
+// own text) whose Declaration is declaration; -1 when none.
+int FindEntry(const TLines& entries, int line, const std::string& declaration, std::string_view file = {});
 // The entry of the level starting at levelStart that is, or holds in its subtree, the entry
 // at index: the one a user came from who left that level for a deeper one. -1 when none.
 int LevelEntryLeadingTo(const TLines& entries, int levelStart, int index);

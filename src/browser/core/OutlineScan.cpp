@@ -38,7 +38,8 @@ std::string OpenFailureText(const std::string& fileName, TOpenFailure failure,
 
 TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TDebug& log,
                          const std::string& path, std::string_view key,
-                         std::function<void()> minimize, const TScanControl& control)
+                         std::function<void()> minimize, const std::optional<TIncludeOptions>& includes,
+                         const TScanControl& control)
 {
     TScanOutcome outcome;
     std::error_code ec;
@@ -58,12 +59,25 @@ TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TD
         outcome.failure = TOpenFailure::Empty;
         return outcome;
     }
+    // The status bar counts the source's own lines, also when its includes are followed.
+    std::optional<int> ownLines;
     TCodeScanner scanner(rules, log, config.ReadInteger(kCmtIndicator));
     scanner.SetMinimizeCallback(std::move(minimize));
     scanner.SetStopToken(control.stop);
     scanner.SetProgress(control.progress);
     try {
-        scanner.ScanLines(std::move(*lines), key);
+        if (includes) {
+            // The text read above, with its include files put in place; they count against
+            // the size limit too.
+            ownLines = static_cast<int>(lines->size());
+            TIncludeOptions limited = *includes;
+            limited.maxSourceBytes = SourceLimitBytes(config.ReadInteger(kMaxSourceMb));
+            TFlatSource flat = FlattenIncludes(path, std::move(*lines), limited, log);
+            source.lines = std::move(flat.codes);
+            scanner.ScanText(path, std::move(source), key, std::move(flat.map));
+        } else {
+            scanner.ScanLines(std::move(*lines), key);
+        }
     } catch (const TScanStopped&) {
         outcome.failure = TOpenFailure::Stopped;
         return outcome;
@@ -76,7 +90,7 @@ TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TD
     if (outcome.failure != TOpenFailure::None)
         return outcome;
     outcome.entries = scanner.TakeResults();
-    outcome.lineCount = static_cast<int>(scanner.Codes().size());
+    outcome.lineCount = ownLines.value_or(static_cast<int>(scanner.Codes().size()));
     outcome.title = scanner.CommentBlockAt(0);
     return outcome;
 }

@@ -3,10 +3,12 @@
 // when the file cannot be outlined. Each call makes its own scanner, so it reads the
 // comment indicator stored last; runs on the calling thread.
 
+#include "scan/IncludeFlattener.h"
 #include "scan/ScanProgress.h"
 #include "scan/TextFields.h"
 
 #include <functional>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -38,13 +40,17 @@ std::string OpenFailureText(const std::string& fileName, TOpenFailure failure,
 // Reads the file and scans it with the rule block VAR names for key. A missing, unreadable
 // or empty file is not scanned; an error escaping the scan gives ScanFailed. Faults of the
 // rules go to the trace log, and the first of them to the user (ShowString). minimize is
-// called before the scanner shows its trace (trace mode). A scan run on a worker thread
-// is watched through control: a stop request ends it with Stopped, and it writes its
-// progress there.
+// called before the scanner shows its trace (trace mode). With includes, the include files
+// the source names are put in place with those folders (entries from them name their file),
+// and they count against the size limit; without, the file is outlined on its own. A scan
+// run on a worker thread is watched through control: a stop request ends it with Stopped,
+// and it writes its progress there.
 struct TScanControl {
     std::stop_token stop;
     TScanProgress* progress = nullptr;
 };
 TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TDebug& log,
                          const std::string& path, std::string_view key,
-                         std::function<void()> minimize = {}, const TScanControl& control = {});
+                         std::function<void()> minimize = {},
+                         const std::optional<TIncludeOptions>& includes = std::nullopt,
+                         const TScanControl& control = {});

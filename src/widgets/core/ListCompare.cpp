@@ -49,6 +49,23 @@ char ToLower(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// A Line cell: the line alone for the source's own entries, "file.inc:123" for an entry of
+// an included file. Lines compare as numbers within a file; the source's own come first.
+int CompareLineCells(const std::string& a, const std::string& b)
+{
+    const auto split = [](const std::string& text) {
+        const std::size_t colon = text.rfind(':');
+        return colon == std::string::npos ? std::pair<std::string_view, int>({}, IntOrZero(text))
+                                          : std::pair<std::string_view, int>(std::string_view(text).substr(0, colon),
+                                                                             IntOrZero(text.substr(colon + 1)));
+    };
+    const auto [fileA, lineA] = split(a);
+    const auto [fileB, lineB] = split(b);
+    if (fileA != fileB)
+        return CompareFolded(std::string(fileA), std::string(fileB), ToLower);
+    return Sign(static_cast<long long>(lineA) - lineB);
+}
+
 } // namespace
 
 int DefaultCompare(const TListRow& a, const TListRow& b, int sortColumn, TSortOption order)
@@ -77,10 +94,7 @@ int ListViewCompare(const TListRow& a, const TListRow& b, std::string_view layou
     case 'D':
     case 'T':
         return CompareFolded(SubText(a, sortColumn - 1), SubText(b, sortColumn - 1), ToLower) * dir;
-    case 'L':
-        return Sign(static_cast<long long>(IntOrZero(SubText(a, sortColumn - 1))) -
-                    IntOrZero(SubText(b, sortColumn - 1))) *
-               dir;
+    case 'L': return CompareLineCells(SubText(a, sortColumn - 1), SubText(b, sortColumn - 1)) * dir;
     default: return 0;
     }
 }

@@ -26,7 +26,8 @@ int DefaultCompare(const TListRow& a, const TListRow& b, int sortColumn, TSortOp
 // The outline list's rule. A row whose caption begins with ".." (the parent row) comes
 // first in either order. Otherwise the field that the sorted column shows, by the layout
 // letter at that column: the icon column by image number, C/D/T by their ASCII-lower-cased
-// texts compared by character code, L by IntOrZero. Equal texts, rows with fewer than two
+// texts compared by character code, L by IntOrZero within a file ("name.inc:12": an
+// included file's entries follow the source's own, by file name). Equal texts, rows with fewer than two
 // sub-texts and a letter that names no field compare as equal, so a stable sort keeps
 // their earlier order.
 int ListViewCompare(const TListRow& a, const TListRow& b, std::string_view layout, int sortColumn,
