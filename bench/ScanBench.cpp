@@ -2,9 +2,10 @@
 //
 //   scan_bench generated [--mb N] [--rules FILE]
 //       scans a generated Pascal source of about N MB (default 8) and prints lines/s and MB/s
-//   scan_bench tree FOLDER... [--rules FILE] [--trace] [--dump FILE]
-//       scans every .pas, .pp, .dpr and .lpr file below the folders and prints the files,
-//       MB, MB/s, the slowest five files and how many took more than one second;
+//   scan_bench tree FOLDER... [--rules FILE] [--types LIST] [--trace] [--dump FILE]
+//       scans every .pas, .pp, .dpr and .lpr file below the folders (--types inc: the include
+//       files; a comma-separated list of extensions) and prints the files, MB, MB/s, the
+//       slowest five files and how many took more than one second;
 //       --trace names each file on standard error before it is scanned;
 //       --dump FILE writes what each scan gave (records, code lines, comments, faults) to
 //       FILE, so that two builds can be compared with cmp
@@ -15,6 +16,7 @@
 #include "scan/TextFields.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -131,10 +133,25 @@ int Generated(TBench& bench, double megabytes)
     return 0;
 }
 
-bool IsPascalSource(const fs::path& p)
+bool IsPascalSource(const fs::path& p, const std::vector<std::string>& types)
 {
-    const std::string key = FileTypeKey(p.string());
-    return key == "PAS" || key == "PP" || key == "DPR" || key == "LPR";
+    return std::find(types.begin(), types.end(), FileTypeKey(p.string())) != types.end();
+}
+
+// "pas,inc" as the keys of the rule file: PAS, INC.
+std::vector<std::string> TypeKeys(const std::string& list)
+{
+    std::vector<std::string> keys;
+    std::string key;
+    for (const char c : list + ",") {
+        if (c != ',') {
+            key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        } else if (!key.empty()) {
+            keys.push_back(key);
+            key.clear();
+        }
+    }
+    return keys;
 }
 
 void Dump(std::ostream& out, const std::string& path, const TCodeScanner& scanner)
@@ -149,7 +166,8 @@ void Dump(std::ostream& out, const std::string& path, const TCodeScanner& scanne
         out << fault.Text() << '\n';
 }
 
-int Tree(TBench& bench, const std::vector<std::string>& folders, bool trace, const std::string& dumpFile)
+int Tree(TBench& bench, const std::vector<std::string>& folders, const std::vector<std::string>& types, bool trace,
+         const std::string& dumpFile)
 {
     std::ofstream dump;
     if (!dumpFile.empty())
@@ -163,7 +181,7 @@ int Tree(TBench& bench, const std::vector<std::string>& folders, bool trace, con
         std::error_code ec;
         for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
              it != end; it.increment(ec)) {
-            if (ec || !it->is_regular_file(ec) || !IsPascalSource(it->path()))
+            if (ec || !it->is_regular_file(ec) || !IsPascalSource(it->path(), types))
                 continue;
             TTiming t{it->path().string(), 0, it->file_size(ec)};
             if (trace)
@@ -211,10 +229,13 @@ int main(int argc, char** argv)
     double megabytes = 8;
     bool trace = false;
     std::string dumpFile;
+    std::string types = "pas,pp,dpr,lpr";
     std::vector<std::string> rest;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--rules" && i + 1 < args.size())
             rulesFile = args[++i];
+        else if (args[i] == "--types" && i + 1 < args.size())
+            types = args[++i];
         else if (args[i] == "--trace")
             trace = true;
         else if (args[i] == "--dump" && i + 1 < args.size())
@@ -226,7 +247,7 @@ int main(int argc, char** argv)
     }
     if (rest.empty() || (rest[0] != "generated" && rest[0] != "tree") || (rest[0] == "tree" && rest.size() < 2)) {
         std::fprintf(stderr, "usage: scan_bench generated [--mb N] [--rules FILE]\n"
-                             "       scan_bench tree FOLDER... [--rules FILE] [--trace] [--dump FILE]\n");
+                             "       scan_bench tree FOLDER... [--rules FILE] [--types LIST] [--trace] [--dump FILE]\n");
         return 2;
     }
     TBench bench(rulesFile);
@@ -236,5 +257,5 @@ int main(int argc, char** argv)
     }
     if (rest[0] == "generated")
         return Generated(bench, megabytes);
-    return Tree(bench, std::vector<std::string>(rest.begin() + 1, rest.end()), trace, dumpFile);
+    return Tree(bench, std::vector<std::string>(rest.begin() + 1, rest.end()), TypeKeys(types), trace, dumpFile);
 }
