@@ -2,9 +2,10 @@
 //
 //   scan_bench generated [--mb N] [--rules FILE]
 //       scans a generated Pascal source of about N MB (default 8) and prints lines/s and MB/s
-//   scan_bench tree FOLDER... [--rules FILE] [--trace] [--dump FILE]
-//       scans every .pas, .pp, .dpr and .lpr file below the folders and prints the files,
-//       MB, MB/s, the slowest five files and how many took more than one second;
+//   scan_bench tree FOLDER... [--rules FILE] [--types LIST] [--trace] [--dump FILE]
+//       scans every .pas, .pp, .dpr and .lpr file below the folders (--types inc: the include
+//       files; a comma-separated list of extensions) and prints the files, MB, MB/s, the
+//       slowest five files and how many took more than one second;
 //       --trace names each file on standard error before it is scanned;
 //       --dump FILE writes what each scan gave (records, code lines, comments, faults) to
 //       FILE, so that two builds can be compared with cmp; --includes follows the include
@@ -21,6 +22,7 @@
 #include "scan/TextFields.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -137,10 +139,25 @@ int Generated(TBench& bench, double megabytes)
     return 0;
 }
 
-bool IsPascalSource(const fs::path& p)
+bool IsPascalSource(const fs::path& p, const std::vector<std::string>& types)
 {
-    const std::string key = FileTypeKey(p.string());
-    return key == "PAS" || key == "PP" || key == "DPR" || key == "LPR";
+    return std::find(types.begin(), types.end(), FileTypeKey(p.string())) != types.end();
+}
+
+// "pas,inc" as the keys of the rule file: PAS, INC.
+std::vector<std::string> TypeKeys(const std::string& list)
+{
+    std::vector<std::string> keys;
+    std::string key;
+    for (const char c : list + ",") {
+        if (c != ',') {
+            key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        } else if (!key.empty()) {
+            keys.push_back(key);
+            key.clear();
+        }
+    }
+    return keys;
 }
 
 void Dump(std::ostream& out, const std::string& path, const TCodeScanner& scanner)
@@ -192,8 +209,8 @@ int Includes(TBench& bench, const std::vector<std::string>& sources, const TIncl
     return 0;
 }
 
-int Tree(TBench& bench, const std::vector<std::string>& folders, bool trace, const std::string& dumpFile,
-         const TIncludeOptions* includes)
+int Tree(TBench& bench, const std::vector<std::string>& folders, const std::vector<std::string>& types, bool trace,
+         const std::string& dumpFile, const TIncludeOptions* includes)
 {
     std::ofstream dump;
     if (!dumpFile.empty())
@@ -207,7 +224,7 @@ int Tree(TBench& bench, const std::vector<std::string>& folders, bool trace, con
         std::error_code ec;
         for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
              it != end; it.increment(ec)) {
-            if (ec || !it->is_regular_file(ec) || !IsPascalSource(it->path()))
+            if (ec || !it->is_regular_file(ec) || !IsPascalSource(it->path(), types))
                 continue;
             TTiming t{it->path().string(), 0, it->file_size(ec)};
             if (trace)
@@ -261,10 +278,13 @@ int main(int argc, char** argv)
     bool followIncludes = false;
     TIncludeOptions includes;
     std::string dumpFile;
+    std::string types = "pas,pp,dpr,lpr";
     std::vector<std::string> rest;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--rules" && i + 1 < args.size())
             rulesFile = args[++i];
+        else if (args[i] == "--types" && i + 1 < args.size())
+            types = args[++i];
         else if (args[i] == "--trace")
             trace = true;
         else if (args[i] == "--dump" && i + 1 < args.size())
@@ -283,7 +303,7 @@ int main(int argc, char** argv)
     const bool known = !rest.empty() && (rest[0] == "generated" || rest[0] == "tree" || rest[0] == "includes");
     if (!known || (rest[0] != "generated" && rest.size() < 2)) {
         std::fprintf(stderr, "usage: scan_bench generated [--mb N] [--rules FILE]\n"
-                             "       scan_bench tree FOLDER... [--rules FILE] [--trace] [--dump FILE]\n"
+                             "       scan_bench tree FOLDER... [--rules FILE] [--types LIST] [--trace] [--dump FILE]\n"
                              "                      [--includes [--include-path DIR]...]\n"
                              "       scan_bench includes SOURCE... [--include-path DIR]... [--runs N] [--rules FILE]\n");
         return 2;
@@ -298,5 +318,5 @@ int main(int argc, char** argv)
     const std::vector<std::string> paths(rest.begin() + 1, rest.end());
     if (rest[0] == "includes")
         return Includes(bench, paths, &includes, runs);
-    return Tree(bench, paths, trace, dumpFile, followIncludes ? &includes : nullptr);
+    return Tree(bench, paths, TypeKeys(types), trace, dumpFile, followIncludes ? &includes : nullptr);
 }

@@ -1,4 +1,5 @@
-// Scans the Pascal sources under tests/scan/cases with the delivered rule file and
+// Scans the Pascal sources under tests/scan/cases (input.pas, or input.inc for a fragment
+// of an include file: the extension picks the file type) with the delivered rule file and
 // compares the result records and the title with the files written beside each source:
 // expected.txt holds the records exactly as `quillane --records` prints them,
 // title.txt the head comment block as `quillane --title` prints it. Each source is also
@@ -16,6 +17,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -24,11 +26,25 @@ namespace {
 
 fs::path CasesFolder() { return fs::path(QUILLANE_TEST_DATA) / "scan" / "cases"; }
 
+// The source of a case and its file type, the upper-cased extension.
+struct TCaseInput {
+    fs::path path;
+    std::string type;
+};
+
+TCaseInput CaseInput(const fs::path& folder)
+{
+    for (const auto& [name, type] : {std::pair{"input.pas", "PAS"}, std::pair{"input.inc", "INC"}})
+        if (fs::exists(folder / name))
+            return {folder / name, type};
+    return {};
+}
+
 std::vector<std::string> CaseNames()
 {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(CasesFolder()))
-        if (entry.is_directory() && fs::exists(entry.path() / "input.pas"))
+        if (entry.is_directory() && !CaseInput(entry.path()).type.empty())
             names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
@@ -63,8 +79,9 @@ TEST_P(GoldenScan, RecordsAndTitleMatchTheExpectedFiles)
     std::vector<std::string> messages;
     log.SetMessageSink([&](const std::string& text) { messages.push_back(text); });
 
+    const TCaseInput input = CaseInput(folder);
     TCodeScanner scanner(rules, log);
-    scanner.ScanFile((folder / "input.pas").string(), "PAS");
+    scanner.ScanFile(input.path.string(), input.type);
 
     EXPECT_EQ(JoinLines(scanner.Results()), ReadText(folder / "expected.txt"));
     EXPECT_EQ(JoinLines(scanner.CommentBlockAt(0)), ReadText(folder / "title.txt"));
@@ -82,12 +99,12 @@ TEST_P(GoldenScan, RuleRunsOnAndOffGiveTheSameScan)
     TDebug log(TestTempPath("golden_scan.TXT"));
     log.SetAutoSave(false);
     log.SetMessageSink([](const std::string&) {});
-    const std::string source = (CasesFolder() / GetParam() / "input.pas").string();
+    const TCaseInput input = CaseInput(CasesFolder() / GetParam());
     TCodeScanner runs(rules, log);
     TCodeScanner single(rules, log);
     single.SetRuleRuns(false);
-    runs.ScanFile(source, "PAS");
-    single.ScanFile(source, "PAS");
+    runs.ScanFile(input.path.string(), input.type);
+    single.ScanFile(input.path.string(), input.type);
     ASSERT_FALSE(runs.Results().empty());
     EXPECT_EQ(runs.Results(), single.Results());
     EXPECT_EQ(runs.Codes(), single.Codes());
