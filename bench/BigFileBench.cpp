@@ -102,7 +102,7 @@ int main(int argc, char* argv[])
     paths.logFile = AppFolder() + "big_file_bench.TXT";
     TAppContext app(paths, TAppContext::TSettingsAtEnd::Keep);
     TSilentPlatform platform;
-    TMForm form({app.DebugLog(), app.Config(), app.SharedRules(), platform, paths, ""});
+    TMForm form({app.DebugLog(), app.Config(), app.SharedRules(), platform, paths, "", {}, {}});
     form.resize(1000, 700);
     form.show();
     QApplication::processEvents();
