@@ -80,7 +80,7 @@ private slots:
                 return outcome;
             };
             bool eventsRan = false;
-            QTimer::singleShot(0, [&] { eventsRan = true; });
+            QTimer::singleShot(0, &window, [&] { eventsRan = true; }); // dropped with the window
             int progressShown = -1;
             if (c.end != TEnd::Quick) WhenShown(scan, [&] {
                 progressShown = scan.ProgressPanel()->findChild<QProgressBar*>()->value();
