@@ -17,7 +17,6 @@
 
 #include "BenchSupport.h"
 #include "browser/MainForm.h"
-#include "config/AppContext.h"
 #include "widgets/ListViewEx.h"
 
 #include <QApplication>
@@ -98,11 +97,8 @@ int main(int argc, char* argv[])
     const std::size_t bytes = WriteSource(source, classes);
     const double sourceMb = static_cast<double>(bytes) / (1 << 20);
 
-    TAppPaths paths = TAppPaths::InFolder(QUILLANE_DATA_DIR "/");
-    paths.logFile = AppFolder() + "big_file_bench.TXT";
-    TAppContext app(paths, TAppContext::TSettingsAtEnd::Keep);
-    TSilentPlatform platform;
-    TMForm form({app.DebugLog(), app.Config(), app.SharedRules(), platform, paths, "", {}, {}});
+    TBenchApp bench("big_file_bench.TXT");
+    TMForm form(bench.WindowServices());
     form.resize(1000, 700);
     form.show();
     QApplication::processEvents();

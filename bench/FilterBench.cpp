@@ -12,7 +12,6 @@
 #include "BenchSupport.h"
 #include "browser/MainForm.h"
 #include "browser/core/OutlineFilter.h"
-#include "config/AppContext.h"
 #include "widgets/ListViewEx.h"
 
 #include <QApplication>
@@ -43,13 +42,10 @@ int main(int argc, char* argv[])
     if (words.empty())
         words = {"getlist", "e", "field", "zzz"};
 
-    TAppPaths paths = TAppPaths::InFolder(QUILLANE_DATA_DIR "/");
-    paths.logFile = AppFolder() + "filter_bench.TXT";
-    TAppContext app(paths, TAppContext::TSettingsAtEnd::Keep);
-    TSilentPlatform platform;
+    TBenchApp bench("filter_bench.TXT");
     QElapsedTimer timer;
     timer.start();
-    TMForm form({app.DebugLog(), app.Config(), app.SharedRules(), platform, paths, source, {}, {}});
+    TMForm form(bench.WindowServices(source));
     const double opened = Ms(timer);
     form.resize(1000, 700);
     form.show();

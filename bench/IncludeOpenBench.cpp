@@ -48,11 +48,9 @@ int main(int argc, char* argv[])
     const std::string plain =
         argc > 2 ? argv[2] : "/usr/share/fpcsrc/3.2.2/packages/odata/src/sharepoint.pp";
 
-    TAppPaths paths = TAppPaths::InFolder(QUILLANE_DATA_DIR "/");
-    paths.logFile = AppFolder() + "include_open_bench.TXT";
-    TAppContext app(paths, TAppContext::TSettingsAtEnd::Keep);
-    TSilentPlatform platform;
-    TMForm form({app.DebugLog(), app.Config(), app.SharedRules(), platform, paths, "", {}, {}});
+    TBenchApp bench("include_open_bench.TXT");
+    TAppContext& app = bench.app;
+    TMForm form(bench.WindowServices());
     form.resize(1000, 700);
     form.show();
     QApplication::processEvents();
@@ -61,7 +59,7 @@ int main(int argc, char* argv[])
     std::vector<double> opens;
     QElapsedTimer timer;
     for (int i = 0; i < kRuns; ++i) {
-        form.OpenFile(paths.dataFolder + "Example.pas");
+        form.OpenFile(bench.paths.dataFolder + "Example.pas");
         timer.restart();
         form.OpenFile(unit);
         QApplication::processEvents();

@@ -27,14 +27,12 @@ int main(int argc, char* argv[])
     const std::string folder = argc > 1 ? argv[1] : "/usr/share/fpcsrc/3.2.2";
     const QString keyword = argc > 2 ? argv[2] : "Create";
 
-    TAppPaths paths = TAppPaths::InFolder(QUILLANE_DATA_DIR "/");
-    paths.logFile = AppFolder() + "search_window_bench.TXT";
-    TAppContext app(paths, TAppContext::TSettingsAtEnd::Keep);
+    TBenchApp bench("search_window_bench.TXT");
+    TAppContext& app = bench.app;
     app.Config().WriteList(kSearchPathList, {folder});
     for (auto key : {kSearchInTitle, kSearchInDecl, kSearchInCom, kSearchInType})
         app.Config().WriteBool(key, true);
-    TSilentPlatform platform;
-    TFormSearch form(app, platform, {}, nullptr);
+    TFormSearch form(app, bench.platform, {}, nullptr);
     form.show();
     QApplication::processEvents();
     form.CKeyWords->setCurrentText(keyword);

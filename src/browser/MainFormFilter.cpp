@@ -57,6 +57,23 @@ std::vector<TListRow> FilterRows(const TLines& entries, const std::string& layou
     return rows;
 }
 
+// The entries' order in the list's sort (the compare the window gives the list), worked
+// out from rows made for this and let go; any thread.
+std::vector<std::size_t> FilterOrder(const TLines& entries, const std::string& layout,
+                                     std::pair<int, TSortOption> sort, int columns)
+{
+    std::vector<std::size_t> order(RecordCount(entries));
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    if (sort.first >= 0 && sort.first < columns && sort.second != TSortOption::soNone) {
+        const std::vector<TListRow> rows = FilterRows(entries, layout);
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return ListViewCompare(rows[a], rows[b], layout, sort.first, sort.second) < 0;
+        });
+    }
+    return order;
+}
+
 } // namespace
 
 TMForm::TFilterTable TMForm::MakeFilterTable(const TLines& entries, const std::string& layout,
@@ -64,17 +81,7 @@ TMForm::TFilterTable TMForm::MakeFilterTable(const TLines& entries, const std::s
 {
     TFilterTable table;
     table.index = std::make_unique<TOutlineFilter>(entries);
-    // The order the list's own sort gives (TListViewEx::SortedOrder with the window's
-    // compare); the rows it compares are made for this and let go.
-    table.order.resize(table.index->EntryCount());
-    for (std::size_t i = 0; i < table.order.size(); ++i)
-        table.order[i] = i;
-    if (sort.first >= 0 && sort.first < kColumnCount && sort.second != TSortOption::soNone) {
-        const std::vector<TListRow> rows = FilterRows(entries, layout);
-        std::stable_sort(table.order.begin(), table.order.end(), [&](std::size_t a, std::size_t b) {
-            return ListViewCompare(rows[a], rows[b], layout, sort.first, sort.second) < 0;
-        });
-    }
+    table.order = FilterOrder(entries, layout, sort, kColumnCount);
     table.sort = sort;
     return table;
 }
@@ -117,7 +124,7 @@ void TMForm::ShowMatches(const std::vector<int>& matches)
     // sorted the list anew since.
     const std::pair<int, TSortOption> sort{m_listView->SortColumn(), m_listView->SortOrder()};
     if (sort != m_filterOrderSort) {
-        m_filterOrder = m_listView->SortedOrder(FilterRows(m_browser.Entries(), m_headerLayout));
+        m_filterOrder = FilterOrder(m_browser.Entries(), m_headerLayout, sort, kColumnCount);
         m_filterOrderSort = sort;
     }
     std::vector<char> matched(m_filterIndex->EntryCount(), 0);

@@ -248,17 +248,6 @@ void TListViewEx::clear()
     QTreeWidget::clear();
 }
 
-std::vector<std::size_t> TListViewEx::SortedOrder(const std::vector<TListRow>& rows) const
-{
-    std::vector<std::size_t> order(rows.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    if (IsSorting())
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::size_t a, std::size_t b) { return Compare(rows[a], rows[b]) < 0; });
-    return order;
-}
-
 bool TListViewEx::IsSorting() const
 {
     return m_sortColumn >= 0 && m_sortColumn < columnCount() && m_sortOrder != TSortOption::soNone;

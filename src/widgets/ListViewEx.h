@@ -77,9 +77,6 @@ public:
     bool ShowsTableRows() const { return m_tableShown; }
     // Removes every row the list shows; the table's rows are kept.
     void clear();
-    // The positions of rows in the order the list sorts them (equal rows keep their order);
-    // in their own order when the list does not sort.
-    std::vector<std::size_t> SortedOrder(const std::vector<TListRow>& rows) const;
     // True when a sort column and an order are set.
     bool IsSorting() const;
     static TListRow RowOf(const QTreeWidgetItem* item);

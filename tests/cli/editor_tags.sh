@@ -8,16 +8,7 @@ TESTS=$2
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 export XDG_CACHE_HOME=$WORK/cache XDG_CONFIG_HOME=$WORK/config XDG_DATA_HOME=$WORK/data XDG_STATE_HOME=$WORK/state
-failures=0
-
-check() { # name expected actual
-    if [[ "$2" != "$3" ]]; then
-        echo "FAIL: $1"
-        echo "--- expected"; printf '%s\n' "$2"
-        echo "--- got"; printf '%s\n' "$3"
-        failures=$((failures + 1))
-    fi
-}
+. "$(dirname "$0")/lib/checks.sh"
 
 mkdir -p "$WORK/src/sub" "$WORK/out" "$WORK/elsewhere"
 cp "$(dirname "$QUILLANE")/Example.pas" "$WORK/src/Example.pas"
@@ -100,5 +91,4 @@ check "--search --json, a title row" '{"file":"'"$WORK"'/src/Example.pas","line"
 "$QUILLANE" --title "$WORK/src/Example.pas" --json > /dev/null 2>&1
 check "--title takes no --json" "2" "$?"
 
-[[ $failures == 0 ]] || { echo "$failures checks failed"; exit 1; }
-echo "editor tags: all checks passed"
+finish

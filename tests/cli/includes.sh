@@ -5,15 +5,7 @@ set -u
 prog=$1
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-checks=0
-failures=0
-check() { # name expected actual
-    checks=$((checks + 1))
-    if [ "$2" != "$3" ]; then
-        echo "FAIL: $1"; echo "  expected: $(printf %q "$2")"; echo "  actual:   $(printf %q "$3")"
-        failures=$((failures + 1))
-    fi
-}
+. "$(dirname "$0")/lib/checks.sh"
 
 cat > "$dir/rules.dll" <<'RULES'
 [BEGIN]
@@ -84,5 +76,4 @@ FromInc  (procedure, parts.inc line 2)
 Own  (procedure, line 3)
 missing.inc  (include, line 4)  not found" "$out"
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

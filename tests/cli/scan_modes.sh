@@ -4,21 +4,7 @@ set -u
 prog=$1
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-checks=0
-failures=0
-check() { # name expected actual
-    checks=$((checks + 1))
-    if [ "$2" != "$3" ]; then
-        echo "FAIL: $1"; echo "  expected: $(printf %q "$2")"; echo "  actual:   $(printf %q "$3")"
-        failures=$((failures + 1))
-    fi
-}
-check_ok() { # name command...: the command must succeed
-    checks=$((checks + 1))
-    local name=$1
-    shift
-    "$@" || { echo "FAIL: $name"; failures=$((failures + 1)); }
-}
+. "$(dirname "$0")/lib/checks.sh"
 
 cat > "$dir/rules.dll" <<'RULES'
 [BEGIN]
@@ -134,6 +120,4 @@ if [ -w /dev/full ]; then
     done
 fi
 
-echo "$((checks - failures)) passed, $failures failed"
-
-[ "$failures" -eq 0 ]
+finish

@@ -9,16 +9,7 @@ trap 'rm -rf "$WORK"' EXIT
 # The outline cache goes to the test's own folder, never to the user's.
 export XDG_CACHE_HOME=$WORK/cache
 CACHE=$XDG_CACHE_HOME/quillane/outlines.sqlite
-failures=0
-
-check() { # name expected actual
-    if [[ "$2" != "$3" ]]; then
-        echo "FAIL: $1"
-        echo "--- expected"; printf '%s\n' "$2"
-        echo "--- got"; printf '%s\n' "$3"
-        failures=$((failures + 1))
-    fi
-}
+. "$(dirname "$0")/lib/checks.sh"
 
 mkdir -p "$WORK/src/sub"
 printf '// Widget tools\nprocedure MakeWidget; // builds a Widget\nprocedure Other;\n' > "$WORK/src/a.pas"
@@ -101,5 +92,4 @@ check "FIFO: status" 1 "$rc"
 check "FIFO: the other rows" "$WORK/fifo/a.pas${T}2${T}MakeWidget${T}// builds a Widget${T}procedure" "$out"
 check "FIFO: said" "quillane: 1 file and 0 folders could not be read (see the trace log)" "$(cat "$WORK/err")"
 
-[[ $failures -eq 0 ]] && echo "search.sh: all checks passed"
-exit $failures
+finish
