@@ -51,7 +51,7 @@ int main(int argc, char* argv[])
     form.show();
     timer.restart();
     QApplication::processEvents();
-    const TLines& entries = form.Browser().Entries();
+    const TLineStore& entries = form.Browser().Entries();
     std::printf("source      %s\nentries     %zu\nopened in   %.0f ms (read, scanned, top level shown)\n"
                 "idle work   %.0f ms (first paint; the filter's index, made before the first keystroke)\n\n",
                 source.c_str(), entries.size() / 4, opened, Ms(timer));

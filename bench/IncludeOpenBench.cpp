@@ -65,7 +65,7 @@ int main(int argc, char* argv[])
         QApplication::processEvents();
         opens.push_back(Ms(timer));
     }
-    const TLines& entries = form.Browser().Entries();
+    const TLineStore& entries = form.Browser().Entries();
     std::size_t included = 0;
     for (int i = 0; HasRecordAt(entries, i); i += kRecordLines)
         included += !RecordFile(entries[static_cast<std::size_t>(i)]).empty();

@@ -116,7 +116,7 @@ void TMForm::FitLineColumn()
     if (column <= 0 || m_listView->isColumnHidden(column))
         return;
     std::map<std::string, int> lastLines; // the highest line of each included file's name
-    const TLines& entries = m_browser.Entries();
+    const TLineStore& entries = m_browser.Entries();
     for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
         const std::string_view file = RecordFile(entries[static_cast<std::size_t>(i)]);
         if (!file.empty()) {
@@ -358,10 +358,12 @@ TScanOutcome TMForm::Scan(const std::string& path, const std::string& key)
         TScanOutcome scanned = ScanOutline(m_sharedRules, m_config, m_debugLog, path, key, minimize, includes, control);
         if (scanned.failure == TOpenFailure::None && !scanned.entries.empty())
             filter = MakeFilterTable(scanned.entries, layout, sort);
+        // The scanner's lines of a big file are gone now; the window need not keep their room.
+        ReleaseFreedMemory();
         return scanned;
     });
     m_scannedFilter = std::move(filter);
-    m_scannedFilterEntries = m_scannedFilter ? outcome.entries.data() : nullptr;
+    m_scannedFilterEntries = m_scannedFilter ? outcome.entries.Identity() : nullptr;
     return outcome;
 }
 

@@ -237,10 +237,10 @@ private:
     // list's sort. Plain data: a scan's worker makes it.
     struct TFilterTable {
         std::unique_ptr<TOutlineFilter> index;
-        std::vector<std::size_t> order;
+        std::vector<std::uint32_t> order; // entry numbers: a store holds fewer than 2^32 lines
         std::pair<int, TSortOption> sort{-1, TSortOption::soNone};
     };
-    static TFilterTable MakeFilterTable(const TLines& entries, const std::string& layout,
+    static TFilterTable MakeFilterTable(const TLineStore& entries, const std::string& layout,
                                         std::pair<int, TSortOption> sort);
     void ApplyFilter(const QString& text);
     // Makes the filter's index of the entries when they have changed since it was made,
@@ -317,11 +317,11 @@ private:
     std::unique_ptr<TOutlineFilter> m_filterIndex;
     int m_filterIndexVersion = -1;
     int m_lineColumnVersion = -1; // the entries the Line column was last fitted to
-    std::vector<std::size_t> m_filterOrder;
+    std::vector<std::uint32_t> m_filterOrder;
     std::pair<int, TSortOption> m_filterOrderSort{-1, TSortOption::soNone};
     // The table the last scan's worker made, for the entries whose first record it names.
     std::optional<TFilterTable> m_scannedFilter;
-    const std::string* m_scannedFilterEntries = nullptr;
+    const void* m_scannedFilterEntries = nullptr;
     // The matches in the list's order, those from m_matchesShown on still to be shown.
     std::vector<std::size_t> m_matchRows;
     std::size_t m_matchesShown = 0;

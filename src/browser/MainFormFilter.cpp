@@ -42,13 +42,13 @@ constexpr std::size_t kLargestMatchPart = 16384;
 constexpr std::size_t kMostListedMatches = 100000;
 
 // The list row of the entry at entry index i, as the filter shows it.
-TListRow FilterRow(const TLines& entries, int i, const std::string& layout)
+TListRow FilterRow(const TLineStore& entries, int i, const std::string& layout)
 {
     const TOutlineEntry e = EntryAt(entries, i);
     return {" ", e.icon, OutlineSubTexts(layout, LineCellText(e), e.type, e.declaration, e.comment), i};
 }
 
-std::vector<TListRow> FilterRows(const TLines& entries, const std::string& layout)
+std::vector<TListRow> FilterRows(const TLineStore& entries, const std::string& layout)
 {
     std::vector<TListRow> rows;
     rows.reserve(RecordCount(entries));
@@ -59,15 +59,15 @@ std::vector<TListRow> FilterRows(const TLines& entries, const std::string& layou
 
 // The entries' order in the list's sort (the compare the window gives the list), worked
 // out from rows made for this and let go; any thread.
-std::vector<std::size_t> FilterOrder(const TLines& entries, const std::string& layout,
-                                     std::pair<int, TSortOption> sort, int columns)
+std::vector<std::uint32_t> FilterOrder(const TLineStore& entries, const std::string& layout,
+                                       std::pair<int, TSortOption> sort, int columns)
 {
-    std::vector<std::size_t> order(RecordCount(entries));
+    std::vector<std::uint32_t> order(RecordCount(entries));
     for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
+        order[i] = static_cast<std::uint32_t>(i);
     if (sort.first >= 0 && sort.first < columns && sort.second != TSortOption::soNone) {
         const std::vector<TListRow> rows = FilterRows(entries, layout);
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
             return ListViewCompare(rows[a], rows[b], layout, sort.first, sort.second) < 0;
         });
     }
@@ -76,7 +76,7 @@ std::vector<std::size_t> FilterOrder(const TLines& entries, const std::string& l
 
 } // namespace
 
-TMForm::TFilterTable TMForm::MakeFilterTable(const TLines& entries, const std::string& layout,
+TMForm::TFilterTable TMForm::MakeFilterTable(const TLineStore& entries, const std::string& layout,
                                              std::pair<int, TSortOption> sort)
 {
     TFilterTable table;
@@ -91,9 +91,9 @@ void TMForm::PrepareFilter()
     if (m_filterIndex && m_filterIndexVersion == m_browser.EntriesVersion())
         return;
     // Each keystroke then only matches and picks rows, made from the entries when shown.
-    const TLines& entries = m_browser.Entries();
+    const TLineStore& entries = m_browser.Entries();
     std::optional<TFilterTable> scanned = std::exchange(m_scannedFilter, std::nullopt);
-    const bool fromScan = scanned && !entries.empty() && m_scannedFilterEntries == entries.data();
+    const bool fromScan = scanned && !entries.empty() && m_scannedFilterEntries == entries.Identity();
     m_scannedFilterEntries = nullptr;
     TFilterTable table = fromScan ? std::move(*scanned)
                                   : MakeFilterTable(entries, m_headerLayout,
@@ -132,7 +132,7 @@ void TMForm::ShowMatches(const std::vector<int>& matches)
         matched[static_cast<std::size_t>(i / kRecordLines)] = 1;
     m_matchRows.clear();
     m_matchRows.reserve(std::min(matches.size(), kMostListedMatches));
-    for (std::size_t row : m_filterOrder) {
+    for (const std::size_t row : m_filterOrder) {
         if (m_matchRows.size() == kMostListedMatches)
             break;
         if (matched[row])
@@ -197,7 +197,7 @@ QString TMForm::LevelPathOf(const QModelIndex& index) const
     if (!m_filtering || !m_filterIndex)
         return {};
     const int entry = index.sibling(index.row(), 0).data(TListViewEx::kKeyRole).toInt();
-    return QString::fromStdString(m_filterIndex->LevelPath(entry));
+    return QString::fromStdString(m_filterIndex->LevelPath(m_browser.Entries(), entry));
 }
 
 void TMForm::EndFilter(bool focusList)

@@ -10,23 +10,19 @@ std::string_view Fields(std::string_view header)
     return header.substr(0, header.find(kFileTag));
 }
 
-} // namespace
-
-std::size_t RecordCount(const TLines& results)
-{
-    return results.size() / kRecordLines;
-}
-
-bool HasRecordAt(const TLines& results, int index)
+// The same for both ways of keeping result lines.
+template <class Lines>
+bool HasRecordIn(const Lines& results, int index)
 {
     return index >= 0 && index % kRecordLines == 0 &&
            static_cast<std::size_t>(index) + kRecordLines <= results.size();
 }
 
-TOutlineRecord ReadRecord(const TLines& results, int index)
+template <class Lines>
+TOutlineRecord ReadRecordOf(const Lines& results, int index)
 {
     const auto i = static_cast<std::size_t>(index);
-    const std::string& header = results[i];
+    const std::string_view header = results[i];
     TOutlineRecord record;
     record.line = RecordLine(header);
     record.icon = IntOrZero(TagValue(Fields(header), "ICON"));
@@ -36,6 +32,38 @@ TOutlineRecord ReadRecord(const TLines& results, int index)
     record.declaration = results[i + 2];
     record.comment = results[i + 3];
     return record;
+}
+
+} // namespace
+
+std::size_t RecordCount(const TLines& results)
+{
+    return results.size() / kRecordLines;
+}
+
+std::size_t RecordCount(const TLineStore& results)
+{
+    return results.size() / kRecordLines;
+}
+
+bool HasRecordAt(const TLines& results, int index)
+{
+    return HasRecordIn(results, index);
+}
+
+bool HasRecordAt(const TLineStore& results, int index)
+{
+    return HasRecordIn(results, index);
+}
+
+TOutlineRecord ReadRecord(const TLines& results, int index)
+{
+    return ReadRecordOf(results, index);
+}
+
+TOutlineRecord ReadRecord(const TLineStore& results, int index)
+{
+    return ReadRecordOf(results, index);
 }
 
 int RecordLevel(std::string_view header)

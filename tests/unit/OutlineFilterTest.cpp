@@ -57,11 +57,12 @@ TEST(OutlineFilter, LevelPaths)
         {0, ""},           {4, "TInventory"}, {8, "TInventory > Find"}, {12, "TInventory"},
         {16, ""},          {24, "TList"},     {32, "TList > TItem"},    {99, ""},
     };
-    const TOutlineFilter filter(Inventory());
+    const TLineStore entries = Inventory();
+    const TOutlineFilter filter(entries);
     EXPECT_EQ(filter.EntryCount(), 9u);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entry);
-        EXPECT_EQ(filter.LevelPath(c.entry), c.path);
+        EXPECT_EQ(filter.LevelPath(entries, c.entry), c.path);
     }
 }
 

@@ -42,25 +42,36 @@ TEST(OutlineRecord, ReadsTheHeaderFields)
     }
 }
 
+// Records read the same from separate lines and from a line store, which keeps empty lines.
 TEST(OutlineRecord, OnlyWholeRecordsCount)
 {
-    const TLines results = {"[LINE]1[ICON]1[LEVEL]1", "unit", "A", "",
-                            "[LINE]2[ICON]3[LEVEL]2", "class", "B", "// b",
-                            "[LINE]3[ICON]1[LEVEL]2", "procedure"};
-    EXPECT_EQ(RecordCount(results), 2u);
-    struct Case {
-        int index;
-        bool whole;
+    const TLines lines = {"[LINE]1[ICON]1[LEVEL]1", "unit", "A", "",
+                          "[LINE]2[ICON]3[LEVEL]2", "class", "B", "// b",
+                          "[LINE]3[ICON]1[LEVEL]2", "procedure"};
+    const TLineStore store(lines);
+    EXPECT_EQ(store.Lines(), lines);
+    const auto check = [](const auto& results) {
+        EXPECT_EQ(RecordCount(results), 2u);
+        struct Case {
+            int index;
+            bool whole;
+        };
+        for (const Case c : {Case{0, true}, Case{4, true}, Case{8, false}, Case{-4, false}, Case{2, false},
+                             Case{12, false}}) {
+            SCOPED_TRACE(c.index);
+            EXPECT_EQ(HasRecordAt(results, c.index), c.whole);
+        }
+        const TOutlineRecord first = ReadRecord(results, 0);
+        EXPECT_EQ(first.declaration, "A");
+        EXPECT_EQ(first.comment, "");
+        const TOutlineRecord second = ReadRecord(results, 4);
+        EXPECT_EQ(second.line, "2");
+        EXPECT_EQ(second.icon, kContainerIcon);
+        EXPECT_EQ(second.declaration, "B");
+        EXPECT_EQ(second.comment, "// b");
     };
-    for (const Case c : {Case{0, true}, Case{4, true}, Case{8, false}, Case{-4, false}, Case{2, false},
-                         Case{12, false}}) {
-        SCOPED_TRACE(c.index);
-        EXPECT_EQ(HasRecordAt(results, c.index), c.whole);
-    }
-    const TOutlineRecord second = ReadRecord(results, 4);
-    EXPECT_EQ(second.line, "2");
-    EXPECT_EQ(second.icon, kContainerIcon);
-    EXPECT_EQ(second.declaration, "B");
-    EXPECT_EQ(second.comment, "// b");
-    EXPECT_EQ(RecordCount({}), 0u);
+    check(lines);
+    check(store);
+    EXPECT_EQ(RecordCount(TLines{}), 0u);
+    EXPECT_EQ(RecordCount(TLineStore{}), 0u);
 }

@@ -126,7 +126,7 @@ public:
     const std::string& SourceType() const { return m_sourceType; }
     int LevelStart() const { return m_levelStart; }
     const std::string& ScannedPath() const { return m_scannedPath; }
-    const TLines& Entries() const { return m_entries; }
+    const TLineStore& Entries() const { return m_entries; }
     // Changes whenever Entries is replaced (a scan), so that what is made from the entries
     // can tell when to make it again.
     int EntriesVersion() const { return m_entriesVersion; }
@@ -173,7 +173,7 @@ private:
     std::string m_sourceType;
     int m_levelStart = 0;
     std::string m_scannedPath;
-    TLines m_entries;
+    TLineStore m_entries;
     int m_entriesVersion = 0;
     TLines m_title;
     THistory m_history;

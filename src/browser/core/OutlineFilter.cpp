@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-TOutlineFilter::TOutlineFilter(const TLines& entries)
+TOutlineFilter::TOutlineFilter(const TLineStore& entries)
 {
     const std::size_t count = RecordCount(entries);
     m_starts.reserve(count + 1);
@@ -21,16 +21,15 @@ TOutlineFilter::TOutlineFilter(const TLines& entries)
             holders.pop_back();
         m_parents.push_back(holders.empty() ? -1 : holders.back().entry);
         holders.push_back({record.level, static_cast<std::int32_t>(e)});
-        m_starts.push_back(static_cast<std::uint32_t>(m_names.size()));
+        m_starts.push_back(static_cast<std::uint32_t>(m_lower.size()));
         // A declaration is one line; the break keeps a match inside one.
-        m_names.append(record.declaration);
-        m_names += '\n';
-        if (m_names.size() > UINT32_MAX)
+        m_lower.append(LowerCase(record.declaration));
+        m_lower += '\n';
+        if (m_lower.size() > UINT32_MAX)
             throw std::length_error("the outline's declarations are too long to index");
     }
-    m_starts.push_back(static_cast<std::uint32_t>(m_names.size()));
-    m_names.shrink_to_fit();
-    m_lower = LowerCase(m_names);
+    m_starts.push_back(static_cast<std::uint32_t>(m_lower.size()));
+    m_lower.shrink_to_fit();
 }
 
 std::vector<int> TOutlineFilter::Match(std::string_view text) const
@@ -54,7 +53,7 @@ std::vector<int> TOutlineFilter::Match(std::string_view text) const
     return found;
 }
 
-std::string TOutlineFilter::LevelPath(int entryIndex) const
+std::string TOutlineFilter::LevelPath(const TLineStore& entries, int entryIndex) const
 {
     const std::size_t e = static_cast<std::size_t>(entryIndex / kRecordLines);
     if (entryIndex < 0 || e >= m_parents.size())
@@ -66,8 +65,7 @@ std::string TOutlineFilter::LevelPath(int entryIndex) const
     for (auto h = holders.rbegin(); h != holders.rend(); ++h) {
         if (!path.empty())
             path += kLevelPathSeparator;
-        const std::size_t i = static_cast<std::size_t>(*h);
-        path.append(m_names, m_starts[i], m_starts[i + 1] - m_starts[i] - 1);
+        path.append(ReadRecord(entries, static_cast<int>(kRecordLines * *h)).declaration);
     }
     return path;
 }
