@@ -2,8 +2,8 @@
 // opened in the window (offscreen) and filtered, and the bench prints how long the
 // window kept its event loop from running, when progress was first shown, when the
 // outline stood, the process's memory (peak and after each step, from /proc/self/status),
-// and for each filter keystroke the time until the window took input again and until
-// the matches were complete.
+// and for each filter keystroke, and for a click that sorts the matches anew, the time
+// until the window took input again and until the matches were complete.
 //
 //   QT_QPA_PLATFORM=offscreen big_file_bench [CLASSES] [WORD] [PICTURES]
 //
@@ -13,7 +13,7 @@
 // word. The source is written to the temporary folder and removed at
 // the end; the rules and settings are the delivered ones of data/, read only. The exit
 // status is 1 when a target is missed: memory after the load under three times the
-// source's size, every keystroke answered within 200 ms.
+// source's size, every keystroke and the click answered within 200 ms.
 
 #include "BenchSupport.h"
 #include "browser/MainForm.h"
@@ -165,6 +165,25 @@ int main(int argc, char* argv[])
                     edit->text().toUtf8().constData(), answered, gap, complete,
                     form.ListView()->topLevelItemCount(), StatusMb("VmRSS"));
     }
+    // The matches sorted anew by a click on a column's header, then one more keystroke,
+    // which lists the matches in that order.
+    TListViewEx* list = form.ListView();
+    const int column = list->SortColumn() == 1 ? 2 : 1;
+    timer.restart();
+    list->ColumnClick(column);
+    const double clicked = Ms(timer);
+    const double sortGap = RunUntil([&] { return !form.IsFilterBusy(); });
+    std::printf("sorted by column %d: click handled in %.0f ms, longest gap %.0f ms, complete in %.0f ms\n",
+                column, clicked, sortGap, Ms(timer));
+    QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    timer.restart();
+    QApplication::sendEvent(edit, &backspace);
+    const double erased = Ms(timer);
+    const double eraseGap = RunUntil([&] { return !form.IsFilterBusy(); });
+    std::printf("filter \"%s\" in that order: key handled in %.0f ms, longest gap %.0f ms, complete in %.0f ms, "
+                "%d rows\n",
+                edit->text().toUtf8().constData(), erased, eraseGap, Ms(timer), list->topLevelItemCount());
+    worstAnswer = std::max({worstAnswer, clicked, sortGap, erased, eraseGap});
     if (!pictures.isEmpty())
         form.grab().save(pictures + "-filter.png");
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
@@ -172,7 +191,7 @@ int main(int argc, char* argv[])
     QApplication::processEvents();
     const double endRss = StatusMb("VmRSS");
     std::printf("\nafter Esc   RSS %.0f MB, peak %.0f MB\n", endRss, StatusMb("VmHWM"));
-    std::printf("targets     RSS after load under 3x the source (%.0f MB): %s; every keystroke under 200 ms: %s\n",
+    std::printf("targets     RSS after load under 3x the source (%.0f MB): %s; every keystroke and click under 200 ms: %s\n",
                 3 * sourceMb, loadedRss < 3 * sourceMb ? "met" : "missed", worstAnswer < 200 ? "met" : "missed");
     std::remove(source.c_str());
     return loadedRss < 3 * sourceMb && worstAnswer < 200 ? 0 : 1;

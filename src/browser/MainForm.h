@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 class IPlatform;
@@ -121,8 +122,8 @@ public:
     // The scans of the window's sources, on a worker thread with progress and Stop.
     TBackgroundScan* BackgroundScan() const { return m_backgroundScan; }
     bool IsScanning() const;
-    // True while the filter has work left: its index to make for new entries, or matches
-    // still to be added to the list.
+    // True while the filter has work left: its index to make for new entries, matches
+    // still to be added to the list, or the order of a big file's entries in a new sort.
     bool IsFilterBusy() const;
 
 public slots:
@@ -250,6 +251,10 @@ private:
     // loop runs, so that many matches keep the window answering; a new keystroke or the
     // end of the filter drops the parts not yet shown.
     void ShowMatches(const std::vector<int>& matches);
+    // Makes the filter's order follow the list's sort: at once for a small file; for a
+    // big one on a worker, the matches following the order before until it is done and
+    // shown in the new one then.
+    void FollowSort();
     void ShowMoreMatches();
     void DropPendingMatches();
     // Gives the list the filter's rows anew, each made from the entries when first shown.
@@ -319,6 +324,13 @@ private:
     int m_lineColumnVersion = -1; // the entries the Line column was last fitted to
     std::vector<std::uint32_t> m_filterOrder;
     std::pair<int, TSortOption> m_filterOrderSort{-1, TSortOption::soNone};
+    // The worker that sorts a big file's entries, the sort it works out and a number that
+    // tells its answer from that of a worker it replaced; it is stopped and joined before
+    // the window's other members go.
+    std::pair<int, TSortOption> m_orderJobSort{-1, TSortOption::soNone};
+    unsigned m_orderJob = 0;
+    int m_orderJobVersion = -1; // the entries it sorts
+    bool m_orderJobRunning = false;
     // The table the last scan's worker made, for the entries whose first record it names.
     std::optional<TFilterTable> m_scannedFilter;
     const void* m_scannedFilterEntries = nullptr;
@@ -387,4 +399,7 @@ private:
     QAction* m_actFolders = nullptr;
     QAction* m_openUnit = nullptr;
     QMenu* m_unitMenu = nullptr;
+
+    // Last, so that it is stopped and joined before the members above go.
+    std::jthread m_orderWorker;
 };

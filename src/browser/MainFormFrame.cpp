@@ -259,6 +259,11 @@ void TMForm::CreatePages()
     connect(m_listView, &QTreeWidget::itemDoubleClicked, this, [this] { ListViewDblClick(); });
     connect(m_listView, &TListViewEx::EnterPressed, this, &TMForm::ListViewDblClick);
     connect(m_listView, &TListViewEx::TextTyped, this, &TMForm::FocusFilter);
+    // A click that sorts the matches of a big file picks them anew in the new order.
+    connect(m_listView, &TListViewEx::ColumnClicked, this, [this] {
+        if (m_filtering)
+            FollowSort();
+    });
     m_listView->SetToolTipOf([this](const QModelIndex& index) { return RowToolTip(index); });
     m_levelPathDelegate =
         new TLevelPathDelegate([this](const QModelIndex& index) { return LevelPathOf(index); }, m_listView);

@@ -345,6 +345,7 @@ void TListViewEx::ColumnClick(int column)
     else
         m_sortOrder = TSortOption::soAscending;
     SetSortColumn(column);
+    emit ColumnClicked(column);
 }
 
 void TListViewEx::keyPressEvent(QKeyEvent* event)

@@ -118,6 +118,8 @@ signals:
     // Text typed on the list. While something receives it, it goes there instead of
     // moving to the row that begins with it.
     void TextTyped(const QString& text);
+    // The user sorted the list by a column (ColumnClick), after its rows were sorted.
+    void ColumnClicked(int column);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -192,6 +192,31 @@ private slots:
         form.FilterEdit()->setText("ap");
         QCOMPARE(Declarations(form), (QStringList{"Append", "Shapes"}));
     }
+
+    // A file with more matches than the list shows: sorted anew, it lists the first
+    // matches in the new order (every "Stop" sorts before the cut in either direction), not
+    // the first ones of the order before, sorted. The order is worked out on a worker.
+    void bigFileListsTheFirstMatchesOfANewSort()
+    {
+        constexpr int kClasses = 35000;
+        std::string text = "unit Big;\ninterface\ntype\n";
+        for (int i = 0; i < kClasses; ++i)
+            text += "  TItem" + std::to_string(i) + " = class\n    procedure Start;\n    procedure Stop;\n  end;\n";
+        text += "implementation\nend.\n";
+        TTestWindow w;
+        w.OpenSource("Big.pas", text);
+        TTestForm& form = *w.form;
+        TListViewEx* list = form.ListView();
+        for (int c = 0; c < list->columnCount(); ++c)
+            if (list->headerItem()->text(c) == "Line" && list->SortColumn() != c)
+                list->ColumnClick(c);
+        form.FilterEdit()->setText("t");
+        QTRY_VERIFY_WITH_TIMEOUT(!form.IsFilterBusy(), 20000);
+        list->ColumnClick(1); // by Declaration
+        QTRY_VERIFY_WITH_TIMEOUT(!form.IsFilterBusy(), 20000);
+        QCOMPARE(list->topLevelItemCount(), 100000);
+        QCOMPARE(Declarations(form).count("Stop"), kClasses);
+    }
 };
 
 QTEST_MAIN(FilterTest)

@@ -68,8 +68,8 @@ void TOutlineBrowser::OpenEntry(const std::string& path, int sourceLine, const s
     const TOpenResult opened = OpenLocation(path);
     if (opened == TOpenResult::Failed)
         return;
-    const int entry = opened == TOpenResult::Opened ? FindEntry(m_entries, sourceLine, declaration) : -1;
-    const int start = entry >= 0 ? LevelStartOf(m_entries, entry) : 0;
+    const int entry = opened == TOpenResult::Opened ? FindEntry(Entries(), sourceLine, declaration) : -1;
+    const int start = entry >= 0 ? LevelStartOf(Entries(), entry) : 0;
     // The file is the one scanned last now: its level's location is not read again.
     const std::string location = start > 0 ? MakeLocation(path, start) : path;
     OpenLocation(location);
@@ -80,7 +80,7 @@ void TOutlineBrowser::OpenEntry(const std::string& path, int sourceLine, const s
 bool TOutlineBrowser::StepInto(int entryIndex)
 {
     TStep step(*this);
-    if (!HasRecordAt(m_entries, entryIndex))
+    if (!HasRecordAt(Entries(), entryIndex))
         return false;
     if (OpenLevel(entryIndex + kRecordLines))
         ShowLevel(m_levelStart);
@@ -96,7 +96,7 @@ void TOutlineBrowser::GoUp()
 void TOutlineBrowser::ShowEntry(int entryIndex)
 {
     TStep step(*this);
-    if (HasRecordAt(m_entries, entryIndex) && OpenLevel(LevelStartOf(m_entries, entryIndex)))
+    if (HasRecordAt(Entries(), entryIndex) && OpenLevel(LevelStartOf(Entries(), entryIndex)))
         ShowLevel(m_levelStart, entryIndex);
 }
 
@@ -148,8 +148,8 @@ void TOutlineBrowser::Rescan(int currentEntry)
     if (IsShellPageShowing())
         return;
     // The current entry is found again by its line and declaration.
-    const bool hadCurrent = HasRecordAt(m_entries, currentEntry);
-    const TOutlineEntry current = hadCurrent ? EntryAt(m_entries, currentEntry) : TOutlineEntry{};
+    const bool hadCurrent = HasRecordAt(Entries(), currentEntry);
+    const TOutlineEntry current = hadCurrent ? EntryAt(Entries(), currentEntry) : TOutlineEntry{};
     SetBusy(true);
     TScanOutcome outcome = m_source.Scan(m_sourcePath, m_sourceType);
     if (outcome.failure != TOpenFailure::None) {
@@ -158,7 +158,7 @@ void TOutlineBrowser::Rescan(int currentEntry)
     }
     if (outcome.entries.empty())
         return;
-    m_entries = std::move(outcome.entries);
+    m_entries = std::make_shared<const TLineStore>(std::move(outcome.entries));
     ++m_entriesVersion;
     m_title = outcome.title;
     m_view.ShowStatus("Line=" + std::to_string(outcome.lineCount));
@@ -167,10 +167,10 @@ void TOutlineBrowser::Rescan(int currentEntry)
         m_view.ShowNotice(FileNameOf(m_sourcePath) + ": " + NulLineText(outcome.nulLine));
     // The entries may differ now (includes followed or not): the level shown is the one that
     // holds the entry found again, or the top when the level is gone.
-    const int found = hadCurrent ? FindEntry(m_entries, IntOrZero(current.line), current.declaration, current.file) : -1;
+    const int found = hadCurrent ? FindEntry(Entries(), IntOrZero(current.line), current.declaration, current.file) : -1;
     if (found >= 0)
-        m_levelStart = LevelStartOf(m_entries, found);
-    else if (!IsLevelStart(m_entries, m_levelStart))
+        m_levelStart = LevelStartOf(Entries(), found);
+    else if (!IsLevelStart(Entries(), m_levelStart))
         m_levelStart = 0;
     ShowLevel(m_levelStart, found);
 }
@@ -223,7 +223,7 @@ TOutlineBrowser::TOpenResult TOutlineBrowser::OpenLocation(const std::string& lo
     }
     takeOver();
     m_typeKnown = true;
-    m_entries = std::move(outcome.entries);
+    m_entries = std::make_shared<const TLineStore>(std::move(outcome.entries));
     ++m_entriesVersion;
     m_title = outcome.title;
     m_view.ShowStatus("Line=" + std::to_string(outcome.lineCount));
@@ -238,17 +238,17 @@ TOutlineBrowser::TOpenResult TOutlineBrowser::OpenLocation(const std::string& lo
 
 int TOutlineBrowser::SettleLocation(std::string& location)
 {
-    if (!m_typeKnown || m_sourceType.empty() || m_entries.empty())
+    if (!m_typeKnown || m_sourceType.empty() || Entries().empty())
         return -1;
     const TLocation parsed = ParseLocation(location);
     const std::string name = FileNameOf(parsed.path);
     int entry = -1;
     if (!parsed.declaration.empty()) {
-        entry = FindDeclarationPath(m_entries, parsed.declaration);
+        entry = FindDeclarationPath(Entries(), parsed.declaration);
         if (entry < 0)
             m_view.ShowNotice("No declaration " + parsed.declaration + " in " + name + ": showing its top level");
-        m_levelStart = entry >= 0 ? LevelStartOf(m_entries, entry) : 0;
-    } else if (IsLevelStart(m_entries, m_levelStart)) {
+        m_levelStart = entry >= 0 ? LevelStartOf(Entries(), entry) : 0;
+    } else if (IsLevelStart(Entries(), m_levelStart)) {
         return -1;
     } else {
         m_view.ShowNotice("No level of " + name + " starts at entry index " +
@@ -290,7 +290,7 @@ void TOutlineBrowser::ShowDocument(int currentEntry)
 void TOutlineBrowser::ShowLevel(int s, int currentEntry)
 {
     TOutlineLevel level;
-    if (m_entries.empty()) {
+    if (Entries().empty()) {
         // A file the scan found nothing in: its empty outline, with its title and line count.
         m_view.ShowLevel(level);
         m_view.ShowNotice("No declarations found in " + FileNameOf(m_sourcePath));
@@ -298,10 +298,10 @@ void TOutlineBrowser::ShowLevel(int s, int currentEntry)
         SetPage(TBrowserPage::List);
         return;
     }
-    if (s > 2 && HasRecordAt(m_entries, s - kRecordLines))
-        level.parent = EntryAt(m_entries, s - kRecordLines);
-    for (int i : LevelIndexes(m_entries, s))
-        level.entries.push_back(EntryAt(m_entries, i));
+    if (s > 2 && HasRecordAt(Entries(), s - kRecordLines))
+        level.parent = EntryAt(Entries(), s - kRecordLines);
+    for (int i : LevelIndexes(Entries(), s))
+        level.entries.push_back(EntryAt(Entries(), i));
     level.currentEntry = currentEntry;
     m_view.ShowLevel(level);
     SetBusy(false);
@@ -346,14 +346,14 @@ void TOutlineBrowser::GoUpLevel()
         GoToLocation(WithTrailingSlash(m_folder));
     } else {
         const int previousStart = m_levelStart;
-        if (OpenLevel(UpperLevelStart(m_entries, m_levelStart)))
+        if (OpenLevel(UpperLevelStart(Entries(), m_levelStart)))
             ShowLevel(m_levelStart, EntryCameFrom(previousStart));
     }
 }
 
 int TOutlineBrowser::EntryCameFrom(int previousStart) const
 {
-    return previousStart > 0 ? LevelEntryLeadingTo(m_entries, m_levelStart, previousStart - kRecordLines)
+    return previousStart > 0 ? LevelEntryLeadingTo(Entries(), m_levelStart, previousStart - kRecordLines)
                              : -1;
 }
 

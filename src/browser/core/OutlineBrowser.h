@@ -9,6 +9,7 @@
 #include "browser/core/OutlineDocument.h"
 #include "browser/core/OutlineScan.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -126,7 +127,10 @@ public:
     const std::string& SourceType() const { return m_sourceType; }
     int LevelStart() const { return m_levelStart; }
     const std::string& ScannedPath() const { return m_scannedPath; }
-    const TLineStore& Entries() const { return m_entries; }
+    const TLineStore& Entries() const { return *m_entries; }
+    // The entries, for work on another thread that must keep them while the browser
+    // moves on to other ones.
+    std::shared_ptr<const TLineStore> SharedEntries() const { return m_entries; }
     // Changes whenever Entries is replaced (a scan), so that what is made from the entries
     // can tell when to make it again.
     int EntriesVersion() const { return m_entriesVersion; }
@@ -173,7 +177,7 @@ private:
     std::string m_sourceType;
     int m_levelStart = 0;
     std::string m_scannedPath;
-    TLineStore m_entries;
+    std::shared_ptr<const TLineStore> m_entries = std::make_shared<const TLineStore>();
     int m_entriesVersion = 0;
     TLines m_title;
     THistory m_history;
