@@ -65,10 +65,10 @@ int main(int argc, char* argv[])
         QApplication::processEvents();
         opens.push_back(Ms(timer));
     }
-    const TLineStore& entries = form.Browser().Entries();
+    const TOutlineStore& entries = form.Browser().Entries();
     std::size_t included = 0;
     for (int i = 0; HasRecordAt(entries, i); i += kRecordLines)
-        included += !RecordFile(entries[static_cast<std::size_t>(i)]).empty();
+        included += !entries.File(i).empty();
     const double worst = *std::max_element(opens.begin(), opens.end());
     std::printf("unit        %s\nentries     %zu (%zu from include files)\n"
                 "window open median %.0f ms, worst %.0f ms (target: under 300 ms)\n\n",

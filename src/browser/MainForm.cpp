@@ -116,12 +116,12 @@ void TMForm::FitLineColumn()
     if (column <= 0 || m_listView->isColumnHidden(column))
         return;
     std::map<std::string, int> lastLines; // the highest line of each included file's name
-    const TLineStore& entries = m_browser.Entries();
+    const TOutlineStore& entries = m_browser.Entries();
     for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
-        const std::string_view file = RecordFile(entries[static_cast<std::size_t>(i)]);
+        const std::string_view file = entries.File(i);
         if (!file.empty()) {
             int& last = lastLines[FileNameOf(std::string(file))];
-            last = std::max(last, IntOrZero(RecordLine(entries[static_cast<std::size_t>(i)])));
+            last = std::max(last, entries.LineNumber(i));
         }
     }
     const QFontMetrics metrics(m_listView->font());
@@ -171,7 +171,7 @@ QString TMForm::RowToolTip(const QModelIndex& index) const
     // The Line cell of an entry from an included file: that file's whole path.
     const int entry = index.siblingAtColumn(0).data(TListViewEx::kKeyRole).toInt();
     if (index.column() == FieldSubItem(m_headerLayout, 'L') + 1 && HasRecordAt(m_browser.Entries(), entry)) {
-        const std::string_view file = RecordFile(m_browser.Entries()[static_cast<std::size_t>(entry)]);
+        const std::string_view file = m_browser.Entries().File(entry);
         if (!file.empty())
             return Qt::convertFromPlainText(QString::fromStdString(std::string(file)), Qt::WhiteSpaceNoWrap);
     }

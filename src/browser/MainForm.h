@@ -241,7 +241,7 @@ private:
         std::vector<std::uint32_t> order; // entry numbers: a store holds fewer than 2^32 lines
         std::pair<int, TSortOption> sort{-1, TSortOption::soNone};
     };
-    static TFilterTable MakeFilterTable(const TLineStore& entries, const std::string& layout,
+    static TFilterTable MakeFilterTable(const TOutlineStore& entries, const std::string& layout,
                                         std::pair<int, TSortOption> sort);
     void ApplyFilter(const QString& text);
     // Makes the filter's index of the entries when they have changed since it was made,

@@ -28,7 +28,7 @@ void TMForm::ApplyFilter(const QString& text)
         m_filtering = true;
     }
     PrepareFilter();
-    ShowMatches(m_filterIndex->Match(text.toStdString()));
+    ShowMatches(m_filterIndex->Match(m_browser.Entries(), text.toStdString()));
 }
 
 namespace {
@@ -45,7 +45,7 @@ constexpr std::size_t kMostListedMatches = 100000;
 constexpr std::size_t kOrderOnWorkerFrom = 50000;
 
 // The list row of the entry at entry index i, as the filter shows it.
-TListRow FilterRow(const TLineStore& entries, int i, const std::string& layout)
+TListRow FilterRow(const TOutlineStore& entries, int i, const std::string& layout)
 {
     const TOutlineEntry e = EntryAt(entries, i);
     return {" ", e.icon, OutlineSubTexts(layout, LineCellText(e), e.type, e.declaration, e.comment), i};
@@ -57,7 +57,7 @@ struct TOrderStopped {};
 // The entries' order in the list's sort (the compare the window gives the list), worked
 // out from rows made for this and let go; any thread. A stop request ends it with
 // TOrderStopped.
-std::vector<std::uint32_t> FilterOrder(const TLineStore& entries, const std::string& layout,
+std::vector<std::uint32_t> FilterOrder(const TOutlineStore& entries, const std::string& layout,
                                        std::pair<int, TSortOption> sort, int columns,
                                        std::stop_token stop = {})
 {
@@ -84,7 +84,7 @@ std::vector<std::uint32_t> FilterOrder(const TLineStore& entries, const std::str
 
 } // namespace
 
-TMForm::TFilterTable TMForm::MakeFilterTable(const TLineStore& entries, const std::string& layout,
+TMForm::TFilterTable TMForm::MakeFilterTable(const TOutlineStore& entries, const std::string& layout,
                                              std::pair<int, TSortOption> sort)
 {
     TFilterTable table;
@@ -99,7 +99,7 @@ void TMForm::PrepareFilter()
     if (m_filterIndex && m_filterIndexVersion == m_browser.EntriesVersion())
         return;
     // Each keystroke then only matches and picks rows, made from the entries when shown.
-    const TLineStore& entries = m_browser.Entries();
+    const TOutlineStore& entries = m_browser.Entries();
     std::optional<TFilterTable> scanned = std::exchange(m_scannedFilter, std::nullopt);
     const bool fromScan = scanned && !entries.empty() && m_scannedFilterEntries == entries.Identity();
     m_scannedFilterEntries = nullptr;
@@ -182,7 +182,7 @@ void TMForm::FollowSort()
     if (sort == m_filterOrderSort ||
         (m_orderJobRunning && sort == m_orderJobSort && version == m_orderJobVersion))
         return;
-    const std::shared_ptr<const TLineStore> entries = m_browser.SharedEntries();
+    const std::shared_ptr<const TOutlineStore> entries = m_browser.SharedEntries();
     if (RecordCount(*entries) < kOrderOnWorkerFrom) {
         m_orderWorker = {};
         m_orderJobRunning = false;

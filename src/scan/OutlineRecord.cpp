@@ -10,28 +10,12 @@ std::string_view Fields(std::string_view header)
     return header.substr(0, header.find(kFileTag));
 }
 
-// The same for both ways of keeping result lines.
+// The same for the result lines and a store of them.
 template <class Lines>
 bool HasRecordIn(const Lines& results, int index)
 {
     return index >= 0 && index % kRecordLines == 0 &&
            static_cast<std::size_t>(index) + kRecordLines <= results.size();
-}
-
-template <class Lines>
-TOutlineRecord ReadRecordOf(const Lines& results, int index)
-{
-    const auto i = static_cast<std::size_t>(index);
-    const std::string_view header = results[i];
-    TOutlineRecord record;
-    record.line = RecordLine(header);
-    record.icon = IntOrZero(TagValue(Fields(header), "ICON"));
-    record.level = RecordLevel(header);
-    record.file = RecordFile(header);
-    record.type = results[i + 1];
-    record.declaration = results[i + 2];
-    record.comment = results[i + 3];
-    return record;
 }
 
 } // namespace
@@ -41,7 +25,7 @@ std::size_t RecordCount(const TLines& results)
     return results.size() / kRecordLines;
 }
 
-std::size_t RecordCount(const TLineStore& results)
+std::size_t RecordCount(const TOutlineStore& results)
 {
     return results.size() / kRecordLines;
 }
@@ -51,19 +35,42 @@ bool HasRecordAt(const TLines& results, int index)
     return HasRecordIn(results, index);
 }
 
-bool HasRecordAt(const TLineStore& results, int index)
+bool HasRecordAt(const TOutlineStore& results, int index)
 {
     return HasRecordIn(results, index);
 }
 
 TOutlineRecord ReadRecord(const TLines& results, int index)
 {
-    return ReadRecordOf(results, index);
+    const auto i = static_cast<std::size_t>(index);
+    const std::string_view header = results[i];
+    TOutlineRecord record;
+    record.line = RecordLine(header);
+    record.icon = RecordIcon(header);
+    record.level = RecordLevel(header);
+    record.file = RecordFile(header);
+    record.type = results[i + 1];
+    record.declaration = results[i + 2];
+    record.comment = results[i + 3];
+    return record;
 }
 
-TOutlineRecord ReadRecord(const TLineStore& results, int index)
+TOutlineRecord ReadRecord(const TOutlineStore& results, int index)
 {
-    return ReadRecordOf(results, index);
+    TOutlineRecord record;
+    record.line = results.Line(index);
+    record.icon = results.Icon(index);
+    record.level = results.Level(index);
+    record.file = results.File(index);
+    record.type = results.Type(index);
+    record.declaration = results.Declaration(index);
+    record.comment = results.Comment(index);
+    return record;
+}
+
+int RecordIcon(std::string_view header)
+{
+    return IntOrZero(TagValue(Fields(header), "ICON"));
 }
 
 int RecordLevel(std::string_view header)

@@ -5,7 +5,7 @@
 // path (the rest of the line, since a path may hold brackets); its LINE is then the line in
 // that file. Stateless; safe from any thread.
 
-#include "scan/LineStore.h"
+#include "scan/OutlineStore.h"
 #include "scan/TextFields.h"
 
 #include <cstddef>
@@ -30,15 +30,16 @@ struct TOutlineRecord {
 
 // The whole records of results; lines after the last whole record make none.
 std::size_t RecordCount(const TLines& results);
-std::size_t RecordCount(const TLineStore& results);
+std::size_t RecordCount(const TOutlineStore& results);
 // True when index is the header of a whole record of results.
 bool HasRecordAt(const TLines& results, int index);
-bool HasRecordAt(const TLineStore& results, int index);
+bool HasRecordAt(const TOutlineStore& results, int index);
 // The record whose header is results[index]; call only when HasRecordAt.
 TOutlineRecord ReadRecord(const TLines& results, int index);
-TOutlineRecord ReadRecord(const TLineStore& results, int index);
-// One field of a header, for walks that need no more: LEVEL as a number (0 when it holds
-// none), LINE as written, and the included file (empty when there is none).
+TOutlineRecord ReadRecord(const TOutlineStore& results, int index);
+// One field of a header, for walks that need no more: LEVEL and ICON as numbers (0 when
+// they hold none), LINE as written, and the included file (empty when there is none).
 int RecordLevel(std::string_view header);
+int RecordIcon(std::string_view header);
 std::string RecordLine(std::string_view header);
 std::string_view RecordFile(std::string_view header);

@@ -453,7 +453,7 @@ TEST_F(OutlineBrowserTest, FileOfAnUnknownTypeShowsItsFolderAndKeepsTheEntries)
 {
     source.Add("/p/a.pas", WorkedExample());
     browser.Start("/p/a.pas");
-    const TLineStore entries = browser.Entries();
+    const TOutlineStore entries = browser.Entries();
 
     browser.Open("/p/docs/notes.txt");
     EXPECT_EQ(browser.SourcePath(), "/p/docs/notes.txt");
@@ -680,7 +680,7 @@ TEST_F(OutlineBrowserTest, RescanKeepsTheLevelAndKeepsTheEntriesOnFailure)
     EXPECT_EQ(view.current, "A2");
     EXPECT_EQ(view.status, "Line=12");
 
-    const TLineStore entries = browser.Entries();
+    const TOutlineStore entries = browser.Entries();
     source.Fail(kNested, TOpenFailure::Empty);
     browser.Rescan();
     EXPECT_EQ(browser.Entries(), entries);

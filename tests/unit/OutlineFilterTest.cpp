@@ -38,12 +38,14 @@ TEST(OutlineFilter, MatchesAtEveryLevelIgnoringCase)
         {"Inventory", {0}},
         {"absent", {}},
         {"yfind", {}}, // never across two entries
+        {"tt", {}},    // nor across FINDNEXT into TItem, which holds a "t" of its own
         {"", {0, 4, 8, 12, 16, 20, 24, 28, 32}},
     };
-    const TOutlineFilter filter(Inventory());
+    const TOutlineStore entries = Inventory();
+    const TOutlineFilter filter(entries);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(filter.Match(c.text), c.entries);
+        EXPECT_EQ(filter.Match(entries, c.text), c.entries);
     }
 }
 
@@ -57,7 +59,7 @@ TEST(OutlineFilter, LevelPaths)
         {0, ""},           {4, "TInventory"}, {8, "TInventory > Find"}, {12, "TInventory"},
         {16, ""},          {24, "TList"},     {32, "TList > TItem"},    {99, ""},
     };
-    const TLineStore entries = Inventory();
+    const TOutlineStore entries = Inventory();
     const TOutlineFilter filter(entries);
     EXPECT_EQ(filter.EntryCount(), 9u);
     for (const Case& c : cases) {

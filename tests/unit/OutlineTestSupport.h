@@ -1,7 +1,7 @@
 #pragma once
 // Outline entries for the browser tests, written as (line, icon, level, declaration).
 
-#include "scan/LineStore.h"
+#include "scan/OutlineRecord.h"
 #include "scan/TextFields.h"
 
 #include <initializer_list>
@@ -29,11 +29,11 @@ inline TLines MakeEntries(std::initializer_list<TE> entries)
 }
 
 // The index of the first entry on the line (as the list's Line column shows it); -1: none.
-inline int EntryOnLine(const TLineStore& entries, int line)
+inline int EntryOnLine(const TOutlineStore& entries, int line)
 {
-    for (std::size_t i = 0; i + 3 < entries.size(); i += 4)
-        if (IntOrZero(TagValue(entries[i], "LINE")) == line)
-            return static_cast<int>(i);
+    for (int i = 0; HasRecordAt(entries, i); i += 4)
+        if (entries.LineNumber(i) == line)
+            return i;
     return -1;
 }
 

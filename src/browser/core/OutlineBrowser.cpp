@@ -158,7 +158,7 @@ void TOutlineBrowser::Rescan(int currentEntry)
     }
     if (outcome.entries.empty())
         return;
-    m_entries = std::make_shared<const TLineStore>(std::move(outcome.entries));
+    m_entries = std::make_shared<const TOutlineStore>(std::move(outcome.entries));
     ++m_entriesVersion;
     m_title = outcome.title;
     m_view.ShowStatus("Line=" + std::to_string(outcome.lineCount));
@@ -223,7 +223,7 @@ TOutlineBrowser::TOpenResult TOutlineBrowser::OpenLocation(const std::string& lo
     }
     takeOver();
     m_typeKnown = true;
-    m_entries = std::make_shared<const TLineStore>(std::move(outcome.entries));
+    m_entries = std::make_shared<const TOutlineStore>(std::move(outcome.entries));
     ++m_entriesVersion;
     m_title = outcome.title;
     m_view.ShowStatus("Line=" + std::to_string(outcome.lineCount));

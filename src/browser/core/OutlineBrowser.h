@@ -127,10 +127,10 @@ public:
     const std::string& SourceType() const { return m_sourceType; }
     int LevelStart() const { return m_levelStart; }
     const std::string& ScannedPath() const { return m_scannedPath; }
-    const TLineStore& Entries() const { return *m_entries; }
+    const TOutlineStore& Entries() const { return *m_entries; }
     // The entries, for work on another thread that must keep them while the browser
     // moves on to other ones.
-    std::shared_ptr<const TLineStore> SharedEntries() const { return m_entries; }
+    std::shared_ptr<const TOutlineStore> SharedEntries() const { return m_entries; }
     // Changes whenever Entries is replaced (a scan), so that what is made from the entries
     // can tell when to make it again.
     int EntriesVersion() const { return m_entriesVersion; }
@@ -177,7 +177,7 @@ private:
     std::string m_sourceType;
     int m_levelStart = 0;
     std::string m_scannedPath;
-    std::shared_ptr<const TLineStore> m_entries = std::make_shared<const TLineStore>();
+    std::shared_ptr<const TOutlineStore> m_entries = std::make_shared<const TOutlineStore>();
     int m_entriesVersion = 0;
     TLines m_title;
     THistory m_history;

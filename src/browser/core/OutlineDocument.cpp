@@ -89,7 +89,7 @@ std::string WithTrailingSlash(std::string folder)
     return folder;
 }
 
-TOutlineEntry EntryAt(const TLineStore& entries, int index)
+TOutlineEntry EntryAt(const TOutlineStore& entries, int index)
 {
     TOutlineRecord record = ReadRecord(entries, index);
     return {index,
@@ -109,19 +109,19 @@ std::string LineCellText(const TOutlineEntry& entry)
 
 namespace {
 
-int LevelAt(const TLineStore& entries, int index)
+int LevelAt(const TOutlineStore& entries, int index)
 {
-    return RecordLevel(entries[static_cast<std::size_t>(index)]);
+    return entries.Level(index);
 }
 
-int LineAt(const TLineStore& entries, int index)
+int LineAt(const TOutlineStore& entries, int index)
 {
-    return IntOrZero(RecordLine(entries[static_cast<std::size_t>(index)]));
+    return entries.LineNumber(index);
 }
 
 } // namespace
 
-std::vector<int> LevelIndexes(const TLineStore& entries, int start)
+std::vector<int> LevelIndexes(const TOutlineStore& entries, int start)
 {
     std::vector<int> result;
     if (!HasRecordAt(entries, start))
@@ -137,7 +137,7 @@ std::vector<int> LevelIndexes(const TLineStore& entries, int start)
     return result;
 }
 
-bool IsLevelStart(const TLineStore& entries, int s)
+bool IsLevelStart(const TOutlineStore& entries, int s)
 {
     if (s == 0)
         return true;
@@ -191,7 +191,7 @@ bool HoldersMatch(const std::vector<std::string>& names, std::size_t count,
 
 } // namespace
 
-int FindDeclarationPath(const TLineStore& entries, const std::string& path)
+int FindDeclarationPath(const TOutlineStore& entries, const std::string& path)
 {
     std::vector<std::string> names;
     for (std::size_t start = 0; start <= path.size();) {
@@ -222,17 +222,17 @@ int FindDeclarationPath(const TLineStore& entries, const std::string& path)
     return -1;
 }
 
-int FindEntry(const TLineStore& entries, int line, const std::string& declaration, std::string_view file)
+int FindEntry(const TOutlineStore& entries, int line, const std::string& declaration, std::string_view file)
 {
     for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
-        if (LineAt(entries, i) == line && RecordFile(entries[static_cast<std::size_t>(i)]) == file &&
-            ReadRecord(entries, i).declaration == declaration)
+        if (LineAt(entries, i) == line && entries.File(i) == file &&
+            entries.Declaration(i) == declaration)
             return i;
     }
     return -1;
 }
 
-int LevelEntryLeadingTo(const TLineStore& entries, int levelStart, int index)
+int LevelEntryLeadingTo(const TOutlineStore& entries, int levelStart, int index)
 {
     if (!HasRecordAt(entries, index))
         return -1;
@@ -253,7 +253,7 @@ int LevelEntryLeadingTo(const TLineStore& entries, int levelStart, int index)
     return found;
 }
 
-int LevelStartOf(const TLineStore& entries, int index)
+int LevelStartOf(const TOutlineStore& entries, int index)
 {
     if (!HasRecordAt(entries, index))
         return 0;
@@ -269,7 +269,7 @@ int LevelStartOf(const TLineStore& entries, int index)
     return std::find(shown.begin(), shown.end(), index) != shown.end() ? start : index;
 }
 
-int UpperLevelStart(const TLineStore& entries, int levelStart)
+int UpperLevelStart(const TOutlineStore& entries, int levelStart)
 {
     int level;
     if (HasRecordAt(entries, levelStart))

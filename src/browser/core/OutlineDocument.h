@@ -52,39 +52,39 @@ struct TOutlineEntry {
 };
 
 // The entry whose header is entries[index]; call only when HasRecordAt.
-TOutlineEntry EntryAt(const TLineStore& entries, int index);
+TOutlineEntry EntryAt(const TOutlineStore& entries, int index);
 // What the Line column shows: the line, after the included file's name for an entry from
 // an include ("classesh.inc:123").
 std::string LineCellText(const TOutlineEntry& entry);
 
 // The entry indexes of the level that starts at start: the entry there and every later
 // one of the same Level up to the first later entry of a smaller Level.
-std::vector<int> LevelIndexes(const TLineStore& entries, int start);
+std::vector<int> LevelIndexes(const TOutlineStore& entries, int start);
 // True when a level starts at entry index s: the top level (0), the level right after a
 // container entry (what stepping into it shows), or the first of the children that follow
 // their entry.
-bool IsLevelStart(const TLineStore& entries, int s);
+bool IsLevelStart(const TOutlineStore& entries, int s);
 // The first entry, in document order, that a declaration path names: its last names match
 // the entry's name (the declaration up to its first character that is not a letter, digit,
 // "_" or "."), the names before them entries that hold it, outermost first, with entries in
 // between left out ("TStockItem.Create" is Create inside TStockItem, or an entry named
 // TStockItem.Create). Letter case is ignored. -1 when none.
-int FindDeclarationPath(const TLineStore& entries, const std::string& path);
+int FindDeclarationPath(const TOutlineStore& entries, const std::string& path);
 // The index of the first entry on the line of file (an included file; empty: the source's
 // own text) whose Declaration is declaration; -1 when none.
-int FindEntry(const TLineStore& entries, int line, const std::string& declaration, std::string_view file = {});
+int FindEntry(const TOutlineStore& entries, int line, const std::string& declaration, std::string_view file = {});
 // The entry of the level starting at levelStart that is, or holds in its subtree, the entry
 // at index: the one a user came from who left that level for a deeper one. -1 when none.
-int LevelEntryLeadingTo(const TLineStore& entries, int levelStart, int index);
+int LevelEntryLeadingTo(const TOutlineStore& entries, int levelStart, int index);
 // The start of the level that shows the entry at index: the index right after the nearest
 // earlier entry of a smaller Level (the entry that holds it), or 0 on the top level. When
 // that level does not show the entry (rules that give the entries below one entry differing
 // Levels), the entry's own index. 0 when there is no entry at index.
-int LevelStartOf(const TLineStore& entries, int index);
+int LevelStartOf(const TOutlineStore& entries, int index);
 // The start of the level that holds the parent entry of the level starting at
 // levelStart: the index right after the nearest earlier entry whose Level is below the
 // parent's, or 0 when there is none.
-int UpperLevelStart(const TLineStore& entries, int levelStart);
+int UpperLevelStart(const TOutlineStore& entries, int levelStart);
 
 // The visited locations, newest first, and the position of the one shown.
 class THistory {

@@ -1,12 +1,10 @@
 #include "browser/core/OutlineFilter.h"
 
 #include <algorithm>
-#include <stdexcept>
 
-TOutlineFilter::TOutlineFilter(const TLineStore& entries)
+TOutlineFilter::TOutlineFilter(const TOutlineStore& entries) : m_lower(LowerCase(entries.Declarations()))
 {
     const std::size_t count = RecordCount(entries);
-    m_starts.reserve(count + 1);
     m_parents.reserve(count);
     // The entries that hold the current one, innermost last: an entry holds the later
     // entries of a greater Level up to the next one whose Level is not greater.
@@ -16,23 +14,15 @@ TOutlineFilter::TOutlineFilter(const TLineStore& entries)
     };
     std::vector<THolder> holders;
     for (std::size_t e = 0; e < count; ++e) {
-        const TOutlineRecord record = ReadRecord(entries, static_cast<int>(kRecordLines * e));
-        while (!holders.empty() && holders.back().level >= record.level)
+        const int level = entries.Level(static_cast<int>(kRecordLines * e));
+        while (!holders.empty() && holders.back().level >= level)
             holders.pop_back();
         m_parents.push_back(holders.empty() ? -1 : holders.back().entry);
-        holders.push_back({record.level, static_cast<std::int32_t>(e)});
-        m_starts.push_back(static_cast<std::uint32_t>(m_lower.size()));
-        // A declaration is one line; the break keeps a match inside one.
-        m_lower.append(LowerCase(record.declaration));
-        m_lower += '\n';
-        if (m_lower.size() > UINT32_MAX)
-            throw std::length_error("the outline's declarations are too long to index");
+        holders.push_back({level, static_cast<std::int32_t>(e)});
     }
-    m_starts.push_back(static_cast<std::uint32_t>(m_lower.size()));
-    m_lower.shrink_to_fit();
 }
 
-std::vector<int> TOutlineFilter::Match(std::string_view text) const
+std::vector<int> TOutlineFilter::Match(const TOutlineStore& entries, std::string_view text) const
 {
     std::vector<int> found;
     if (text.empty() || text.find('\n') != std::string_view::npos) {
@@ -42,18 +32,21 @@ std::vector<int> TOutlineFilter::Match(std::string_view text) const
         return found;
     }
     const std::string wanted = LowerCase(text);
-    // Each hit names the entry whose text holds it; the search goes on after that entry.
+    const std::vector<std::uint32_t>& ends = entries.DeclarationEnds();
+    // A hit names the entry whose declaration it starts in when it ends there too; one that
+    // runs on into the next declaration rules out every later one in the same entry. The
+    // search goes on after that entry either way.
     std::size_t at = 0;
     while ((at = m_lower.find(wanted, at)) != std::string::npos) {
-        const auto next = std::upper_bound(m_starts.begin(), m_starts.end(), static_cast<std::uint32_t>(at));
-        const std::size_t e = static_cast<std::size_t>(next - m_starts.begin()) - 1;
-        found.push_back(static_cast<int>(kRecordLines * e));
-        at = *next;
+        const auto end = std::upper_bound(ends.begin(), ends.end(), static_cast<std::uint32_t>(at));
+        if (at + wanted.size() <= *end)
+            found.push_back(static_cast<int>(kRecordLines * static_cast<std::size_t>(end - ends.begin())));
+        at = *end;
     }
     return found;
 }
 
-std::string TOutlineFilter::LevelPath(const TLineStore& entries, int entryIndex) const
+std::string TOutlineFilter::LevelPath(const TOutlineStore& entries, int entryIndex) const
 {
     const std::size_t e = static_cast<std::size_t>(entryIndex / kRecordLines);
     if (entryIndex < 0 || e >= m_parents.size())
@@ -65,7 +58,7 @@ std::string TOutlineFilter::LevelPath(const TLineStore& entries, int entryIndex)
     for (auto h = holders.rbegin(); h != holders.rend(); ++h) {
         if (!path.empty())
             path += kLevelPathSeparator;
-        path.append(ReadRecord(entries, static_cast<int>(kRecordLines * *h)).declaration);
+        path.append(entries.Declaration(static_cast<int>(kRecordLines * *h)));
     }
     return path;
 }

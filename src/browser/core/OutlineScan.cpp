@@ -89,7 +89,7 @@ TScanOutcome ScanOutline(const TStructureTexts& rules, const TConfig& config, TD
     ReportRuleFaults(scanner.RuleFaults(), log, true);
     if (outcome.failure != TOpenFailure::None)
         return outcome;
-    outcome.entries = TLineStore(scanner.TakeResults());
+    outcome.entries = TOutlineStore(scanner.TakeResults());
     outcome.lineCount = ownLines.value_or(static_cast<int>(scanner.Codes().size()));
     outcome.title = scanner.CommentBlockAt(0);
     return outcome;

@@ -4,7 +4,7 @@
 // comment indicator stored last; runs on the calling thread.
 
 #include "scan/IncludeFlattener.h"
-#include "scan/LineStore.h"
+#include "scan/OutlineStore.h"
 #include "scan/ScanProgress.h"
 #include "scan/TextFields.h"
 
@@ -25,7 +25,7 @@ enum class TOpenFailure { None, UnknownType, Missing, Unreadable, Empty, ScanFai
 struct TScanOutcome {
     TOpenFailure failure = TOpenFailure::None;
     std::string error; // the scanner's message when the scan failed; why an unreadable file is
-    TLineStore entries; // the scanner's result lines, four per entry
+    TOutlineStore entries; // the scanner's result lines, four per entry
     int lineCount = 0; // source lines read
     TLines title;      // the comment block at the head of the file
     std::size_t nulLine = 0; // the line (from 1) at which a NUL character ended the text; 0: none
