@@ -107,28 +107,14 @@ std::string LineCellText(const TOutlineEntry& entry)
     return entry.file.empty() ? entry.line : FileNameOf(entry.file) + ":" + entry.line;
 }
 
-namespace {
-
-int LevelAt(const TOutlineStore& entries, int index)
-{
-    return entries.Level(index);
-}
-
-int LineAt(const TOutlineStore& entries, int index)
-{
-    return entries.LineNumber(index);
-}
-
-} // namespace
-
 std::vector<int> LevelIndexes(const TOutlineStore& entries, int start)
 {
     std::vector<int> result;
     if (!HasRecordAt(entries, start))
         return result;
-    const int level = LevelAt(entries, start);
+    const int level = entries.Level(start);
     for (int i = start; HasRecordAt(entries, i); i += kRecordLines) {
-        const int l = LevelAt(entries, i);
+        const int l = entries.Level(i);
         if (l < level)
             break;
         if (l == level)
@@ -144,7 +130,7 @@ bool IsLevelStart(const TOutlineStore& entries, int s)
     if (!HasRecordAt(entries, s - kRecordLines))
         return false;
     const TOutlineEntry before = EntryAt(entries, s - kRecordLines);
-    return before.icon == kContainerIcon || (HasRecordAt(entries, s) && before.level < LevelAt(entries, s));
+    return before.icon == kContainerIcon || (HasRecordAt(entries, s) && before.level < entries.Level(s));
 }
 
 namespace {
@@ -225,7 +211,7 @@ int FindDeclarationPath(const TOutlineStore& entries, const std::string& path)
 int FindEntry(const TOutlineStore& entries, int line, const std::string& declaration, std::string_view file)
 {
     for (int i = 0; HasRecordAt(entries, i); i += kRecordLines) {
-        if (LineAt(entries, i) == line && entries.File(i) == file &&
+        if (entries.LineNumber(i) == line && entries.File(i) == file &&
             entries.Declaration(i) == declaration)
             return i;
     }
@@ -245,9 +231,9 @@ int LevelEntryLeadingTo(const TOutlineStore& entries, int levelStart, int index)
     if (found < 0)
         return -1;
     // The entries from the one found up to index must all lie below it.
-    const int level = LevelAt(entries, found);
+    const int level = entries.Level(found);
     for (int i = found + kRecordLines; i <= index; i += kRecordLines) {
-        if (LevelAt(entries, i) <= level)
+        if (entries.Level(i) <= level)
             return -1;
     }
     return found;
@@ -257,10 +243,10 @@ int LevelStartOf(const TOutlineStore& entries, int index)
 {
     if (!HasRecordAt(entries, index))
         return 0;
-    const int level = LevelAt(entries, index);
+    const int level = entries.Level(index);
     int start = 0;
     for (int i = index - kRecordLines; i >= 0; i -= kRecordLines) {
-        if (LevelAt(entries, i) < level) {
+        if (entries.Level(i) < level) {
             start = i + kRecordLines;
             break;
         }
@@ -273,13 +259,13 @@ int UpperLevelStart(const TOutlineStore& entries, int levelStart)
 {
     int level;
     if (HasRecordAt(entries, levelStart))
-        level = LevelAt(entries, levelStart);
+        level = entries.Level(levelStart);
     else if (HasRecordAt(entries, levelStart - kRecordLines))
-        level = LevelAt(entries, levelStart - kRecordLines) + 1; // an empty level below its parent
+        level = entries.Level(levelStart - kRecordLines) + 1; // an empty level below its parent
     else
         return 0;
     for (int i = levelStart - kRecordLines; i >= 0; i -= kRecordLines) {
-        if (HasRecordAt(entries, i) && LevelAt(entries, i) < level - 1)
+        if (HasRecordAt(entries, i) && entries.Level(i) < level - 1)
             return i + kRecordLines;
     }
     return 0;
