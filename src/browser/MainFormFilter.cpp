@@ -182,6 +182,8 @@ void TMForm::FollowSort()
     if (sort == m_filterOrderSort ||
         (m_orderJobRunning && sort == m_orderJobSort && version == m_orderJobVersion))
         return;
+    // Any answer still to come is for an order no longer wanted.
+    const unsigned job = ++m_orderJob;
     const std::shared_ptr<const TOutlineStore> entries = m_browser.SharedEntries();
     if (RecordCount(*entries) < kOrderOnWorkerFrom) {
         m_orderWorker = {};
@@ -192,7 +194,6 @@ void TMForm::FollowSort()
     }
     // The worker keeps the entries; a worker still sorting for another order is stopped
     // first. The answer comes back through the application object, which outlives the window.
-    const unsigned job = ++m_orderJob;
     m_orderJobSort = sort;
     m_orderJobVersion = version;
     m_orderJobRunning = true;
