@@ -324,13 +324,15 @@ private:
     int m_lineColumnVersion = -1; // the entries the Line column was last fitted to
     std::vector<std::uint32_t> m_filterOrder;
     std::pair<int, TSortOption> m_filterOrderSort{-1, TSortOption::soNone};
-    // The worker that sorts a big file's entries, the sort it works out and a number that
-    // tells its answer from that of a worker it replaced; it is stopped and joined before
-    // the window's other members go.
-    std::pair<int, TSortOption> m_orderJobSort{-1, TSortOption::soNone};
-    unsigned m_orderJob = 0;
-    int m_orderJobVersion = -1; // the entries it sorts
-    bool m_orderJobRunning = false;
+    // The sort m_orderWorker works out for a big file's entries, and a number that tells
+    // its answer from that of a worker it replaced.
+    struct TOrderJob {
+        unsigned serial = 0;
+        std::pair<int, TSortOption> sort{-1, TSortOption::soNone};
+        int version = -1; // the entries it sorts
+        bool running = false;
+    };
+    TOrderJob m_orderJob;
     // The table the last scan's worker made, for the entries whose first record it names.
     std::optional<TFilterTable> m_scannedFilter;
     const void* m_scannedFilterEntries = nullptr;

@@ -124,7 +124,7 @@ void TMForm::MakeFilterListRows()
 bool TMForm::IsFilterBusy() const
 {
     return m_filterIndexVersion != m_browser.EntriesVersion() || m_matchesShown < m_matchRows.size() ||
-           m_orderJobRunning;
+           m_orderJob.running;
 }
 
 void TMForm::ShowMatches(const std::vector<int>& matches)
@@ -180,38 +180,38 @@ void TMForm::FollowSort()
     const std::pair<int, TSortOption> sort{m_listView->SortColumn(), m_listView->SortOrder()};
     const int version = m_browser.EntriesVersion();
     if (sort == m_filterOrderSort ||
-        (m_orderJobRunning && sort == m_orderJobSort && version == m_orderJobVersion))
+        (m_orderJob.running && sort == m_orderJob.sort && version == m_orderJob.version))
         return;
     // Any answer still to come is for an order no longer wanted.
-    const unsigned job = ++m_orderJob;
+    const unsigned job = ++m_orderJob.serial;
     const std::shared_ptr<const TOutlineStore> entries = m_browser.SharedEntries();
     if (RecordCount(*entries) < kOrderOnWorkerFrom) {
         m_orderWorker = {};
-        m_orderJobRunning = false;
+        m_orderJob.running = false;
         m_filterOrder = FilterOrder(*entries, m_headerLayout, sort, kColumnCount);
         m_filterOrderSort = sort;
         return;
     }
     // The worker keeps the entries; a worker still sorting for another order is stopped
     // first. The answer comes back through the application object, which outlives the window.
-    m_orderJobSort = sort;
-    m_orderJobVersion = version;
-    m_orderJobRunning = true;
+    m_orderJob.sort = sort;
+    m_orderJob.version = version;
+    m_orderJob.running = true;
     const QPointer<TMForm> self(this);
     m_orderWorker = std::jthread([self, job, version, entries, sort, layout = m_headerLayout](std::stop_token stop) {
-        std::vector<std::uint32_t> order;
+        std::optional<std::vector<std::uint32_t>> order;
         try {
             order = FilterOrder(*entries, layout, sort, kColumnCount, stop);
         } catch (const TOrderStopped&) {
-            ReleaseFreedMemory();
-            return;
         }
-        // The rows made for the sort are gone.
+        // The rows made for the sort are gone, sorted or not.
         ReleaseFreedMemory();
-        QMetaObject::invokeMethod(qApp, [self, job, version, sort, order = std::move(order)]() mutable {
-            if (!self || job != self->m_orderJob)
+        if (!order)
+            return;
+        QMetaObject::invokeMethod(qApp, [self, job, version, sort, order = std::move(*order)]() mutable {
+            if (!self || job != self->m_orderJob.serial)
                 return;
-            self->m_orderJobRunning = false;
+            self->m_orderJob.running = false;
             if (version != self->m_browser.EntriesVersion())
                 return;
             self->m_filterOrder = std::move(order);

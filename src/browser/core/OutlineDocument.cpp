@@ -129,8 +129,9 @@ bool IsLevelStart(const TOutlineStore& entries, int s)
         return true;
     if (!HasRecordAt(entries, s - kRecordLines))
         return false;
-    const TOutlineEntry before = EntryAt(entries, s - kRecordLines);
-    return before.icon == kContainerIcon || (HasRecordAt(entries, s) && before.level < entries.Level(s));
+    const int before = s - kRecordLines;
+    return entries.Icon(before) == kContainerIcon ||
+           (HasRecordAt(entries, s) && entries.Level(before) < entries.Level(s));
 }
 
 namespace {
